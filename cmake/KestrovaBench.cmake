@@ -1,0 +1,8 @@
+# Micro-benchmarks (Google Benchmark), one program per file in bench/.
+find_package(benchmark REQUIRED)
+file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+foreach(src ${BENCH_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE kestrova_render benchmark::benchmark)
+endforeach()
