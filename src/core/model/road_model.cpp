@@ -1,0 +1,70 @@
+#include "model/road_model.h"
+
+#include "import/cell_parsing.h"
+#include "model/road_text.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace kestrova {
+
+QString FormatKmPlus(bool withHundredths, double position) {
+    const bool negative = position < 0;
+    const double value = std::fabs(position);
+    // Halves go to the even neighbour (default rounding mode).
+    const double rounded = withHundredths ? std::nearbyint(value * 100.0) / 100.0 : std::nearbyint(value);
+    if (!std::isfinite(rounded) || rounded > 2.14e9) return QStringLiteral("Out of range");
+
+    // Work in whole hundredths so that a carry (999.999 -> 1+000,00) can never
+    // leave 100 hundredths or 1000 metres behind.
+    const int64_t hundredths =
+        withHundredths ? int64_t(std::nearbyint(value * 100.0)) : int64_t(rounded) * 100;
+    const int64_t km = hundredths / 100000;
+    const int64_t metres = (hundredths / 100) % 1000;
+    const int64_t cents = hundredths % 100;
+
+    QString text = QString::number(metres).rightJustified(3, QLatin1Char('0'));
+    if (withHundredths) text += QLatin1Char(',') + QString::number(cents).rightJustified(2, QLatin1Char('0'));
+    text = QString::number(km) + QLatin1Char('+') + text;
+    return negative ? QLatin1Char('-') + text : text;
+}
+
+QString CategoryName(int index) {
+    static const char* const kNames[kCategoryCount] = {"IV", "III", "II", "Ib", "Ia"};
+    if (index < 0 || index >= kCategoryCount) return {};
+    return QString::fromLatin1(kNames[index]);
+}
+
+int ParseRoadCategory(const QString& text) {
+    QString t = text.toUpper();
+    t.replace(QChar(0x0406), QLatin1Char('I'));  // Cyrillic І
+    t.replace(QChar(0x0410), QLatin1Char('A'));  // Cyrillic А
+    t.replace(QChar(0x0411), QLatin1Char('B'));  // Cyrillic Б
+    t.replace(QLatin1String("IIII"), QLatin1String("4"));
+    t.replace(QLatin1String("III"), QLatin1String("3"));
+    t.replace(QLatin1String("II"), QLatin1String("2"));
+    t.replace(QLatin1String("IV"), QLatin1String("4"));
+    t.replace(QLatin1String("I"), QLatin1String("1"));
+    if (t == QLatin1String("1A")) return 4;
+    if (t == QLatin1String("1B")) return 3;
+    switch (ParseIntCell(t, 0)) {
+        case 2: return 2;
+        case 3: return 1;
+        case 4: return 0;
+        default: return kInvalidValue;
+    }
+}
+
+int ParseYesNo(const QString& text, const QString& emptyText) {
+    QString t = text.toUpper();
+    if (t.isEmpty()) t = emptyText;
+    static const char16_t* const kYes[] = {u"ИСТИНА", u"ТАК", u"ДА", u"YES", u"TRUE"};
+    // "НІ" is written with the Cyrillic and with the Latin I.
+    static const char16_t* const kNo[] = {u"ЛОЖЬ", u"НЕТ", u"NO", u"НІ", u"НI", u"FALSE"};
+    for (const char16_t* word : kYes) t.replace(QString::fromUtf16(word), QLatin1String("1"));
+    for (const char16_t* word : kNo) t.replace(QString::fromUtf16(word), QLatin1String("0"));
+    const int32_t value = ParseIntCell(t, kFailedCell);
+    return (value == 0 || value == 1) ? value : kInvalidValue;
+}
+
+}  // namespace kestrova
