@@ -12,11 +12,18 @@ namespace kestrova {
 struct tMessage {
     QString Key;
     std::vector<std::pair<QString, QString>> Placeholders;  // names with their percent signs
+    // Keys whose texts follow the first one, each after a line break (CR LF),
+    // with the same placeholders; for message boxes that add a second line.
+    std::vector<QString> MoreKeys;
 
     tMessage() = default;
     explicit tMessage(QString key) : Key(std::move(key)) {}
     tMessage& With(const QString& name, const QString& value) {
         Placeholders.emplace_back(name, value);
+        return *this;
+    }
+    tMessage& Then(const QString& key) {
+        MoreKeys.push_back(key);
         return *this;
     }
     QString Placeholder(const QString& name) const {

@@ -38,11 +38,13 @@ struct tProfileSegment {
 struct tSightLine {
     tRoadPoint Observer;
     tRoadPoint Target;
+    int32_t CrossRoad = -1;  // crossroads look lines: index of the crossroad looked at
 };
 
 struct tHiddenPoint {
     tRoadPoint Point;
     int32_t ObserverProfile = 0;
+    int32_t CrossRoad = -1;  // crossroads look points: index of the crossroad looked at
 };
 
 // Station and height of a crossroads look point, kept for the cross-profile view.
