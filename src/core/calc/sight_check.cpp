@@ -1,0 +1,353 @@
+#include "calc/sight_check.h"
+
+#include "calc/factor_speeds.h"
+#include "calc/geometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kestrova {
+
+bool LineIntersectionPoint(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4,
+                           double& X, double& Y) {
+    X = 0;
+    Y = 0;
+    const double tol = kIntersectTolerance;
+    const bool hor1 = std::fabs(y1 - y2) < tol;
+    const bool vert1 = std::fabs(x1 - x2) < tol;
+    const bool hor2 = std::fabs(y3 - y4) < tol;
+    const bool vert2 = std::fabs(x3 - x4) < tol;
+    if ((hor1 && hor2) || (vert1 && vert2) || (hor1 && vert1) || (hor2 && vert2)) return false;
+    if (hor1 && vert2) {
+        X = x3;
+        Y = y1;
+        return true;
+    }
+    double k1 = 0, b1 = 0, k2 = 0, b2 = 0;
+    if (!vert2) {
+        k2 = (y3 - y4) / (x3 - x4);
+        b2 = y3 - x3 * k2;
+    }
+    if (!vert1) {
+        k1 = (y1 - y2) / (x1 - x2);
+        b1 = y1 - x1 * k1;
+    }
+    if (hor2 && vert1) {
+        X = x1;
+        Y = y3;
+    } else if (vert1) {
+        X = x1;
+        Y = b2 + x1 * k2;
+    } else {
+        if (vert2) {
+            X = x3;
+        } else {
+            if (std::fabs(k1 - k2) < tol) return false;
+            X = (b2 - b1) / (k1 - k2);
+        }
+        Y = b1 + X * k1;
+    }
+    return true;
+}
+
+tCentralSpan CentralSpan(const tPlanProfile& profile) {
+    tCentralSpan span;
+    const auto& segs = profile.Segments;
+    const int n = static_cast<int>(segs.size());
+    if (n == 0) return span;
+    // Without any kind-0 segment the scan from the left runs out at the last
+    // segment and the one from the right at the first.
+    int f = 0;
+    while (f < n - 1 && segs[f].Kind != 0) ++f;
+    int l = n - 1;
+    while (l > 0 && segs[l].Kind != 0) --l;
+    const tRoadPoint& a = segs[f].A;
+    const tRoadPoint& b = segs[l].B;
+    span.Centre.X = (a.X + b.X) / 2;
+    span.Centre.Y = (a.Y + b.Y) / 2;
+    span.Centre.H = (a.H + b.H) / 2;
+    span.Width = Distance(a.X, a.Y, b.X, b.Y);
+    return span;
+}
+
+const tRoadPoint& SightEndPoint(const tPlanProfile& profile, int variant) {
+    return variant == 0 ? profile.KeyPointM1 : profile.KeyPoint0;
+}
+
+namespace {
+
+// Height of the line (x1,h1)-(x2,h2) above x, found as its crossing with the
+// vertical line through x; `h` keeps its value when they do not meet.
+void HeightAt(double x1, double h1, double x2, double h2, double x, double& h) {
+    double ix = 0;
+    double ih = 0;
+    if (LineIntersectionPoint(x1, h1, x2, h2, x, -10, x, 10, ix, ih)) h = ih;
+}
+
+}  // namespace
+
+bool CheckSightLine(TMPlan& plan, int start, int end, int variant, bool forceCheck, bool replaceStart, bool replaceEnd,
+                    const tRoadPoint& replacement) {
+    auto& profiles = plan.Profiles;
+    const int n = plan.Count();
+    if (start < 0) start = 0;
+    if (end > n - 1) end = n - 1;
+    for (int k = start; k <= end; ++k) profiles[k].Obstructed = 0;
+    bool result = false;
+    if (end - start < 2) return false;
+
+    tRoadPoint a = replaceStart ? replacement : SightEndPoint(profiles[start], variant);
+    tRoadPoint b = replaceEnd ? replacement : SightEndPoint(profiles[end], variant);
+    profiles[start].GroundPoint = a;
+    profiles[end].GroundPoint = b;
+    if (variant == 0) {
+        a.H += kEyeRaise;
+        b.H += kTargetRaise;
+    } else {
+        a.H += kTargetRaise;
+        b.H += kEyeRaise;
+    }
+    profiles[start].SightPoint = a;
+    profiles[end].SightPoint = b;
+
+    for (int k = start + 1; k < end; ++k) {
+        tPlanProfile& p = profiles[k];
+        const auto& segs = p.Segments;
+        if (segs.empty()) continue;
+        const tRoadPoint& left = segs.front().A;
+        const tRoadPoint& right = segs.back().B;
+        double x = 0;
+        double y = 0;
+        if (!LineIntersectionPoint(a.X, a.Y, b.X, b.Y, left.X, left.Y, right.X, right.Y, x, y)) continue;
+
+        const tCentralSpan span = CentralSpan(p);
+        p.RoadCentre = span.Centre;
+        const bool exempt = (span.Width > kCentralSpanWidth || p.NoRoadCheck) && !forceCheck;
+
+        double zs = p.SightTrack[variant].H;
+        if (std::fabs(a.X - b.X) >= kSightTolerance)
+            HeightAt(a.X, a.H, b.X, b.H, x, zs);
+        else
+            HeightAt(a.Y, a.H, b.Y, b.H, y, zs);
+        tRoadPoint sight;
+        sight.X = x;
+        sight.Y = y;
+        sight.H = zs;
+        p.SightPoint = sight;
+
+        // Ground segment: the first one of some length that holds the crossing,
+        // along Y when the whole section stands upright in X.
+        const bool upright = std::fabs(right.X - left.X) <= kSightTolerance;
+        const tRoadPoint* ga = &left;
+        const tRoadPoint* gb = &right;
+        for (const tProfileSegment& s : segs) {
+            if (Distance(s.A.X, s.A.Y, s.B.X, s.B.Y) < kSightTolerance) continue;
+            const bool holds = upright ? InRange(true, true, y, s.A.Y, s.B.Y) : InRange(true, true, x, s.A.X, s.B.X);
+            if (holds) {
+                ga = &s.A;
+                gb = &s.B;
+                break;
+            }
+        }
+        double zg = zs - 1;
+        if (std::fabs(ga->X - gb->X) >= kSightTolerance)
+            HeightAt(ga->X, ga->H, gb->X, gb->H, x, zg);
+        else
+            HeightAt(ga->Y, ga->H, gb->Y, gb->H, y, zg);
+        tRoadPoint ground = sight;
+        ground.H = zg;
+        p.GroundPoint = ground;
+
+        if (zs < zg - kInvisibleMargin && !exempt) {
+            p.Obstructed = 1;
+            result = true;
+        }
+    }
+    return result;
+}
+
+void RecordSightTrack(tPlanProfile& p, int variant, uint8_t& flag) {
+    tRoadPoint& track = p.SightTrack[variant];
+    const double d = Distance(p.RoadCentre.X, p.RoadCentre.Y, p.SightPoint.X, p.SightPoint.Y);
+    if (!flag || Distance(p.RoadCentre.X, p.RoadCentre.Y, track.X, track.Y) < d) {
+        track.X = p.SightPoint.X;
+        track.Y = p.SightPoint.Y;
+    }
+    if (!flag || p.SightPoint.H < track.H) track.H = p.SightPoint.H;
+    flag = 1;
+}
+
+void PrepareGreens(TMPlan& plan, const tGreens& greens, tProgressCounter& progress) {
+    const int n = plan.Count();
+    for (int o = 0; o < greens.Count(); ++o) {
+        const tGreenRec& obj = greens.Objects[o];
+        const int first = std::max(obj.FirstProfile, 0);
+        const int last = std::min(obj.LastProfile, n - 1);
+        for (int j = first; j <= last; ++j) {
+            tPlanProfile& p = plan.Profiles[j];
+            auto& segs = p.Segments;
+            const int count = static_cast<int>(segs.size());
+            // Outer key points of the object on this profile: the smallest and
+            // the largest segment number with their object heights.
+            bool any = false;
+            int c = count;
+            double ha = 0;
+            int d = -1;
+            double hb = 0;
+            for (const tRoadPoint& pt : obj.Points) {
+                if (pt.ProfileIndex != j) continue;
+                if (!any || pt.PointSegNo < c) {
+                    c = pt.PointSegNo;
+                    ha = pt.H;
+                }
+                if (!any || pt.PointSegNo > d) {
+                    d = pt.PointSegNo;
+                    hb = pt.H;
+                }
+                any = true;
+            }
+            if (!any) continue;
+            if (c == 0) c = -1;
+            if (d == 0) d = -1;
+            // Segment indexes: -1 stands before the first segment. A key point
+            // that is not in the chain leaves the profile as it is.
+            auto indexOf = [&](int segNo) {
+                if (segNo == -1) return -1;
+                for (int s = 0; s < count; ++s)
+                    if (segs[s].SegNo == segNo) return s;
+                return -2;
+            };
+            const int k = indexOf(c);
+            const int l = indexOf(d);
+            if (k == -2 || l == -2 || count == 0) continue;
+
+            for (int s = k + 1; s <= l; ++s) segs[s].Covered = 1;
+            const tRoadPoint base1 = k == -1 ? segs[0].A : segs[k].B;
+            const tRoadPoint base2 = l == -1 ? segs[0].A : segs[l].B;
+
+            tProfileSegment rise;
+            rise.A = base1;
+            rise.B = base1;
+            rise.B.H = base1.H2 + ha;
+            tProfileSegment fall;
+            fall.A = base2;
+            fall.A.H = base2.H2 + hb;
+            fall.B = base2;
+            tProfileSegment top;
+            top.A = rise.B;
+            top.B = fall.A;
+            const uint8_t kind = obj.IsVegetation ? 5 : 4;
+            tProfileSegment* added[3] = {&rise, &top, &fall};
+            for (int t = 0; t < 3; ++t) {
+                added[t]->Kind = kind;
+                added[t]->Covered = 0;
+                added[t]->FromDtm = 0;
+                added[t]->SegNo = 1001 + 10 * o + t;
+            }
+            segs.insert(segs.begin() + (k + 1), {rise, top, fall});
+        }
+        progress.Step(o);
+    }
+}
+
+void InitSightData(TMPlan& plan, tProgressCounter& progress) {
+    plan.ViewDepth = 385;
+    plan.EyeHeight = 1.2;
+    plan.LookDistancesReady = 1;
+    for (int i = 0; i < plan.Count(); ++i) {
+        tPlanProfile& p = plan.Profiles[i];
+        const double free = FreeCarSpeed(p.RoadCathegory);
+        p.NoRoadCheck = 0;
+        p.LookV[0] = free;
+        p.LookV[1] = free;
+        p.FwdLookDist = SightDistance(true, free);
+        p.RevLookDist = p.FwdLookDist;
+        for (int v = 0; v < 2; ++v) {
+            p.SightTrack[v] = SightEndPoint(p, v);
+            p.SightTrack[v].H += kTrackStartRaise;
+            p.HasFwdTrack[v] = 0;
+            p.HasRevTrack[v] = 0;
+        }
+        p.FwdHidden = 0;
+        p.RevHidden = 0;
+        progress.Step(i);
+    }
+}
+
+int ForwardLookEnd(const TMPlan& plan, int i) {
+    const auto& pr = plan.Profiles;
+    const int n = plan.Count();
+    int j = i + 1;
+    while (std::fabs(pr[j].Position - pr[i].Position) < pr[i].FwdLookDist && j < n - 1) ++j;
+    return j;
+}
+
+int ReverseLookEnd(const TMPlan& plan, int i) {
+    const auto& pr = plan.Profiles;
+    int j = i - 1;
+    while (std::fabs(pr[j].Position - pr[i].Position) < pr[i].RevLookDist && j >= 1) --j;
+    return j;
+}
+
+void ForwardScan(TMPlan& plan, tProgressCounter& progress) {
+    auto& pr = plan.Profiles;
+    const int n = plan.Count();
+    for (int i = 0; i <= n - 2; ++i) {
+        const int j = ForwardLookEnd(plan, i);
+        pr[i].FwdEnd = j;
+        for (int v = 0; v < 2; ++v) {
+            if (CheckSightLine(plan, i, j, v)) pr[i].FwdHidden = 1;
+            for (int k = i; k <= j; ++k)
+                if (pr[k].Obstructed) RecordSightTrack(pr[k], v, pr[k].HasFwdTrack[v]);
+        }
+        progress.Step(i);
+    }
+}
+
+void ForwardLookSpeeds(TMPlan& plan) {
+    auto& pr = plan.Profiles;
+    const int n = plan.Count();
+    for (int i = 0; i <= n - 2; ++i) {
+        if (!pr[i].FwdHidden) continue;
+        int j = pr[i].FwdEnd;
+        for (;;) {
+            // The second variant is only tried when the first finds the line clear.
+            if (!CheckSightLine(plan, i, j, 1) && !CheckSightLine(plan, i, j, 0)) break;
+            if (j - i <= 1) break;
+            --j;
+        }
+        pr[i].LookV[DirFwd] = SpeedForSightDistance(true, pr[j].Position - pr[i].Position);
+    }
+}
+
+void ReverseScan(TMPlan& plan, tProgressCounter& progress) {
+    auto& pr = plan.Profiles;
+    const int n = plan.Count();
+    for (int i = n - 1; i >= 1; --i) {
+        const int j = ReverseLookEnd(plan, i);
+        pr[i].RevEnd = j;
+        for (int v = 0; v < 2; ++v) {
+            if (CheckSightLine(plan, j, i, v)) pr[i].RevHidden = 1;
+            for (int k = j; k <= i; ++k)
+                if (pr[k].Obstructed) RecordSightTrack(pr[k], v, pr[k].HasRevTrack[v]);
+        }
+        progress.Step(i);
+    }
+}
+
+void ReverseLookSpeeds(TMPlan& plan) {
+    auto& pr = plan.Profiles;
+    const int n = plan.Count();
+    for (int i = n - 1; i >= 1; --i) {
+        if (!pr[i].RevHidden) continue;
+        int j = pr[i].RevEnd;
+        for (;;) {
+            if (!CheckSightLine(plan, j, i, 1) && !CheckSightLine(plan, j, i, 0)) break;
+            if (i - j <= 1) break;
+            ++j;
+        }
+        pr[i].LookV[DirRev] = SpeedForSightDistance(true, pr[i].Position - pr[j].Position);
+    }
+}
+
+}  // namespace kestrova

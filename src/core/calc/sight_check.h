@@ -1,0 +1,123 @@
+// Sight-distance check: whether a driver at one profile sees the road surface
+// at a profile further on over the terrain, vegetation and buildings of the
+// cross sections in between, and the stages of the calculation run built on it
+// (vegetation/buildings preparation, the forward and reverse invisible-point
+// scans and the look-speed passes).
+//
+// These are the plain, literal routines: the calculation run's reference
+// engine uses them as they are, the crossroads stage and the drawn views call
+// CheckSightLine directly. The fast engine (sight_fast.h) gives the same
+// results by other means.
+#pragma once
+
+#include "model/progress.h"
+#include "model/road_model.h"
+
+#include <cstdint>
+
+namespace kestrova {
+
+// End points of a sight line are raised by these heights above the observer's
+// and target's point: variant 0 raises the start by kEyeRaise and the end by
+// kTargetRaise, variant 1 the other way round.
+constexpr double kEyeRaise = 1.47;
+constexpr double kTargetRaise = 1.2;
+// The sight line must pass more than this below the ground to be invisible.
+constexpr double kInvisibleMargin = 0.01;
+// A central span wider than this exempts its profile from being an obstacle.
+constexpr double kCentralSpanWidth = 0.01;
+// Coordinate tolerance of the check (vertical line, ground segment length).
+constexpr double kSightTolerance = 0.00001;
+// Added to the observer point's height when a sight track starts.
+constexpr double kTrackStartRaise = 10000;
+
+// Counts progress steps for the calculation run and lets the receiver keep
+// its window painted: after each step whose loop index has the bit of value 16
+// clear (indexes 0-15, 32-47, ...).
+struct tProgressCounter {
+    const tProgress& Progress;
+    int Position = 0;
+
+    explicit tProgressCounter(const tProgress& p) : Progress(p) {}
+    void Step(int loopIndex) {
+        ++Position;
+        Progress.Pos(Position);
+        if ((loopIndex & 16) == 0) Progress.Idle();
+    }
+    void Advance(int steps) {
+        Position += steps;
+        Progress.Pos(Position);
+    }
+};
+
+// Crossing point of the infinite lines through (x1,y1)-(x2,y2) and
+// (x3,y3)-(x4,y4), with the same tolerance and special cases as
+// LineIntersection but without the on-segment flags. False when the lines do
+// not meet in one point.
+bool LineIntersectionPoint(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4,
+                           double& X, double& Y);
+
+// The central span of a cross section: from A of the first kind-0 segment to
+// B of the last one (when there is none, from A of the last segment to B of
+// the first). Centre is the midpoint (X, Y, H), Width the plan distance.
+struct tCentralSpan {
+    tRoadPoint Centre;
+    double Width = 0;
+};
+tCentralSpan CentralSpan(const tPlanProfile& profile);
+
+// Observer/target point of a profile for a sight variant: KeyPointM1 for
+// variant 0, KeyPoint0 for variant 1.
+const tRoadPoint& SightEndPoint(const tPlanProfile& profile, int variant);
+
+// Tests the sight line from profile `start` to profile `end` (start < end) for
+// the given variant (0 or 1). Returns whether any profile strictly between them
+// hides the line (its ground lies more than kInvisibleMargin above it).
+//
+// forceCheck makes every profile a possible obstacle; without it a profile
+// whose central span is wider than kCentralSpanWidth, or that has NoRoadCheck,
+// never hides. replaceStart / replaceEnd put `replacement` in place of the
+// start / end profile's own point (before raising).
+//
+// Side effects on profiles start..end: Obstructed cleared, then set on every
+// profile found hiding; GroundPoint and SightPoint of both ends (the point
+// before and after raising) and of every profile in between whose section
+// line the sight line crosses in plan (SightPoint with the sight line's
+// height, GroundPoint with the ground height); RoadCentre of those profiles.
+// With fewer than one profile in between only Obstructed is cleared.
+bool CheckSightLine(TMPlan& plan, int start, int end, int variant, bool forceCheck = false,
+                    bool replaceStart = false, bool replaceEnd = false, const tRoadPoint& replacement = tRoadPoint());
+
+// Raises the cross sections where vegetation and buildings stand: for every
+// object and every profile it touches, a rise, a top and a fall segment are
+// inserted between its outer key points and the segments under it are marked
+// Covered. A profile whose key points of the object are not found in its
+// chain stays unchanged. One progress step per object.
+void PrepareGreens(TMPlan& plan, const tGreens& greens, tProgressCounter& progress);
+
+// Keeps, per profile and variant, the invisible crossing farthest from the
+// road centre and the lowest sight height in SightTrack; `flag` is the
+// profile's HasFwdTrack or HasRevTrack element of that variant.
+void RecordSightTrack(tPlanProfile& profile, int variant, uint8_t& flag);
+
+// Per-profile sight data before the forward stage: NoRoadCheck cleared, LookV
+// of both directions and the look distances from the category's free car
+// speed, SightTrack started, track and hidden flags cleared. Also sets the 3D
+// view settings of the plan. One progress step per profile.
+void InitSightData(TMPlan& plan, tProgressCounter& progress);
+
+// Far profile of the forward / reverse look range of observer i.
+int ForwardLookEnd(const TMPlan& plan, int i);
+int ReverseLookEnd(const TMPlan& plan, int i);
+
+// Forward scan over observers 0..N-2 (one progress step each) and the forward
+// look-speed pass.
+void ForwardScan(TMPlan& plan, tProgressCounter& progress);
+void ForwardLookSpeeds(TMPlan& plan);
+
+// Reverse scan over observers N-1..1 (one progress step each) and the reverse
+// look-speed pass.
+void ReverseScan(TMPlan& plan, tProgressCounter& progress);
+void ReverseLookSpeeds(TMPlan& plan);
+
+}  // namespace kestrova
