@@ -246,6 +246,16 @@ void TIniFile::DropSection(const QString& section) {
     FModified = true;
 }
 
+std::vector<std::pair<QString, QString>> TIniFile::Entries() const {
+    std::vector<std::pair<QString, QString>> entries;
+    for (const tSection& sec : FSections) {
+        if (sec.Name.isEmpty()) continue;
+        for (const QString& line : sec.Lines)
+            entries.emplace_back(sec.Name, TrimControl(QStringView(line).left(line.indexOf(QLatin1Char('=')))));
+    }
+    return entries;
+}
+
 QByteArray TIniFile::Serialize() const {
     QString text;
     for (const tSection& sec : FSections) {

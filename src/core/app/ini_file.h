@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace kestrova {
@@ -59,6 +60,9 @@ public:
     QString WriteErrorText() const;
     // Called with WriteErrorText() when the write-back in the destructor fails.
     std::function<void(const QString& errorText)> OnWriteError;
+
+    // Every entry as (section name, trimmed entry name), in file order.
+    std::vector<std::pair<QString, QString>> Entries() const;
 
     // The written form of the sections, as WriteBack puts it into the file.
     QByteArray Serialize() const;
