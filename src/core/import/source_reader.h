@@ -1,0 +1,125 @@
+// The source reader shared by the three importers: walks a workbook sheet or a
+// ";"-separated CSV file strictly forward, cell by cell and row by row, and
+// returns every cell as text. Also the steps all importers share: finding the
+// header row and the first data row, and reporting a rejected cell.
+#pragma once
+
+#include "import/excel_tables.h"
+#include "import/import_result.h"
+
+#include <QFile>
+#include <array>
+#include <vector>
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace kestrova {
+
+// Longest CSV line and longest cell accepted; beyond them the read fails.
+constexpr qint64 kMaxCsvLineBytes = 16 * 1024 * 1024;
+constexpr int kMaxCsvCellChars = kMaxCellText;
+
+// A CSV file read line by line, as UTF-8 when the whole file is valid UTF-8
+// (a byte-order mark is skipped) and as Windows-1251 otherwise.
+class tCsvLines {
+public:
+    enum class tStatus { Ok, End, Error };
+    bool Open(const QString& fileName);
+    // Next line without its line break. A line longer than kMaxCsvLineBytes
+    // is skipped and reported with tooLong set.
+    tStatus ReadLine(QString& line, bool& tooLong);
+    bool AtEnd() const;
+    bool IsUtf8() const { return Utf8; }
+
+private:
+    QFile File;
+    bool Utf8 = true;
+};
+
+// One running import's source (a local of the importer).
+struct tFileRec {
+    bool IsOpen = false;
+    bool IsWorkbook = false;
+    std::unique_ptr<tCsvLines> Text;
+    std::unique_ptr<TExcel> Workbook;
+    QString Line;              // the current CSV line; the unread rest starts at LinePos
+    qsizetype LinePos = 0;
+    bool LineBroken = false;   // the current CSV line could not be read whole
+    int Col = 1;
+    int Row = 1;
+    int MaxCol = 1;
+    int BlockFirstRow = -1;
+    int BlockLastRow = -1;
+    bool UseBlocks = false;
+};
+
+// Opens fileName (trimmed, surrounding quotes removed) as a CSV file when its
+// extension is .csv, else as sheet number sheet (1 to 3) of a workbook. Sets
+// "%FileName%" in failure; on failure also its key.
+bool OpenSource(const QString& fileName, tFileRec& rec, int sheet, tImportFailure& failure);
+bool NextRow(tFileRec& rec, int& rowCounter);
+bool ReadCell(tFileRec& rec, QString& text, bool& endOfRow);
+// Closes the source. After a failed import a workbook is shown to the user
+// (TExcel::ShowApplication) before it is let go.
+void CloseSource(tFileRec& rec, bool failed);
+
+// The trimmed file name as opened and whether it names a CSV file.
+QString SourceFileName(const QString& fileName);
+bool IsCsvFileName(const QString& fileName);
+
+// Upper case of ASCII letters only, blanks trimmed (header matching).
+QString HeaderKey(const QString& cell);
+
+// Cell address for messages: column letters and the row counter, e.g. C15.
+QString CellAddress(int column, int rowCounter);
+
+// Header-row search: rows 1 to 1000, first cell equal to firstName (upper
+// case, trimmed). Sets "LoadData.NoHeaders" on failure.
+bool FindHeaderRow(tFileRec& rec, int& rowCounter, const QString& firstName, tImportFailure& failure);
+
+// First-data-row search after the header row: returns the trimmed first cell
+// of the first row whose first cell qualifies; the source then reads in
+// blocks. Sets "LoadData.NoFirstRowDataFound" on failure.
+bool FindFirstDataRow(tFileRec& rec, int& rowCounter, const std::function<bool(const QString&)>& qualifies,
+                      QString& firstCell, tImportFailure& failure);
+
+// Failures of a header cell: "LoadData.DuplicateHeaders" and "LoadData.IncorrectHeader".
+void FailDuplicateHeader(tImportFailure& failure, int firstCol, int col, const QString& declaredName);
+void FailIncorrectHeader(tImportFailure& failure, int col, const QString& cellAsRead);
+
+// Failures of a data cell: "LoadData.CellReadError" and
+// "LoadData.IncorrectCellValue" with an optional reason key.
+void FailCellRead(tImportFailure& failure, int col, int rowCounter);
+void FailCellValue(tImportFailure& failure, int col, int rowCounter, const QString& reasonKey = QString());
+
+}  // namespace kestrova
+
+namespace kestrova {
+
+// The short tables (crossroads, vegetation/buildings): "RecordName" in column
+// 1 and the other declared names in columns 2 to 6 in any order.
+struct tShortTable {
+    static constexpr int kColumns = 6;
+    tFileRec Src;
+    int Row = 1;                       // the importer's row counter
+    std::array<int, kColumns + 1> CodeOfCol{};   // column -> 1-based code of its name, 0 none
+    QString FirstCell;                 // trimmed first cell of the first data row
+    bool FirstRowPending = false;
+};
+
+// Finds the header row, reads header cells 2 to 6 against names (declared
+// order; names[0] is "RecordName"), checks that every name except optional
+// ones has a column ("LoadData.MissedRequiredColumn") and finds the first data
+// row (a non-empty first cell).
+bool OpenShortTable(tShortTable& table, const QString& fileName, int sheet, const QStringList& names,
+                    const std::vector<bool>& optional, tImportFailure& failure);
+
+// Reads columns 1 to 6 of the current row, trimmed, by column. Sets
+// "LoadData.CellReadError" on failure.
+bool ReadShortRow(tShortTable& table, std::array<QString, tShortTable::kColumns + 1>& cells, tImportFailure& failure);
+
+// The same-file check of the crossroads and vegetation/buildings imports.
+bool SameFileSelected(const QString& roadFileName, const QString& otherFileName);
+
+}  // namespace kestrova
