@@ -1,0 +1,64 @@
+#include "export/csv_writer.h"
+
+#include <QSaveFile>
+
+namespace kestrova {
+
+QString CsvMessageKey(tCsvResult result) {
+    switch (result) {
+        case tCsvResult::NoGrid: return {};
+        case tCsvResult::Success: return QStringLiteral("CSVExport.ExportSuccessful");
+        case tCsvResult::ErrorNoFileCreate: return QStringLiteral("CSVExport.ErrorNoFileCreate");
+        case tCsvResult::FileWriteError: return QStringLiteral("CSVExport.FileWriteError");
+        case tCsvResult::FileSaveError: return QStringLiteral("CSVExport.FileSaveError");
+    }
+    return {};
+}
+
+QString CsvField(const QString& cell) {
+    QString text;
+    text.reserve(cell.size());
+    for (QChar c : cell) {
+        if (c == QLatin1Char('\r'))
+            text += QLatin1Char(' ');
+        else if (c != QLatin1Char('\n'))
+            text += c;
+    }
+    if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"'))) return text;
+    text.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+QString CsvLine(const tTextTableView& table, int row) {
+    QString line;
+    for (int c = 0; c < table.Columns; ++c) {
+        if (c > 0) line += QLatin1Char(';');
+        line += CsvField(table.Cell(row, c));
+    }
+    return line;
+}
+
+tCsvResult ExportGridToCsv(const tTextTableView& table, const QString& fileName, const tProgress& progress,
+                           const tTextEncoder& encode) {
+    if (!table.Cell || table.Rows <= 0) return tCsvResult::NoGrid;
+
+    // QSaveFile writes beside the target and renames over it on commit;
+    // without commit the target is never touched.
+    QSaveFile file(fileName);
+    if (fileName.isEmpty() || !file.open(QIODevice::WriteOnly)) return tCsvResult::ErrorNoFileCreate;
+
+    progress.Max(table.Rows - 1);
+    for (int r = 0; r < table.Rows; ++r) {
+        progress.Pos(r);
+        if (r % 10 == 0) progress.Idle();
+        const QString line = CsvLine(table, r) + QLatin1String("\r\n");
+        const QByteArray bytes = encode ? encode(line) : line.toUtf8();
+        if (file.write(bytes) != bytes.size()) {
+            file.cancelWriting();
+            return tCsvResult::FileWriteError;
+        }
+    }
+    return file.commit() ? tCsvResult::Success : tCsvResult::FileSaveError;
+}
+
+}  // namespace kestrova
