@@ -1,0 +1,393 @@
+#include "calc/sight_fast.h"
+
+#include "calc/factor_speeds.h"
+#include "calc/geometry.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <thread>
+
+namespace kestrova {
+
+namespace {
+
+// One crossing of a sight line with a profile's section line, as the plain
+// check would write it.
+struct tCrossing {
+    int32_t K;
+    uint8_t Obstructed;
+    double X, Y, Zs, Zg;
+};
+
+void HeightAt(double x1, double h1, double x2, double h2, double x, double& h) {
+    double ix = 0;
+    double ih = 0;
+    if (LineIntersectionPoint(x1, h1, x2, h2, x, -10, x, 10, ix, ih)) h = ih;
+}
+
+template <class F>
+void ParallelFor(int count, int threads, F&& f) {
+    if (threads <= 1 || count < 2) {
+        for (int t = 0; t < count; ++t) f(t);
+        return;
+    }
+    std::atomic<int> next{0};
+    auto worker = [&] {
+        for (;;) {
+            const int t = next.fetch_add(1, std::memory_order_relaxed);
+            if (t >= count) break;
+            f(t);
+        }
+    };
+    std::vector<std::thread> pool;
+    const int extra = std::min(threads, count) - 1;
+    pool.reserve(extra);
+    for (int w = 0; w < extra; ++w) pool.emplace_back(worker);
+    worker();
+    for (auto& th : pool) th.join();
+}
+
+// Raised and unraised end points of a check without replacement.
+tRoadPoint RaisedEnd(const tPlanProfile& p, int variant, bool isStart) {
+    tRoadPoint r = SightEndPoint(p, variant);
+    const bool eye = (variant == 0) == isStart;
+    r.H += eye ? kEyeRaise : kTargetRaise;
+    return r;
+}
+
+void WriteEnd(tPlanProfile& p, int variant, bool isStart) {
+    p.GroundPoint = SightEndPoint(p, variant);
+    p.SightPoint = RaisedEnd(p, variant, isStart);
+}
+
+// Evaluates profile k against the sight line a-b exactly as the plain check
+// does, without touching the profile. False when the lines do not meet.
+bool Evaluate(const TMPlan& plan, const tFastSight& fast, int k, const tRoadPoint& a, const tRoadPoint& b,
+              int variant, tCrossing& out) {
+    const tFastProfile& g = fast.Profiles[k];
+    if (!g.HasSegments) return false;
+    double x = 0;
+    double y = 0;
+    if (!LineIntersectionPoint(a.X, a.Y, b.X, b.Y, g.LX, g.LY, g.RX, g.RY, x, y)) return false;
+    const tPlanProfile& p = plan.Profiles[k];
+    const bool exempt = g.Span.Width > kCentralSpanWidth || p.NoRoadCheck;
+    // The track height is only the fallback of a vertical-line crossing that
+    // cannot fail once the plan crossing exists; it is read for fidelity.
+    double zs = p.SightTrack[variant].H;
+    if (std::fabs(a.X - b.X) >= kSightTolerance)
+        HeightAt(a.X, a.H, b.X, b.H, x, zs);
+    else
+        HeightAt(a.Y, a.H, b.Y, b.H, y, zs);
+    double ax = g.LX, ay = g.LY, ah = g.LH, bx = g.RX, by = g.RY, bh = g.RH;
+    const tFastGround* seg = fast.Ground.data() + g.FirstGround;
+    for (int s = 0; s < g.GroundCount; ++s, ++seg) {
+        const bool holds = g.Upright ? InRange(true, true, y, seg->AY, seg->BY) : InRange(true, true, x, seg->AX, seg->BX);
+        if (holds) {
+            ax = seg->AX, ay = seg->AY, ah = seg->AH, bx = seg->BX, by = seg->BY, bh = seg->BH;
+            break;
+        }
+    }
+    double zg = zs - 1;
+    if (std::fabs(ax - bx) >= kSightTolerance)
+        HeightAt(ax, ah, bx, bh, x, zg);
+    else
+        HeightAt(ay, ah, by, bh, y, zg);
+    out.K = k;
+    out.X = x;
+    out.Y = y;
+    out.Zs = zs;
+    out.Zg = zg;
+    out.Obstructed = (zs < zg - kInvisibleMargin && !exempt) ? 1 : 0;
+    return true;
+}
+
+// The whole check start-end without side effects: every crossing in order.
+bool ComputeCheck(const TMPlan& plan, const tFastSight& fast, int start, int end, int variant,
+                  std::vector<tCrossing>& out) {
+    out.clear();
+    if (end - start < 2) return false;
+    const tRoadPoint a = RaisedEnd(plan.Profiles[start], variant, true);
+    const tRoadPoint b = RaisedEnd(plan.Profiles[end], variant, false);
+    bool hidden = false;
+    tCrossing c;
+    for (int k = start + 1; k < end; ++k) {
+        if (!Evaluate(plan, fast, k, a, b, variant, c)) continue;
+        hidden |= c.Obstructed != 0;
+        out.push_back(c);
+    }
+    return hidden;
+}
+
+// Whether the check start-end finds an obstruction, stopping at the first
+// one. Profiles whose road centre the plain check would set and that do not
+// have it yet are added to `centres`.
+bool QuickCheck(const TMPlan& plan, const tFastSight& fast, int start, int end, int variant,
+                std::vector<int32_t>& centres) {
+    if (end - start < 2) return false;
+    const tRoadPoint a = RaisedEnd(plan.Profiles[start], variant, true);
+    const tRoadPoint b = RaisedEnd(plan.Profiles[end], variant, false);
+    tCrossing c;
+    int k = start + 1;
+    bool hidden = false;
+    for (; k < end; ++k) {
+        if (!Evaluate(plan, fast, k, a, b, variant, c)) continue;
+        if (!fast.CentreWritten[k]) centres.push_back(k);
+        if (c.Obstructed) {
+            hidden = true;
+            ++k;
+            break;
+        }
+    }
+    for (; k < end; ++k) {
+        if (fast.CentreWritten[k]) continue;
+        const tFastProfile& g = fast.Profiles[k];
+        double x = 0, y = 0;
+        if (g.HasSegments && LineIntersectionPoint(a.X, a.Y, b.X, b.Y, g.LX, g.LY, g.RX, g.RY, x, y))
+            centres.push_back(k);
+    }
+    return hidden;
+}
+
+// Writes a computed check into the profiles as the plain check would.
+void ApplyCheck(TMPlan& plan, tFastSight& fast, int start, int end, int variant, const std::vector<tCrossing>& xs) {
+    auto& pr = plan.Profiles;
+    for (int k = start; k <= end; ++k) pr[k].Obstructed = 0;
+    if (end - start < 2) return;
+    WriteEnd(pr[start], variant, true);
+    WriteEnd(pr[end], variant, false);
+    for (const tCrossing& c : xs) {
+        tPlanProfile& p = pr[c.K];
+        p.RoadCentre = fast.Profiles[c.K].Span.Centre;
+        fast.CentreWritten[c.K] = 1;
+        tRoadPoint sight;
+        sight.X = c.X;
+        sight.Y = c.Y;
+        sight.H = c.Zs;
+        p.SightPoint = sight;
+        sight.H = c.Zg;
+        p.GroundPoint = sight;
+        p.Obstructed = c.Obstructed;
+    }
+}
+
+// Work of one observer in a scan.
+struct tScanWork {
+    int Far = 0;
+    bool Hidden[2] = {false, false};
+    std::vector<tCrossing> Crossings[2];
+};
+
+// Scan of observers in the given order; `reverse` looks back (the check then
+// runs from the far profile to the observer).
+void FastScan(TMPlan& plan, tFastSight& fast, tProgressCounter& progress, bool reverse) {
+    const int n = plan.Count();
+    std::vector<int> order;
+    if (reverse)
+        for (int i = n - 1; i >= 1; --i) order.push_back(i);
+    else
+        for (int i = 0; i <= n - 2; ++i) order.push_back(i);
+    std::vector<tScanWork> work(std::min<size_t>(fast.BlockSize, std::max<size_t>(order.size(), 1)));
+    for (size_t base = 0; base < order.size(); base += work.size()) {
+        const int count = static_cast<int>(std::min(work.size(), order.size() - base));
+        ParallelFor(count, fast.Threads, [&](int t) {
+            const int i = order[base + t];
+            tScanWork& w = work[t];
+            w.Far = reverse ? ReverseLookEnd(plan, i) : ForwardLookEnd(plan, i);
+            const int start = reverse ? w.Far : i;
+            const int end = reverse ? i : w.Far;
+            for (int v = 0; v < 2; ++v) w.Hidden[v] = ComputeCheck(plan, fast, start, end, v, w.Crossings[v]);
+        });
+        for (int t = 0; t < count; ++t) {
+            const int i = order[base + t];
+            tScanWork& w = work[t];
+            tPlanProfile& obs = plan.Profiles[i];
+            const int start = reverse ? w.Far : i;
+            const int end = reverse ? i : w.Far;
+            (reverse ? obs.RevEnd : obs.FwdEnd) = w.Far;
+            for (int v = 0; v < 2; ++v) {
+                ApplyCheck(plan, fast, start, end, v, w.Crossings[v]);
+                if (w.Hidden[v]) (reverse ? obs.RevHidden : obs.FwdHidden) = 1;
+                for (const tCrossing& c : w.Crossings[v]) {
+                    if (!c.Obstructed) continue;
+                    tPlanProfile& p = plan.Profiles[c.K];
+                    RecordSightTrack(p, v, reverse ? p.HasRevTrack[v] : p.HasFwdTrack[v]);
+                }
+            }
+            progress.Step(i);
+        }
+    }
+}
+
+// Work of one hidden observer in a look-speed pass.
+struct tLookWork {
+    int Final = 0;               // far profile of the last check
+    bool FinalBoth = false;      // the last check ran variant 0 after variant 1
+    bool Fallback = false;       // replay with the plain pass
+    std::vector<uint8_t> OnlyFirst;  // per shortening step: variant 1 alone ran (it found obstructions)
+    std::vector<int32_t> Centres;
+    std::vector<tCrossing> Crossings[2];  // the last check, variants 1 and 0
+};
+
+void PlainLookSpeed(TMPlan& plan, int i, bool reverse) {
+    auto& pr = plan.Profiles;
+    if (!reverse) {
+        int j = pr[i].FwdEnd;
+        for (;;) {
+            if (!CheckSightLine(plan, i, j, 1) && !CheckSightLine(plan, i, j, 0)) break;
+            if (j - i <= 1) break;
+            --j;
+        }
+        pr[i].LookV[DirFwd] = SpeedForSightDistance(true, pr[j].Position - pr[i].Position);
+    } else {
+        int j = pr[i].RevEnd;
+        for (;;) {
+            if (!CheckSightLine(plan, j, i, 1) && !CheckSightLine(plan, j, i, 0)) break;
+            if (i - j <= 1) break;
+            ++j;
+        }
+        pr[i].LookV[DirRev] = SpeedForSightDistance(true, pr[i].Position - pr[j].Position);
+    }
+}
+
+void FastLookSpeeds(TMPlan& plan, tFastSight& fast, bool reverse) {
+    const int n = plan.Count();
+    std::vector<int> order;
+    if (reverse) {
+        for (int i = n - 1; i >= 1; --i)
+            if (plan.Profiles[i].RevHidden) order.push_back(i);
+    } else {
+        for (int i = 0; i <= n - 2; ++i)
+            if (plan.Profiles[i].FwdHidden) order.push_back(i);
+    }
+    if (order.empty()) return;
+    const int step = reverse ? 1 : -1;  // the far end moves towards the observer
+    std::vector<tLookWork> work(std::min<size_t>(fast.BlockSize, order.size()));
+    for (size_t base = 0; base < order.size(); base += work.size()) {
+        const int count = static_cast<int>(std::min(work.size(), order.size() - base));
+        ParallelFor(count, fast.Threads, [&](int t) {
+            const int i = order[base + t];
+            tLookWork& w = work[t];
+            w.OnlyFirst.clear();
+            w.Centres.clear();
+            w.Fallback = false;
+            const tPlanProfile& obs = plan.Profiles[i];
+            int j = reverse ? obs.RevEnd : obs.FwdEnd;
+            for (;;) {
+                const int start = reverse ? j : i;
+                const int end = reverse ? i : j;
+                const bool h1 = QuickCheck(plan, fast, start, end, 1, w.Centres);
+                const bool h0 = h1 ? false : QuickCheck(plan, fast, start, end, 0, w.Centres);
+                w.FinalBoth = !h1;
+                if (!h1 && !h0) break;
+                if (std::abs(j - i) <= 1) break;
+                w.OnlyFirst.push_back(h1 ? 1 : 0);
+                j += step;
+            }
+            w.Final = j;
+            const int start = reverse ? j : i;
+            const int end = reverse ? i : j;
+            ComputeCheck(plan, fast, start, end, 1, w.Crossings[0]);
+            if (w.FinalBoth)
+                ComputeCheck(plan, fast, start, end, 0, w.Crossings[1]);
+            else
+                w.Crossings[1].clear();
+            // A profile between the observer and the last far profile keeps a
+            // longer check's crossing when the last check does not cross it;
+            // so does the next profile when the range shrank to it.
+            if (!w.OnlyFirst.empty()) {
+                if (end - start < 2) {
+                    w.Fallback = true;
+                } else {
+                    int covered = 0;
+                    for (int k = start + 1, a = 0, b = 0; k < end; ++k) {
+                        const auto& x1 = w.Crossings[0];
+                        const auto& x0 = w.Crossings[1];
+                        while (a < static_cast<int>(x1.size()) && x1[a].K < k) ++a;
+                        while (b < static_cast<int>(x0.size()) && x0[b].K < k) ++b;
+                        if ((a < static_cast<int>(x1.size()) && x1[a].K == k) ||
+                            (b < static_cast<int>(x0.size()) && x0[b].K == k))
+                            ++covered;
+                    }
+                    w.Fallback = covered != end - start - 1;
+                }
+            }
+        });
+        for (int t = 0; t < count; ++t) {
+            const int i = order[base + t];
+            tLookWork& w = work[t];
+            if (w.Fallback) {
+                PlainLookSpeed(plan, i, reverse);
+                continue;
+            }
+            auto& pr = plan.Profiles;
+            tPlanProfile& obs = pr[i];
+            const int first = reverse ? obs.RevEnd : obs.FwdEnd;
+            // Shortening steps: each check clears Obstructed over its range and
+            // leaves its far end point, written by the variant that ran last.
+            // The first range holds all later ones.
+            if (!w.OnlyFirst.empty())
+                for (int k = std::min(i, first); k <= std::max(i, first); ++k) pr[k].Obstructed = 0;
+            int j = first;
+            for (uint8_t onlyFirst : w.OnlyFirst) {
+                if (std::abs(j - i) >= 2) WriteEnd(pr[j], onlyFirst ? 1 : 0, reverse);
+                j += step;
+            }
+            for (int32_t k : w.Centres) {
+                pr[k].RoadCentre = fast.Profiles[k].Span.Centre;
+                fast.CentreWritten[k] = 1;
+            }
+            const int start = reverse ? j : i;
+            const int end = reverse ? i : j;
+            ApplyCheck(plan, fast, start, end, 1, w.Crossings[0]);
+            if (w.FinalBoth) ApplyCheck(plan, fast, start, end, 0, w.Crossings[1]);
+            if (reverse)
+                obs.LookV[DirRev] = SpeedForSightDistance(true, obs.Position - pr[j].Position);
+            else
+                obs.LookV[DirFwd] = SpeedForSightDistance(true, pr[j].Position - obs.Position);
+        }
+    }
+}
+
+}  // namespace
+
+tFastSight MakeFastSight(const TMPlan& plan, int threads) {
+    tFastSight fast;
+    const int n = plan.Count();
+    fast.Profiles.resize(n);
+    fast.CentreWritten.assign(n, 0);
+    if (threads <= 0) threads = static_cast<int>(std::thread::hardware_concurrency());
+    fast.Threads = std::clamp(threads, 1, 64);
+    for (int k = 0; k < n; ++k) {
+        const tPlanProfile& p = plan.Profiles[k];
+        tFastProfile& g = fast.Profiles[k];
+        g.FirstGround = static_cast<int32_t>(fast.Ground.size());
+        if (p.Segments.empty()) continue;
+        g.HasSegments = true;
+        const tRoadPoint& l = p.Segments.front().A;
+        const tRoadPoint& r = p.Segments.back().B;
+        g.LX = l.X, g.LY = l.Y, g.LH = l.H, g.RX = r.X, g.RY = r.Y, g.RH = r.H;
+        g.Upright = std::fabs(r.X - l.X) <= kSightTolerance;
+        g.Span = CentralSpan(p);
+        for (const tProfileSegment& s : p.Segments) {
+            if (Distance(s.A.X, s.A.Y, s.B.X, s.B.Y) < kSightTolerance) continue;
+            fast.Ground.push_back({s.A.X, s.A.Y, s.A.H, s.B.X, s.B.Y, s.B.H});
+        }
+        g.GroundCount = static_cast<int32_t>(fast.Ground.size()) - g.FirstGround;
+    }
+    return fast;
+}
+
+void FastForwardScan(TMPlan& plan, tFastSight& fast, tProgressCounter& progress) {
+    FastScan(plan, fast, progress, false);
+}
+
+void FastForwardLookSpeeds(TMPlan& plan, tFastSight& fast) { FastLookSpeeds(plan, fast, false); }
+
+void FastReverseScan(TMPlan& plan, tFastSight& fast, tProgressCounter& progress) {
+    FastScan(plan, fast, progress, true);
+}
+
+void FastReverseLookSpeeds(TMPlan& plan, tFastSight& fast) { FastLookSpeeds(plan, fast, true); }
+
+}  // namespace kestrova
