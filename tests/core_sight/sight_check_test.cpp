@@ -361,3 +361,10 @@ TEST(PrepareGreens, KeyPointsOutsideTheChainLeaveTheProfileUnchanged) {
     EXPECT_DOUBLE_EQ(s0[9].A.Y, s0[9].B.Y);
     for (const auto& s : s0) EXPECT_EQ(s.Covered, 0);
 }
+
+TEST(InRangeInclusive, AgreesWithInRangeWithBothEndsIncluded) {
+    const double values[] = {-1, 0, 0.0000005, 0.000002, 1, 2 - 0.0000005, 2, 2.0000009, 3};
+    for (double a : {0.0, 2.0})
+        for (double b : {0.0, 2.0})
+            for (double x : values) EXPECT_EQ(InRangeInclusive(x, a, b), InRange(true, true, x, a, b)) << x << a << b;
+}

@@ -141,9 +141,9 @@ bool CheckSightLine(TMPlan& plan, int start, int end, int variant, bool forceChe
         const tRoadPoint* ga = &left;
         const tRoadPoint* gb = &right;
         for (const tProfileSegment& s : segs) {
-            if (Distance(s.A.X, s.A.Y, s.B.X, s.B.Y) < kSightTolerance) continue;
-            const bool holds = upright ? InRange(true, true, y, s.A.Y, s.B.Y) : InRange(true, true, x, s.A.X, s.B.X);
-            if (holds) {
+            // Both tests are pure; the cheap one goes first.
+            const bool holds = upright ? InRangeInclusive(y, s.A.Y, s.B.Y) : InRangeInclusive(x, s.A.X, s.B.X);
+            if (holds && Distance(s.A.X, s.A.Y, s.B.X, s.B.Y) >= kSightTolerance) {
                 ga = &s.A;
                 gb = &s.B;
                 break;

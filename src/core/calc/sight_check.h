@@ -13,6 +13,7 @@
 #include "model/progress.h"
 #include "model/road_model.h"
 
+#include <cmath>
 #include <cstdint>
 
 namespace kestrova {
@@ -56,6 +57,17 @@ struct tProgressCounter {
 // not meet in one point.
 bool LineIntersectionPoint(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4,
                            double& X, double& Y);
+
+// InRange(true, true, x, a, b) inline: x between a and b in either order, the
+// ends included within 0.000001. The sight checks test it per segment.
+inline bool InRangeInclusive(double x, double a, double b) {
+    if (a > b) {
+        const double t = a;
+        a = b;
+        b = t;
+    }
+    return (x > a || std::fabs(x - a) < 0.000001) && (x < b || std::fabs(b - x) < 0.000001);
+}
 
 // The central span of a cross section: from A of the first kind-0 segment to
 // B of the last one (when there is none, from A of the last segment to B of

@@ -82,7 +82,7 @@ bool Evaluate(const TMPlan& plan, const tFastSight& fast, int k, const tRoadPoin
     double ax = g.LX, ay = g.LY, ah = g.LH, bx = g.RX, by = g.RY, bh = g.RH;
     const tFastGround* seg = fast.Ground.data() + g.FirstGround;
     for (int s = 0; s < g.GroundCount; ++s, ++seg) {
-        const bool holds = g.Upright ? InRange(true, true, y, seg->AY, seg->BY) : InRange(true, true, x, seg->AX, seg->BX);
+        const bool holds = g.Upright ? InRangeInclusive(y, seg->AY, seg->BY) : InRangeInclusive(x, seg->AX, seg->BX);
         if (holds) {
             ax = seg->AX, ay = seg->AY, ah = seg->AH, bx = seg->BX, by = seg->BY, bh = seg->BH;
             break;
