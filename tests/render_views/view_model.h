@@ -1,0 +1,149 @@
+// Small road models for the view tests, built in code: a straight road along
+// +Y with profiles every `spacing` metres, each cross section a chain of key
+// points across X. The computed fields the views read are set by hand or by
+// running the sight check.
+#pragma once
+
+#include "model/road_model.h"
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+#include <vector>
+
+namespace kestrova::test {
+
+struct tSectionPoint {
+    int Number;  // key point number
+    double X;    // across the road
+    double H;
+};
+
+// Kind of a segment by its start key point, as the importer assigns it.
+inline uint8_t KindOfKeyPoint(int k) {
+    if (k >= 109 && k <= 111) return 2;
+    if (k >= 112 && k <= 116) return 1;
+    if (k >= 117 && k <= 122) return 0;
+    if (k >= 123 && k <= 126) return 1;
+    if (k >= 127 && k <= 129) return 2;
+    return 3;
+}
+
+// A section 80 m wide: terrain, shoulders, two carriageway halves and a
+// zero-width centre (key points 117 and 123 coincide).
+inline std::vector<tSectionPoint> StandardSection(double halfWidth = 40) {
+    return {{1, -halfWidth, 2.0}, {109, -7, 0.3}, {112, -5, 0},   {116, -2.5, 0.05}, {117, 0, 0.1},
+            {123, 0, 0.1},        {127, 5, 0},    {130, 7, 0.3}, {200, halfWidth, 2.0}};
+}
+
+inline tRoadPoint RP(double x, double y, double h) {
+    tRoadPoint p;
+    p.X = x;
+    p.Y = y;
+    p.H = h;
+    p.H2 = h;
+    return p;
+}
+
+// Builds a profile at position y along the road with base height `lift`.
+inline tPlanProfile MakeProfile(double y, double lift, const std::vector<tSectionPoint>& section, int record) {
+    tPlanProfile p;
+    p.Position = y;
+    p.RecordNumber = record;
+    p.FwdLookDist = -1;
+    p.RevLookDist = -1;
+    p.KeyPointM1 = RP(-1.75, y, lift + 0.05);
+    p.KeyPoint0 = RP(1.75, y, lift + 0.05);
+    for (size_t i = 0; i + 1 < section.size(); ++i) {
+        tProfileSegment s;
+        s.A = RP(section[i].X, y, lift + section[i].H);
+        s.B = RP(section[i + 1].X, y, lift + section[i + 1].H);
+        s.Kind = KindOfKeyPoint(section[i].Number);
+        s.FromDtm = 1;
+        s.SegNo = static_cast<int32_t>(i) + 1;
+        s.APoint = section[i].Number;
+        s.BPoint = section[i + 1].Number;
+        p.Segments.push_back(s);
+    }
+    for (int d = 0; d < 2; ++d) p.CrossLook[d].FirstVisible = record - 1;
+    return p;
+}
+
+// A road of `count` profiles `spacing` apart; lift(i) gives each profile's base height.
+inline tRoadModel MakeRoad(int count, double spacing, const std::function<double(int)>& lift = {}) {
+    tRoadModel m;
+    m.Plan.ViewDepth = 385;
+    m.Plan.EyeHeight = 1.2;
+    m.Plan.LookDistancesReady = 1;
+    for (int i = 0; i < count; ++i)
+        m.Plan.Profiles.push_back(MakeProfile(i * spacing, lift ? lift(i) : 0.0, StandardSection(), i + 1));
+    return m;
+}
+
+// Raises the section of profiles [first, last] with an object standing on the
+// outer terrain at the right side (X from 10 to 20), as the vegetation
+// preparation does: rise, top and fall inserted, the segment under it covered.
+inline void AddObject(tRoadModel& m, int first, int last, bool vegetation, double height, int objectIndex = 0) {
+    for (int j = first; j <= last; ++j) {
+        auto& segs = m.Plan.Profiles[j].Segments;
+        // Split the last (outer right) terrain segment at X = 10 and X = 20.
+        tProfileSegment outer = segs.back();
+        segs.pop_back();
+        const auto at = [&](double x) {
+            const double t = (x - outer.A.X) / (outer.B.X - outer.A.X);
+            return RP(x, outer.A.Y, outer.A.H + (outer.B.H - outer.A.H) * t);
+        };
+        const int base = static_cast<int>(segs.size());
+        tProfileSegment a = outer, mid = outer, b = outer;
+        a.B = at(10);
+        mid.A = at(10);
+        mid.B = at(20);
+        b.A = at(20);
+        a.SegNo = base + 1;
+        mid.SegNo = base + 2;
+        b.SegNo = base + 3;
+        mid.Covered = 1;
+        const uint8_t kind = vegetation ? 5 : 4;
+        tProfileSegment rise, top, fall;
+        rise.A = mid.A;
+        rise.B = mid.A;
+        rise.B.H += height;
+        fall.A = mid.B;
+        fall.A.H += height;
+        fall.B = mid.B;
+        top.A = rise.B;
+        top.B = fall.A;
+        rise.Kind = top.Kind = fall.Kind = kind;
+        rise.SegNo = 1001 + 10 * objectIndex;
+        top.SegNo = 1002 + 10 * objectIndex;
+        fall.SegNo = 1003 + 10 * objectIndex;
+        segs.push_back(a);
+        segs.push_back(rise);
+        segs.push_back(top);
+        segs.push_back(fall);
+        segs.push_back(mid);
+        segs.push_back(b);
+    }
+}
+
+// Keeps a picture for a person to look at when KESTROVA_VIEW_PNG_DIR names a folder.
+inline void MaybeSave(const QImage& img, const QString& name) {
+    const QString dir = qEnvironmentVariable("KESTROVA_VIEW_PNG_DIR");
+    if (!dir.isEmpty()) img.save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+inline int CountColour(const QImage& img, QColor c, QRect area = QRect()) {
+    if (area.isNull()) area = img.rect();
+    area &= img.rect();
+    const QRgb want = c.rgb();
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (img.pixel(x, y) == want) ++n;
+    return n;
+}
+
+}  // namespace kestrova::test
