@@ -442,6 +442,26 @@ TEST(CrossRoadsStage, TwoCrossRoadsKeepTheLowerLimitAndTheirOwnHiddenFlags) {
     EXPECT_TRUE(sawStub);
 }
 
+TEST(CrossRoadsStage, ALaterCrossRoadNeverRaisesAnEarlierLimit) {
+    // Both crossroads lie beyond the wall. The one at 245 is first hidden from
+    // profile 15 as well (its widest line passes section 20 at 5.26 m), so it
+    // limits its approach 13 to 23 to the speed for 85 m, while profiles 9 to
+    // 19 keep the lower limit of the one at 205.
+    tRoadModel model = WalledRoad();
+    model.CrossRoads.Roads.push_back(MakeCrossRoad(QStringLiteral("Near"), {{205, -200}, {205, 200}}));
+    model.CrossRoads.Roads.push_back(MakeCrossRoad(QStringLiteral("Far"), {{245, -200}, {245, 200}}));
+    RunStage(model);
+    ASSERT_EQ(model.CrossRoads.Roads[1].ApproachEnd[DirFwd], 13);
+    EXPECT_EQ(model.CrossRoads.Roads[1].NotVisible[DirFwd], 1);
+    const double nearLimit = SpeedForSightDistance(false, 45);
+    const double farLimit = SpeedForSightDistance(false, 85);
+    ASSERT_LT(nearLimit, farLimit);
+    for (int i = 0; i < model.Plan.Count(); ++i) {
+        const double expected = (i >= 9 && i <= 19) ? nearLimit : (i >= 20 && i <= 23) ? farLimit : FreeCarSpeed(4);
+        EXPECT_EQ(model.Plan.Profiles[i].CrossV[DirFwd], expected) << i;
+    }
+}
+
 TEST(CrossRoadsStage, FirstVisibleCoversTheProfilesBeyondTheCrossing) {
     tRoadModel model = MakeStraightRoad();
     model.CrossRoads.Roads.push_back(MakeCrossRoad(QStringLiteral("Open"), {{205, -200}, {205, 200}}));
