@@ -196,7 +196,7 @@ void FillHeaderTexts(tGridLanguage& language, const tSectionLookup& lookup) {
         headers.assign(size_t(GridColumnCount(grid)), QString());
         for (int c = 0; c < GridColumnCount(grid); ++c) {
             const QString key = HeaderKey(grid, c);
-            if (!key.isEmpty() && lookup) headers[size_t(c)] = lookup(kGridSection, key);
+            if (!key.isEmpty() && lookup) headers[size_t(c)] = lookup(GridSection(), key);
         }
     }
 }
@@ -204,9 +204,9 @@ void FillHeaderTexts(tGridLanguage& language, const tSectionLookup& lookup) {
 void FillCauseTexts(tGridLanguage& language, const tSectionLookup& lookup) {
     language.Causes[0].clear();
     for (int code = 1; code < kCauseCount; ++code)
-        language.Causes[code] = lookup ? lookup(kGridSection, CauseKey(code)) : QString();
-    language.Safe = lookup ? lookup(kGridSection, QStringLiteral("gPivotData.Value.Safe")) : QString();
-    language.NotSafe = lookup ? lookup(kGridSection, QStringLiteral("gPivotData.Value.NotSafe")) : QString();
+        language.Causes[code] = lookup ? lookup(GridSection(), CauseKey(code)) : QString();
+    language.Safe = lookup ? lookup(GridSection(), QStringLiteral("gPivotData.Value.Safe")) : QString();
+    language.NotSafe = lookup ? lookup(GridSection(), QStringLiteral("gPivotData.Value.NotSafe")) : QString();
 }
 
 QString CauseKey(int cause) {

@@ -24,7 +24,7 @@ enum class tGridId { SourceData, DraftV, PivotData, ProfilesList };
 using tSectionLookup = std::function<QString(const QString& section, const QString& key)>;
 
 // The section of every grid header, cause and verdict text.
-inline const QString kGridSection = QStringLiteral("MainForm.Grids");
+inline QString GridSection() { return QStringLiteral("MainForm.Grids"); }
 
 // The translated texts the grids show besides numbers. Filled from the
 // language engine and refreshed whenever the language is applied.
