@@ -120,25 +120,33 @@ bool ComputeCheck(const TMPlan& plan, const tFastSight& fast, int start, int end
 }
 
 // Whether the check start-end finds an obstruction, stopping at the first
-// one. Profiles whose road centre the plain check would set and that do not
-// have it yet are added to `centres`.
-bool QuickCheck(const TMPlan& plan, const tFastSight& fast, int start, int end, int variant,
-                std::vector<int32_t>& centres) {
+// one. `hint` is the profile that hid the previous, longer check of the same
+// observer: tried first, it usually settles the question at once (the result
+// does not depend on the order). Profiles whose road centre the plain check
+// would set and that do not have it yet are added to `centres`; `unwritten`
+// counts them cumulatively, so ranges without any are not searched.
+bool QuickCheck(const TMPlan& plan, const tFastSight& fast, int start, int end, int variant, int& hint,
+                const std::vector<int32_t>& unwritten, std::vector<int32_t>& centres) {
     if (end - start < 2) return false;
     const tRoadPoint a = RaisedEnd(plan.Profiles[start], variant, true);
     const tRoadPoint b = RaisedEnd(plan.Profiles[end], variant, false);
+    const bool needCentres = unwritten[end] - unwritten[start + 1] > 0;
     tCrossing c;
+    if (!needCentres && hint > start && hint < end && Evaluate(plan, fast, hint, a, b, variant, c) && c.Obstructed)
+        return true;
     int k = start + 1;
     bool hidden = false;
     for (; k < end; ++k) {
         if (!Evaluate(plan, fast, k, a, b, variant, c)) continue;
-        if (!fast.CentreWritten[k]) centres.push_back(k);
+        if (needCentres && !fast.CentreWritten[k]) centres.push_back(k);
         if (c.Obstructed) {
             hidden = true;
+            hint = k;
             ++k;
             break;
         }
     }
+    if (!needCentres) return hidden;
     for (; k < end; ++k) {
         if (fast.CentreWritten[k]) continue;
         const tFastProfile& g = fast.Profiles[k];
@@ -262,6 +270,8 @@ void FastLookSpeeds(TMPlan& plan, tFastSight& fast, bool reverse) {
     }
     if (order.empty()) return;
     const int step = reverse ? 1 : -1;  // the far end moves towards the observer
+    std::vector<int32_t> unwritten(n + 1, 0);
+    for (int k = 0; k < n; ++k) unwritten[k + 1] = unwritten[k] + (fast.CentreWritten[k] ? 0 : 1);
     std::vector<tLookWork> work(std::min<size_t>(fast.BlockSize, order.size()));
     for (size_t base = 0; base < order.size(); base += work.size()) {
         const int count = static_cast<int>(std::min(work.size(), order.size() - base));
@@ -273,11 +283,12 @@ void FastLookSpeeds(TMPlan& plan, tFastSight& fast, bool reverse) {
             w.Fallback = false;
             const tPlanProfile& obs = plan.Profiles[i];
             int j = reverse ? obs.RevEnd : obs.FwdEnd;
+            int hint[2] = {-1, -1};
             for (;;) {
                 const int start = reverse ? j : i;
                 const int end = reverse ? i : j;
-                const bool h1 = QuickCheck(plan, fast, start, end, 1, w.Centres);
-                const bool h0 = h1 ? false : QuickCheck(plan, fast, start, end, 0, w.Centres);
+                const bool h1 = QuickCheck(plan, fast, start, end, 1, hint[1], unwritten, w.Centres);
+                const bool h0 = h1 ? false : QuickCheck(plan, fast, start, end, 0, hint[0], unwritten, w.Centres);
                 w.FinalBoth = !h1;
                 if (!h1 && !h0) break;
                 if (std::abs(j - i) <= 1) break;
