@@ -509,6 +509,84 @@ TEST(CrossRoadsStage, RunningTwiceGivesTheSameResult) {
     }
 }
 
+// The same walled road and crossroads turned by an angle and moved to survey
+// coordinates: nothing may depend on the road running along an axis.
+struct tPlace {
+    double Angle;
+    double OffsetX;
+    double OffsetY;
+};
+
+void Move(tRoadPoint& p, const tPlace& place) {
+    const double c = std::cos(place.Angle);
+    const double s = std::sin(place.Angle);
+    const double x = p.X * c - p.Y * s;
+    const double y = p.X * s + p.Y * c;
+    p.X = x + place.OffsetX;
+    p.Y = y + place.OffsetY;
+}
+
+void Move(tRoadModel& model, const tPlace& place) {
+    for (tPlanProfile& p : model.Plan.Profiles) {
+        Move(p.KeyPoint0, place);
+        Move(p.KeyPointM1, place);
+        for (tProfileSegment& seg : p.Segments) {
+            Move(seg.A, place);
+            Move(seg.B, place);
+        }
+    }
+    for (tCrossRoadRec& r : model.CrossRoads.Roads)
+        for (tRoadPoint& p : r.Points) Move(p, place);
+}
+
+class MovedRoad : public ::testing::TestWithParam<tPlace> {};
+
+TEST_P(MovedRoad, GivesTheSameResultsAsTheRoadAlongTheAxis) {
+    tRoadModel straight = WalledRoad();
+    straight.CrossRoads.Roads.push_back(MakeCrossRoad(QStringLiteral("Walled"), {{205, -200}, {205, 200}}));
+    straight.CrossRoads.Roads.push_back(MakeCrossRoad(QStringLiteral("AtProfile"), {{300, -200}, {300, 0}, {300, 200}}));
+    straight.CrossRoads.Roads.push_back(MakeCrossRoad(QStringLiteral("Oblique"), {{250, 100}, {360, -100}}));
+    straight.CrossRoads.Roads.push_back(MakeCrossRoad(QStringLiteral("Twice"), {{150, -50}, {160, 50}, {170, -50}}));
+    tRoadModel moved = straight;
+    Move(moved, GetParam());
+    RunStage(straight);
+    RunStage(moved);
+
+    for (int r = 0; r < straight.CrossRoads.Count(); ++r) {
+        const tCrossRoadRec& a = straight.CrossRoads.Roads[r];
+        const tCrossRoadRec& b = moved.CrossRoads.Roads[r];
+        EXPECT_EQ(a.Skip, b.Skip) << r;
+        if (a.Skip) continue;
+        EXPECT_NEAR(a.CrossKm, b.CrossKm, 1e-6) << r;
+        EXPECT_EQ(a.Count(), b.Count()) << r;
+        EXPECT_EQ(a.CrossIndex, b.CrossIndex) << r;
+        for (int d = 0; d < 2; ++d) {
+            EXPECT_EQ(a.ApproachRange[d], b.ApproachRange[d]) << r;
+            EXPECT_EQ(a.ApproachEnd[d], b.ApproachEnd[d]) << r;
+            EXPECT_EQ(a.DirectionOpen[d], b.DirectionOpen[d]) << r;
+            EXPECT_EQ(a.NotVisible[d], b.NotVisible[d]) << r;
+        }
+    }
+    for (int i = 0; i < straight.Plan.Count(); ++i) {
+        for (int d = 0; d < 2; ++d) {
+            const tPlanProfile& a = straight.Plan.Profiles[i];
+            const tPlanProfile& b = moved.Plan.Profiles[i];
+            EXPECT_EQ(a.CrossV[d], b.CrossV[d]) << i;
+            EXPECT_EQ(a.CrossLook[d].Hidden, b.CrossLook[d].Hidden) << i;
+            EXPECT_EQ(a.CrossLook[d].FirstVisible, b.CrossLook[d].FirstVisible) << i;
+            for (int side = 0; side < 2; ++side) {
+                EXPECT_EQ(a.CrossLook[d].SightLines[side].size(), b.CrossLook[d].SightLines[side].size()) << i;
+                EXPECT_EQ(a.CrossLook[d].HiddenPoints[side].Count(), b.CrossLook[d].HiddenPoints[side].Count()) << i;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Crossroads, MovedRoad,
+                         ::testing::Values(tPlace{0.5235987755982988, 512345.6, 6012345.7},
+                                           tPlace{2.0, -3000, 150}, tPlace{-1.2, 0, 0},
+                                           tPlace{std::numbers::pi / 2, 10, 20}));
+
 // ---------------------------------------------------------------------------
 // The two helpers on their own.
 

@@ -354,7 +354,9 @@ void TestFromProfile(TMPlan& plan, tCrossRoadRec& road, int32_t roadIndex, int32
 
             const double angle = std::fabs(AngleBetween(false, rdx, rdy, sample.X - eye.X, sample.Y - eye.Y));
             if (angle < halfAngle) continue;
-            if (PlanDistance(sample, k) > limit) break;
+            // Samples fall on whole steps from the crossing, often exactly on
+            // the limit; rounding must not decide whether such a one is farther.
+            if (PlanDistance(sample, k) > limit + kSamePoint) break;
         }
     }
 
