@@ -83,29 +83,30 @@ inline tRoadModel MakeRoad(int count, double spacing, const std::function<double
     return m;
 }
 
-// Raises the section of profiles [first, last] with an object standing on the
-// outer terrain at the right side (X from 10 to 20), as the vegetation
-// preparation does: rise, top and fall inserted, the segment under it covered.
-inline void AddObject(tRoadModel& m, int first, int last, bool vegetation, double height, int objectIndex = 0) {
+// Raises the section of profiles [first, last] with an object standing on
+// the terrain from X = x1 to X = x2 (inside one segment), as the vegetation
+// preparation does: that segment is split, rise, top and fall are inserted
+// and the part under the object is covered.
+inline void AddObject(tRoadModel& m, int first, int last, bool vegetation, double height, int objectIndex = 0,
+                      double x1 = 10, double x2 = 20) {
     for (int j = first; j <= last; ++j) {
         auto& segs = m.Plan.Profiles[j].Segments;
-        // Split the last (outer right) terrain segment at X = 10 and X = 20.
-        tProfileSegment outer = segs.back();
-        segs.pop_back();
-        const auto at = [&](double x) {
+        size_t at = 0;
+        while (at < segs.size() && !(segs[at].A.X <= x1 && segs[at].B.X >= x2)) ++at;
+        if (at == segs.size()) continue;
+        const tProfileSegment outer = segs[at];
+        const auto point = [&](double x) {
             const double t = (x - outer.A.X) / (outer.B.X - outer.A.X);
             return RP(x, outer.A.Y, outer.A.H + (outer.B.H - outer.A.H) * t);
         };
-        const int base = static_cast<int>(segs.size());
         tProfileSegment a = outer, mid = outer, b = outer;
-        a.B = at(10);
-        mid.A = at(10);
-        mid.B = at(20);
-        b.A = at(20);
-        a.SegNo = base + 1;
-        mid.SegNo = base + 2;
-        b.SegNo = base + 3;
+        a.B = point(x1);
+        mid.A = point(x1);
+        mid.B = point(x2);
+        b.A = point(x2);
         mid.Covered = 1;
+        mid.SegNo = 500 + outer.SegNo;  // the pieces keep codes of their own
+        b.SegNo = 600 + outer.SegNo;
         const uint8_t kind = vegetation ? 5 : 4;
         tProfileSegment rise, top, fall;
         rise.A = mid.A;
@@ -120,13 +121,16 @@ inline void AddObject(tRoadModel& m, int first, int last, bool vegetation, doubl
         rise.SegNo = 1001 + 10 * objectIndex;
         top.SegNo = 1002 + 10 * objectIndex;
         fall.SegNo = 1003 + 10 * objectIndex;
-        segs.push_back(a);
-        segs.push_back(rise);
-        segs.push_back(top);
-        segs.push_back(fall);
-        segs.push_back(mid);
-        segs.push_back(b);
+        segs.erase(segs.begin() + static_cast<long>(at));
+        segs.insert(segs.begin() + static_cast<long>(at), {a, rise, top, fall, mid, b});
     }
+}
+
+// A section with terrain points every few tens of metres out to +-200 m.
+inline std::vector<tSectionPoint> TerrainSection() {
+    return {{1, -200, 4},  {2, -100, 3},  {3, -50, 2},  {4, -20, 1},   {5, -10, 0.5},  {109, -7, 0.3},
+            {112, -5, 0},  {116, -2.5, 0.05}, {117, 0, 0.1}, {123, 0, 0.1}, {127, 5, 0}, {130, 7, 0.3},
+            {201, 10, 0.5}, {202, 20, 1}, {203, 50, 2}, {204, 100, 3}, {205, 200, 4}};
 }
 
 // Keeps a picture for a person to look at when KESTROVA_VIEW_PNG_DIR names a folder.
