@@ -41,6 +41,12 @@ constexpr int kMaxSheetCols = 16384;
 // Longest cell text the spreadsheet formats allow.
 constexpr int kMaxCellText = 32767;
 
+// Largest decompressed size accepted for one part of an .xlsx file. The
+// default is far beyond any real road table and small enough that a zip bomb
+// is rejected before it fills the memory; tests lower it.
+qint64 XlsxPartLimit();
+void SetXlsxPartLimit(qint64 bytes);
+
 // A file-format reader: knows the sheet names and reads one sheet on demand.
 class tWorkbookReader {
 public:

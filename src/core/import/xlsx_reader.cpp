@@ -15,9 +15,7 @@ namespace kestrova {
 
 namespace {
 
-// Largest decompressed size accepted for one part: far beyond any real road
-// table, small enough that a zip bomb is rejected before it fills the memory.
-constexpr qint64 kMaxPartBytes = 512LL * 1024 * 1024;
+qint64 gPartLimit = 512LL * 1024 * 1024;
 // Most shared strings and cells accepted from one workbook.
 constexpr qint64 kMaxStrings = 16 * 1024 * 1024;
 constexpr qint64 kMaxCells = 32 * 1024 * 1024;
@@ -40,6 +38,11 @@ public:
         const QByteArray n = name.toUtf8();
         const zip_int64_t index = zip_name_locate(zip, n.constData(), ZIP_FL_NOCASE);
         if (index < 0) return;
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(zip, zip_uint64_t(index), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE) &&
+            st.size > zip_uint64_t(gPartLimit))
+            return;  // announced as too big: not even started
         File = zip_fopen_index(zip, zip_uint64_t(index), 0);
         Buffer.resize(kChunk);
     }
@@ -62,7 +65,7 @@ public:
             return false;
         }
         Total += n;
-        if (Total > kMaxPartBytes) {
+        if (Total > gPartLimit) {
             Bad = true;
             return false;
         }
@@ -431,6 +434,9 @@ bool tXlsxReader::ReadSheet(int index, tSheetData& sheet, std::vector<QString>& 
 }
 
 }  // namespace
+
+qint64 XlsxPartLimit() { return gPartLimit; }
+void SetXlsxPartLimit(qint64 bytes) { gPartLimit = bytes; }
 
 std::unique_ptr<tWorkbookReader> OpenXlsxReader(const QString& fileName) {
     auto reader = std::make_unique<tXlsxReader>();

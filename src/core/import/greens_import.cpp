@@ -1,0 +1,178 @@
+#include "import/greens_import.h"
+
+#include "import/cell_parsing.h"
+#include "import/source_reader.h"
+#include "model/road_text.h"
+
+#include <cmath>
+
+namespace kestrova {
+
+namespace {
+
+enum tGreenCode : int { gName = 1, gIsVegetation, gNumber, gX, gY, gHeight };
+
+const QStringList kGreenNames = {QStringLiteral("RecordName"), QStringLiteral("IsVegetation"),
+                                 QStringLiteral("RecordNumber"), QStringLiteral("X"),
+                                 QStringLiteral("Y"),          QStringLiteral("Height")};
+
+constexpr int kMaxPointNumber = 1000;
+constexpr double kMatchRadius = 800;
+constexpr double kMatchTolerance = 0.001;
+
+bool Coincide(const tRoadPoint& a, const tRoadPoint& b) {
+    return std::fabs(a.X - b.X) < kMatchTolerance && std::fabs(a.Y - b.Y) < kMatchTolerance;
+}
+
+}  // namespace
+
+int MatchObjectPoints(tGreenRec& object, const TMPlan& plan) {
+    object.FirstProfile = plan.Count() - 1;
+    object.LastProfile = 0;
+    for (int i = 0; i < object.Count(); ++i) {
+        tRoadPoint& point = object.Points[size_t(i)];
+        bool matched = false;
+        for (int pi = 0; pi < plan.Count() && !matched; ++pi) {
+            const tPlanProfile& profile = plan.Profiles[size_t(pi)];
+            const double dx = profile.KeyPoint0.X - point.X;
+            const double dy = profile.KeyPoint0.Y - point.Y;
+            if (std::sqrt(dx * dx + dy * dy) > kMatchRadius) continue;
+            // Candidates in chain order; the last coinciding one counts.
+            int candidate = -1;
+            if (!profile.Segments.empty() && Coincide(profile.Segments.front().A, point)) candidate = 0;
+            for (const auto& s : profile.Segments)
+                if (Coincide(s.B, point)) candidate = s.SegNo;
+            if (candidate < 0) continue;
+            point.ProfileIndex = pi;
+            point.PointSegNo = candidate;
+            object.FirstProfile = std::min(object.FirstProfile, pi);
+            object.LastProfile = std::max(object.LastProfile, pi);
+            matched = true;
+        }
+        if (!matched) return i;
+    }
+    return -1;
+}
+
+tImportResult ImportGreens(const QString& roadFileName, const QString& fileName, tSheetChoice choice,
+                           tRoadModel& model, const tProgress& progress) {
+    tImportResult result;
+    tImportFailure& fail = result.Failure;
+    if (choice == tSheetChoice::SeparateFile && SameFileSelected(roadFileName, fileName)) {
+        fail.Key = QStringLiteral("LoadData.SomeFileSelected");
+        return result;
+    }
+    const QString source = choice == tSheetChoice::SeparateFile ? fileName : roadFileName;
+    result.FileName = SourceFileName(source);
+    result.FromCsv = IsCsvFileName(result.FileName);
+    result.Sheet = SheetNumber(choice);
+
+    tShortTable table;
+    auto failed = [&]() {
+        CloseSource(table.Src, true);
+        model.Greens.Objects.clear();
+        return result;
+    };
+    if (!OpenShortTable(table, source, result.Sheet, kGreenNames, {}, fail)) return failed();
+
+    tGreens greens;
+    int capacity = 0;
+    int prevNumber = -1;
+    std::array<QString, tShortTable::kColumns + 1> cells;
+    int nameCol = 0, numberCol = 0;
+    for (int col = 1; col <= tShortTable::kColumns; ++col) {
+        if (table.CodeOfCol[size_t(col)] == gName) nameCol = col;
+        if (table.CodeOfCol[size_t(col)] == gNumber) numberCol = col;
+    }
+    for (;;) {
+        if (!ReadShortRow(table, cells, fail)) return failed();
+        const QString name = cells[size_t(nameCol)];
+        // A row without name and number ends the data, wherever the number column stands.
+        if (name.isEmpty() && cells[size_t(numberCol)].isEmpty()) break;
+        tRoadPoint point;
+        bool vegetation = false;
+        for (int col = 1; col <= tShortTable::kColumns; ++col) {
+            const QString& text = cells[size_t(col)];
+            const int code = table.CodeOfCol[size_t(col)];
+            switch (code) {
+            case gIsVegetation: {
+                const int v = ParseYesNo(text, QStringLiteral("-666"));
+                if (!name.isEmpty() && v != 0 && v != 1) {
+                    FailCellValue(fail, col, table.Row);
+                    return failed();
+                }
+                vegetation = v == 1;
+                break;
+            }
+            case gNumber: {
+                const int n = ParseIntCell(text, kFailedCell);
+                const bool next = n == prevNumber + 1;
+                prevNumber = n;
+                if (n < 1 || n > kMaxPointNumber) {
+                    fail.Set(QStringLiteral("%MaxRecordNumber%"), QString::number(kMaxPointNumber));
+                    FailCellValue(fail, col, table.Row, QStringLiteral("LoadData.RecordNumberConstraints"));
+                    return failed();
+                }
+                if (name.isEmpty() && !next) {
+                    FailCellValue(fail, col, table.Row, QStringLiteral("LoadData.NextNumberConstraint"));
+                    return failed();
+                }
+                point.ProfileIndex = n;
+                break;
+            }
+            case gX:
+            case gY:
+            case gHeight: {
+                const double v = ParseRealCell(text, kFailedCell);
+                const bool ok = code == gHeight ? (v >= 0 && v <= 100) : (v >= 0 && v <= 9999999);
+                if (!ok) {
+                    FailCellValue(fail, col, table.Row);
+                    return failed();
+                }
+                if (code == gX) point.Y = v;
+                else if (code == gY) point.X = v;
+                else point.H = v;
+                break;
+            }
+            default: break;
+            }
+        }
+        const bool more = NextRow(table.Src, table.Row);
+        if (!name.isEmpty()) {
+            if (greens.Count() == capacity) {
+                capacity = capacity == 0 ? 16 : capacity * 2;
+                greens.Objects.reserve(size_t(capacity));
+                progress.Max(capacity);
+            }
+            greens.Objects.emplace_back();
+            greens.Objects.back().Name = name;
+            greens.Objects.back().IsVegetation = vegetation ? 1 : 0;
+            progress.Pos(greens.Count() - 1);
+            progress.Idle();
+        }
+        if (!greens.Objects.empty()) greens.Objects.back().Points.push_back(point);
+        if (!more) break;
+    }
+    progress.Idle();
+    for (auto& object : greens.Objects) {
+        if (object.Count() < 3) {
+            fail.Key = QStringLiteral("LoadData.MinVegBldPointsConstraint");
+            fail.Set(QStringLiteral("%ObjectName%"), object.Name);
+            return failed();
+        }
+        const int unmatched = MatchObjectPoints(object, model.Plan);
+        if (unmatched >= 0) {
+            fail.Key = QStringLiteral("LoadData.PointNotCorrespondRoadPoints");
+            fail.Set(QStringLiteral("%ObjectName%"), object.Name);
+            fail.Set(QStringLiteral("%PointNumber%"), QString::number(object.Points[size_t(unmatched)].ProfileIndex));
+            return failed();
+        }
+    }
+    CloseSource(table.Src, false);
+    model.Greens = std::move(greens);
+    result.Success = true;
+    result.Count = model.Greens.Count();
+    return result;
+}
+
+}  // namespace kestrova

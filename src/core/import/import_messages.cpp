@@ -1,0 +1,17 @@
+#include "import/import_messages.h"
+
+#include "app/language_engine.h"
+
+namespace kestrova {
+
+QString FormatImportFailure(const tImportFailure& failure, TLanguageEngine& engine) {
+    for (const auto& [name, value] : failure.Placeholders) engine.SetPlaceholder(name, value);
+    if (failure.Key == QLatin1String("LoadData.IncorrectCellValue") || !failure.ReasonKey.isEmpty()) {
+        const QString reason =
+            failure.ReasonKey.isEmpty() ? QString() : QStringLiteral("\r\n") + engine.GetMessage(failure.ReasonKey);
+        engine.SetPlaceholder(QStringLiteral("%CellValue%"), reason);
+    }
+    return engine.GetMessage(failure.Key);
+}
+
+}  // namespace kestrova
