@@ -339,6 +339,9 @@ public:
                 order = deck;
                 // Fisher-Yates with our own integer draw.
                 for (int i = int(order.size()) - 1; i > 0; --i) std::swap(order[i], order[R.Int(0, i)]);
+                // The road opens in open country, which carries the two crossroads
+                // that take no part (one beside the road, one crossing it twice).
+                if (!specialsPlaced) std::swap(order.back(), *std::find(order.begin(), order.end(), tKind::Plain));
             }
             tKind kind = order.back();
             order.pop_back();
@@ -598,6 +601,9 @@ private:
             const double zl = R.Range(200, 280);
             const double z0 = b + (len - zl) / 2;
             P.Slick.push_back({z0, z0 + zl, std::round(R.Range(300, 600))});
+            if (R.Chance(0.5))
+                AddCrossing(QStringLiteral("Side road %1").arg(++CrossCount), b + len * R.Range(0.4, 0.6),
+                            R.Range(45, 135), R.Range(100, 160), R.Range(100, 160));
             break;
         }
         case tKind::Bridge: {
@@ -676,6 +682,9 @@ private:
             else P.Plan.Add(len, 0);
             LayGentle(len);
             P.Divided.push_back({b + 30, e - 30, std::round(R.Range(4, 8))});
+            // A junction through a gap in the median.
+            AddCrossing(QStringLiteral("Junction road %1").arg(++CrossCount), b + len * R.Range(0.45, 0.55),
+                        R.Range(60, 120), R.Range(120, 180), R.Range(120, 180));
             break;
         }
         case tKind::WoodedCurve: {
