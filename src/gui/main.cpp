@@ -1,11 +1,10 @@
+#include "app/app_object.h"
 #include "app/main_form.h"
 #include "app/product.h"
 
-#include <QApplication>
-
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(kestrova::kProductName);
+    kestrova::TKestrovaApplication app(argc, argv);
+    kestrova::TKestrovaApplication::setApplicationName(kestrova::kProductName);
     kestrova::TMainForm window;
     window.show();
     return app.exec();

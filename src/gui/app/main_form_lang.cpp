@@ -1,0 +1,388 @@
+// Language choice and window translation, the about page, and the window's
+// placement and control states in the settings file.
+#include "app/main_form.h"
+
+#include "app/ini_file.h"
+#include "app/product.h"
+#include "app/ui_seam.h"
+#include "views/string_grid.h"
+
+#include "app/translate_form.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabBar>
+#include <QTimer>
+
+#include <map>
+
+namespace kestrova {
+
+namespace {
+
+const QString kGrids = QStringLiteral("MainForm.Grids");
+const QString kComponents = QStringLiteral("MainForm.Components");
+const QString kFormPosition = QStringLiteral("MainForm.FormPosition");
+constexpr int kNoNumber = -666;
+
+const char* const kSourceHeaders[14] = {
+    "gSourceData.csdRecordNumber", "gSourceData.csdPosition", "gSourceData.csdRoadCathegory",
+    "gSourceData.csdTrafficIntensity", "gSourceData.csdCars", "gSourceData.csdTrucks", "gSourceData.csdBuses",
+    "gSourceData.csdVehicleTrains", "gSourceData.csdCurveRadius", "gSourceData.csdLongitudinalTilt",
+    "gSourceData.csdSlicknessValue", "gSourceData.csdClearance", "gSourceData.csdIsLocality",
+    "gSourceData.csdIsSocialActivity"};
+const char* const kDraftHeaders[22] = {
+    "gDraftV.cgvProfileNumb", "gDraftV.cgvKmPlus", "gDraftV.cgvCathegory", "gDraftV.cgvFreeV", "gDraftV.cgvCurveV",
+    "gDraftV.cgvTiltVF", "gDraftV.cgvTiltVR", "gDraftV.cgvSlickV", "gDraftV.cgvBridgeV", "gDraftV.cgvIntensityV",
+    "gDraftV.cgvLocalityV", "gDraftV.cgvSocialV", "gDraftV.cgvCrossVF", "gDraftV.cgvLookVF", "gDraftV.cgvCrossVR",
+    "gDraftV.cgvLookVR", "gDraftV.cgvMinVF", "gDraftV.cgvCauseF", "gDraftV.cgvKoefF", "gDraftV.cgvMinVR",
+    "gDraftV.cgvCauseR", "gDraftV.cgvKoefR"};
+const char* const kPivotHeaders[14] = {
+    "gPivotData.Numb", "gPivotData.KmBeg", "gPivotData.KmEnd", "gPivotData.RCath", "gPivotData.VMinFwd",
+    "gPivotData.CauseFwd", "gPivotData.FailRateFwd", "gPivotData.BoundRateFwd", "gPivotData.ResumeFwd",
+    "gPivotData.VMinRev", "gPivotData.CauseRev", "gPivotData.FailRateRev", "gPivotData.BoundRateRev",
+    "gPivotData.ResumeRev"};
+
+// About texts per language code: the first is shown large, the second below it.
+struct tAboutTexts {
+    const char* Code;
+    const char* Info1;
+    const char* Info2;
+};
+const tAboutTexts kAbout[3] = {
+    {"EN", "Speed-safety analysis of a road\\nby profiles, factors and sight distance",
+     "Kestrova computes, for every road profile and both directions of travel,\\n"
+     "the speed each road factor permits, the available sight distance\\n"
+     "over terrain, vegetation and buildings, and the visibility of crossroads.\\n"
+     "The pivot table marks the segment boundaries that are not safe.\\n\\n"
+     "Morvanta engineering software."},
+    {"UA", "Аналіз безпеки швидкості руху\\nза профілями, чинниками та видимістю",
+     "Kestrova обчислює для кожного профілю дороги та обох напрямків руху\\n"
+     "швидкість, яку дозволяє кожен чинник, відстань видимості\\n"
+     "над рельєфом, рослинністю і будівлями та видимість перехресть.\\n"
+     "Зведена таблиця позначає небезпечні межі ділянок.\\n\\n"
+     "Інженерне програмне забезпечення Morvanta."},
+    {"RU", "Анализ безопасности скорости движения\\nпо профилям, факторам и видимости",
+     "Kestrova вычисляет для каждого профиля дороги и обоих направлений движения\\n"
+     "скорость, допустимую по каждому фактору, расстояние видимости\\n"
+     "над рельефом, растительностью и зданиями и видимость пересечений.\\n"
+     "Сводная таблица отмечает небезопасные границы участков.\\n\\n"
+     "Инженерное программное обеспечение Morvanta."},
+};
+
+QString AboutText(const char* raw) {
+    QString t = QString::fromUtf8(raw);
+    t.replace(QStringLiteral("\\n"), QStringLiteral("\r\n"), Qt::CaseInsensitive);
+    return t;
+}
+
+bool Skipped(const QString& name) {
+    return name.isEmpty() || name.startsWith(QStringLiteral("_x_"), Qt::CaseInsensitive) ||
+           name.startsWith(QStringLiteral("qt_"));
+}
+
+// The window's own controls in creation order (toolkit internals have no name).
+QList<QWidget*> OwnControls(QWidget* form) {
+    QList<QWidget*> out;
+    for (QWidget* w : form->findChildren<QWidget*>()) {
+        if (w->objectName().isEmpty()) continue;
+        out << w;
+    }
+    return out;
+}
+
+QSize DesktopSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->virtualGeometry().size() : QSize(800, 600);
+}
+QRect DesktopRect() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->virtualGeometry() : QRect(0, 0, 800, 600);
+}
+QSize PrimarySize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize(800, 600);
+}
+
+struct tPlacement {
+    int DesktopW = -1000000, DesktopH = -1000000, W = -1000000, H = -1000000, L = -1000000, T = -1000000;
+    bool Maximized = false;
+};
+std::map<QString, tPlacement> gPlacements;  // remembered at restore, per window name
+
+}  // namespace
+
+// ---- language ------------------------------------------------------------
+
+void TMainForm::BuildLanguageList() {
+    const QSignalBlocker block(_x_cbLangSelect);
+    _x_cbLangSelect->clear();
+    const QDir langDir(FExeFolder + QStringLiteral("LANG"));
+    if (!langDir.exists()) {
+        // The language folder is part of the installation; without it the
+        // window keeps its built-in captions.
+        UiSeam().ShowMessage(nullptr, ApplicationTitle(),
+                             QStringLiteral("Application error : ") + QStringLiteral("I/O error: folder not found: ") +
+                                 QDir::toNativeSeparators(langDir.path()),
+                             tBoxIcon::Error);
+        return;
+    }
+    QStringList names;
+    FLanguageFiles.clear();
+    const QFileInfoList files = langDir.entryInfoList(QDir::Files | QDir::Readable | QDir::Hidden, QDir::Name);
+    for (const QFileInfo& fi : files) {
+        if (fi.suffix().compare(QStringLiteral("lng"), Qt::CaseInsensitive) != 0) continue;
+        const QString entry = fi.completeBaseName().toUpper();
+        if (FLanguageFiles.contains(entry)) continue;
+        // The list shows upper-cased names; the file keeps its own spelling.
+        FLanguageFiles.insert(entry, fi.absoluteFilePath());
+        names << entry;
+    }
+    names.sort();
+    const QString saved = edLang->text().trimmed().toUpper();
+    int selected = -1;
+    for (int i = 0; i < names.size(); ++i) {
+        _x_cbLangSelect->addItem(names[i]);
+        if (names[i] == saved && !saved.isEmpty()) selected = i;
+    }
+    gFirstUse = selected < 0;
+    if (!names.isEmpty() && gFirstUse) {
+        const int chosen = names.size() == 1 ? 0 : names.indexOf(QStringLiteral("UKRAINIAN"));
+        if (chosen >= 0) {
+            selected = chosen;
+            edLang->setText(names[chosen]);
+        }
+    }
+    if (names.isEmpty()) {
+        UiSeam().ShowMessage(nullptr, QStringLiteral("ERROR"),
+                             QStringLiteral("No language resources.\r\nPlease contact the software dealer."), tBoxIcon::Error);
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
+    _x_cbLangSelect->setCurrentIndex(selected < 0 ? 0 : selected);
+    ApplyLanguage();
+    SelectTab(gFirstUse ? FTab.About : FTab.SourceData);
+    if (gFirstUse && names.size() > 1) {
+        ProcessMessages();
+        QTimer::singleShot(500, this, [this] {
+            UiSeam().ShowMessage(this, ApplicationTitle(), gLanguageEngine.GetMessage(QStringLiteral("FirstUse.SelectLanguage")),
+                                 tBoxIcon::Warning);
+            _x_cbLangSelect->setFocus();
+            if (isVisible() && QGuiApplication::platformName() != QStringLiteral("offscreen")) _x_cbLangSelect->showPopup();
+        });
+    }
+}
+
+void TMainForm::_x_cbLangSelectChange() {
+    ApplyLanguage();
+    edLang->setText(_x_cbLangSelect->currentText());
+}
+
+void TMainForm::ApplyLanguage() {
+    const QString entry = _x_cbLangSelect->currentText();
+    gLanguageEngine.LoadLanguage(FLanguageFiles.value(entry, FExeFolder + QStringLiteral("LANG/") + entry + QStringLiteral(".lng")));
+    TranslateForm(gLanguageEngine, this);
+    setWindowTitle(ApplicationTitle());
+
+    const QString tabSection = QStringLiteral("MainForm.TabControls");
+    const std::pair<int, const char*> tabKeys[] = {
+        {FTab.About, "tabs.tabAbout"},         {FTab.SourceData, "tabs.tabSourceData"}, {FTab.DraftSpeeds, "tabs.tabDraftSpeeds"},
+        {FTab.View3DF, "tabs.tab3DF"},         {FTab.View3DB, "tabs.tab3DB"},           {FTab.CProfile, "tabs.tabCProfile"},
+        {FTab.CRoads, "tabs.tabCRoads"},       {FTab.SourceGrid, "tabs.tabSourceGrid"}, {FTab.PivotGrid, "tabs.tabPivotGrid"}};
+    for (const auto& [index, key] : tabKeys)
+        if (index >= 0 && index < tabs->count())
+            tabs->setTabText(index, gLanguageEngine.GetSectionText(tabSection, QString::fromLatin1(key)));
+
+    SetGridHeaders();
+    const QString dialogs = QStringLiteral("MainForm.Dialogs");
+    OpenDialFilter = gLanguageEngine.GetSectionText(dialogs, QStringLiteral("OpenDial.Filter"));
+    OpenDialTitle = gLanguageEngine.GetSectionText(dialogs, QStringLiteral("OpenDial.Title"));
+    SaveDialFilter = gLanguageEngine.GetSectionText(dialogs, QStringLiteral("SaveDial.Filter"));
+    SaveDialTitle = gLanguageEngine.GetSectionText(dialogs, QStringLiteral("SaveDial.Title"));
+    FillCauseTexts();
+    gLanguageCode = gLanguageEngine.GetSectionText(QStringLiteral("Language"), QStringLiteral("Code")).toUpper();
+    ShowAbout();
+}
+
+void TMainForm::SetGridHeaders() {
+    const auto header = [&](TStringGrid* grid, int col, const char* key) {
+        grid->SetCells(col, 0, gLanguageEngine.GetSectionText(kGrids, QString::fromLatin1(key)).replace(QStringLiteral("\r\n"), QStringLiteral("\r")));
+    };
+    for (int c = 0; c < 14; ++c) header(gSourceData, c, kSourceHeaders[c]);
+    for (int c = 0; c < 22; ++c) header(gDraftV, c, kDraftHeaders[c]);
+    for (int c = 0; c < 14; ++c) header(gPivotData, c, kPivotHeaders[c]);
+    header(gCRoadsList, 0, "gCRoadsList.KmPlus");
+    header(gCRoadsList, 1, "gCRoadsList.cRoadName");
+    for (TStringGrid* g : {gCrProfilesList, gProfilesList}) {
+        header(g, 0, "gProfilesList.PNumber");
+        header(g, 1, "gProfilesList.KmPlus");
+    }
+}
+
+void TMainForm::ShowAbout() {
+    if (gLanguageCode != QStringLiteral("EN") && gLanguageCode != QStringLiteral("UA") && gLanguageCode != QStringLiteral("RU"))
+        gLanguageCode = QStringLiteral("UA");
+    _x_AppName->setText(kProductName);
+    const QString v = kVersionText.mid(2);  // without the leading "v."
+    const int lastDot = v.lastIndexOf(QLatin1Char('.'));
+    _x_AppVersion->setText(QStringLiteral("Version ") + v.left(lastDot + 1) + QStringLiteral("  Build ") + v.mid(lastDot + 1));
+    for (const tAboutTexts& t : kAbout)
+        if (gLanguageCode == QLatin1String(t.Code)) {
+            _x_mAboutInfo1->setPlainText(AboutText(t.Info1));
+            _x_mAboutInfo2->setPlainText(AboutText(t.Info2));
+        }
+}
+
+// ---- component states ----------------------------------------------------
+
+bool TMainForm::SaveComponents(const QString& fileName) {
+    TIniFile ini(fileName, false);
+    if (ini.IsReadOnly()) return false;
+    ini.DropSection(kComponents);
+    for (QWidget* w : OwnControls(this)) {
+        const QString name = w->objectName();
+        if (Skipped(name)) continue;
+        if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            if (e->inputMask().isEmpty()) ini.WriteText(kComponents, name, e->text());
+        } else if (auto* cb = qobject_cast<QCheckBox*>(w)) {
+            ini.WriteText(kComponents, name, cb->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+        } else if (auto* rb = qobject_cast<QRadioButton*>(w)) {
+            ini.WriteText(kComponents, name, rb->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+        } else if (auto* gb = qobject_cast<QGroupBox*>(w); gb && gb->property("radioGroup").toBool()) {
+            int index = -1;
+            const auto items = gb->findChildren<QRadioButton*>(QString(), Qt::FindDirectChildrenOnly);
+            for (int i = 0; i < items.size(); ++i)
+                if (items[i]->isChecked()) index = i;
+            ini.WriteNumber(kComponents, name, index);
+        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(w)) {
+            const QStringList lines = memo->toPlainText().split(QLatin1Char('\n'));
+            ini.WriteNumber(kComponents, name + QStringLiteral("_Lines"), 0);
+            for (int i = 0; i < lines.size(); ++i) ini.WriteText(kComponents, name + QStringLiteral("_Line%1").arg(i), lines[i].trimmed());
+            ini.WriteNumber(kComponents, name + QStringLiteral("_Lines"), static_cast<int>(lines.size()));
+        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+            ini.WriteNumber(kComponents, name + QStringLiteral("_Lines"), 0);
+            ini.WriteNumber(kComponents, name + QStringLiteral("_ItemIndex"), combo->currentIndex());
+            int n = 0;
+            for (int i = 0; i < combo->count(); ++i)
+                if (!combo->itemText(i).trimmed().isEmpty())
+                    ini.WriteText(kComponents, name + QStringLiteral("_Line%1").arg(n++), combo->itemText(i).trimmed());
+            ini.WriteNumber(kComponents, name + QStringLiteral("_Lines"), n);
+        }
+    }
+    return ini.WriteBack();
+}
+
+void TMainForm::LoadComponents(const QString& fileName) {
+    const TIniFile ini(fileName, true);
+    for (QWidget* w : OwnControls(this)) {
+        const QString name = w->objectName();
+        if (Skipped(name)) continue;
+        if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            if (!e->inputMask().isEmpty()) continue;
+            const QString v = ini.ReadText(kComponents, name, kNotFoundMarker);
+            if (v != kNotFoundMarker) e->setText(v);
+        } else if (auto* cb = qobject_cast<QCheckBox*>(w)) {
+            const int v = ini.ReadNumber(kComponents, name, kNoNumber);
+            if (v != kNoNumber) cb->setChecked(v == 1);
+        } else if (auto* rb = qobject_cast<QRadioButton*>(w)) {
+            const int v = ini.ReadNumber(kComponents, name, kNoNumber);
+            if (v == 1) rb->setChecked(true);
+        } else if (auto* gb = qobject_cast<QGroupBox*>(w); gb && gb->property("radioGroup").toBool()) {
+            const int v = ini.ReadNumber(kComponents, name, kNoNumber);
+            const auto items = gb->findChildren<QRadioButton*>(QString(), Qt::FindDirectChildrenOnly);
+            if (v >= 0 && v < items.size()) items[v]->setChecked(true);
+        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(w)) {
+            const int n = ini.ReadNumber(kComponents, name + QStringLiteral("_Lines"), kNoNumber);
+            if (n == kNoNumber) continue;
+            QStringList lines;
+            for (int i = 0; i < n; ++i) lines << ini.ReadText(kComponents, name + QStringLiteral("_Line%1").arg(i), QString());
+            memo->setPlainText(lines.join(QLatin1Char('\n')));
+        }
+    }
+    // The source options show or hide their file boxes.
+    rbSelectCrossSource();
+    rbSelectGreenSource();
+}
+
+// ---- window placement ----------------------------------------------------
+
+void TMainForm::SaveFormPosition(const QString& fileName) {
+    const QSize primary = PrimarySize();
+    tPlacement p;
+    p.W = minimumWidth() > 0 ? minimumWidth() : 0;
+    p.L = minimumWidth() > 0 ? (primary.width() - minimumWidth()) / 2 : 0;
+    p.H = minimumHeight() > 0 ? minimumHeight() : 0;
+    p.T = minimumHeight() > 0 ? (primary.height() - minimumHeight()) / 2 : 0;
+    if (isMaximized()) {
+        const auto it = gPlacements.find(objectName());
+        if (it != gPlacements.end()) p = it->second;
+        p.Maximized = true;
+    } else {
+        p.Maximized = false;
+        p.W = width();
+        p.H = height();
+        p.L = x();
+        p.T = y();
+    }
+    const QSize desk = DesktopSize();
+    p.DesktopW = desk.width();
+    p.DesktopH = desk.height();
+    const QString value = QStringLiteral(":sw%1:sh%2:fw%3:fh%4:fl%5:ft%6:fm%7:")
+                              .arg(p.DesktopW).arg(p.DesktopH).arg(p.W).arg(p.H).arg(p.L).arg(p.T)
+                              .arg(p.Maximized ? 1 : 0);
+    TIniFile ini(fileName, false);
+    ini.WriteText(kFormPosition, QStringLiteral("%1x%2").arg(desk.width()).arg(desk.height()), value);
+    ini.WriteBack();
+}
+
+void TMainForm::LoadFormPosition(const QString& fileName) {
+    const QSize desk = DesktopSize();
+    const QRect deskRect = DesktopRect();
+    QString value;
+    {
+        const TIniFile ini(fileName, true);
+        value = ini.ReadText(kFormPosition, QStringLiteral("%1x%2").arg(desk.width()).arg(desk.height()), QString());
+    }
+    tPlacement stored;
+    for (const QString& piece : value.split(QLatin1Char(':'))) {
+        if (piece.size() < 2) continue;
+        const QString tag = piece.left(2).toUpper();
+        bool ok = false;
+        const int n = piece.mid(2).toInt(&ok);
+        const int v = ok ? n : -1000000;
+        if (tag == QLatin1String("SW")) stored.DesktopW = v;
+        else if (tag == QLatin1String("SH")) stored.DesktopH = v;
+        else if (tag == QLatin1String("FW")) stored.W = v;
+        else if (tag == QLatin1String("FH")) stored.H = v;
+        else if (tag == QLatin1String("FL")) stored.L = v;
+        else if (tag == QLatin1String("FT")) stored.T = v;
+        else if (tag == QLatin1String("FM")) stored.Maximized = ok && n == 1;
+    }
+    const QSize primary = PrimarySize();
+    int w = minimumWidth() > 0 ? minimumWidth() : width();
+    int h = minimumHeight() > 0 ? minimumHeight() : height();
+    int l = (primary.width() - w) / 2;
+    int t = (primary.height() - h) / 2;
+    if (stored.DesktopW == desk.width() && stored.DesktopH == desk.height()) {
+        if (stored.W >= minimumWidth() && stored.W < desk.width() + 32) w = stored.W;
+        if (stored.H >= minimumHeight() && stored.H < desk.height() + 32) h = stored.H;
+        if (stored.L >= deskRect.left() && stored.L + w < deskRect.left() + desk.width() + 32) l = stored.L;
+        if (stored.T >= deskRect.top() && stored.T + h < deskRect.top() + desk.height() + 32) t = stored.T;
+    }
+    resize(w, h);
+    move(l, t);
+    tPlacement now{desk.width(), desk.height(), w, h, l, t, stored.Maximized};
+    gPlacements[objectName()] = now;
+    if (stored.Maximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+}  // namespace kestrova

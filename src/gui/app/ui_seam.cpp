@@ -1,0 +1,63 @@
+#include "app/ui_seam.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStringList>
+#include <QUrl>
+
+namespace kestrova {
+
+namespace {
+
+class TDesktopSeam final : public TUiSeam {
+public:
+    void ShowMessage(QWidget* owner, const QString& caption, const QString& text, tBoxIcon icon) override {
+        QMessageBox box(owner);
+        box.setWindowTitle(caption);
+        box.setText(text);
+        switch (icon) {
+        case tBoxIcon::Information: box.setIcon(QMessageBox::Information); break;
+        case tBoxIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+        case tBoxIcon::Error: box.setIcon(QMessageBox::Critical); break;
+        case tBoxIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+        }
+        box.exec();
+    }
+    QString OpenFileName(QWidget* owner, const tFileDialogRequest& r) override {
+        return QFileDialog::getOpenFileName(owner, r.Title, r.FileName, DialogFilter(r.Filter));
+    }
+    QString SaveFileName(QWidget* owner, const tFileDialogRequest& r) override {
+        QFileDialog dialog(owner, r.Title, r.FileName, DialogFilter(r.Filter));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(r.DefaultSuffix);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+        return dialog.selectedFiles().constFirst();
+    }
+    bool OpenDocument(const QString& fileName) override {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
+    }
+};
+
+TDesktopSeam gDesktopSeam;
+TUiSeam* gSeam = nullptr;
+
+}  // namespace
+
+TUiSeam& UiSeam() { return gSeam ? *gSeam : gDesktopSeam; }
+void SetUiSeam(TUiSeam* seam) { gSeam = seam; }
+
+QString DialogFilter(const QString& pipeFilter) {
+    const QStringList parts = pipeFilter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+}  // namespace kestrova

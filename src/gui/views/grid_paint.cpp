@@ -1,0 +1,312 @@
+#include "views/grid_paint.h"
+
+#include <QFontMetrics>
+#include <QHash>
+#include <QPainter>
+#include <QPolygon>
+
+#include <map>
+
+namespace kestrova {
+
+tColumnSet Columns(std::initializer_list<int> cols) {
+    tColumnSet s;
+    for (int c : cols)
+        if (c >= 0 && c < 256) s.set(static_cast<size_t>(c));
+    return s;
+}
+
+tColumnSet ColumnRange(int first, int last) {
+    tColumnSet s;
+    for (int c = std::max(first, 0); c <= last && c < 256; ++c) s.set(static_cast<size_t>(c));
+    return s;
+}
+
+namespace {
+
+// Right and bottom edges as the grids count them: one past the last pixel.
+int RightOf(const QRect& r) { return r.left() + r.width(); }
+int BottomOf(const QRect& r) { return r.top() + r.height(); }
+
+QRect FromEdges(int left, int top, int right, int bottom) { return QRect(left, top, right - left, bottom - top); }
+
+void FillRect(QPainter& p, const QRect& r, const QColor& c) { p.fillRect(r, c); }
+
+void FillPolygon(QPainter& p, const QPolygon& poly, const QColor& c) {
+    p.setPen(c);
+    p.setBrush(c);
+    p.drawPolygon(poly);
+}
+
+bool Paintable(const TStringGrid& grid, const tCellDraw& cell) {
+    return grid.isVisible() && !cell.Rect.isEmpty() && grid.ColWidth(cell.Col) > 0;
+}
+
+QStringList Lines(const QString& text) {
+    QStringList lines = (text + QLatin1Char('\r')).split(QLatin1Char('\r'));
+    lines.removeLast();
+    return lines;
+}
+
+// Lines centred as a block in the cell.
+void DrawCentred(QPainter& p, const QRect& rect, const QString& text) {
+    const QStringList lines = Lines(text);
+    const QFontMetrics fm(p.font());
+    int w = 0;
+    for (const QString& l : lines) w = std::max(w, fm.horizontalAdvance(l));
+    const int h = fm.height();
+    const int left = rect.left() + (rect.width() - w) / 2;
+    int top = (rect.top() + BottomOf(rect) - h * static_cast<int>(lines.size())) / 2;
+    p.setClipRect(rect);
+    for (const QString& l : lines) {
+        p.drawText(QRect(left, top, std::max(w, 1) + 4, h), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, l);
+        top += h;
+    }
+    p.setClipping(false);
+}
+
+QFont GridFont(const TStringGrid& grid, bool bold) {
+    QFont f = grid.font();
+    f.setBold(bold);
+    return f;
+}
+
+}  // namespace
+
+void PaintDraftCell(QPainter& p, const TStringGrid& grid, const tCellDraw& cell, const tRoadModel& model) {
+    if (!Paintable(grid, cell)) return;
+    const QPalette& pal = grid.palette();
+    const QString text = grid.Cells(cell.Col, cell.Row);
+    const bool highlighted = cell.Selected || grid.IsCurrentRow(cell.Row);
+    const QRect& r = cell.Rect;
+    FillRect(p, r, pal.color(QPalette::Base));
+    if (cell.Fixed)
+        FillRect(p, r, pal.color(QPalette::Button));
+    if (highlighted)
+        FillRect(p, r, pal.color(QPalette::Highlight));
+
+    bool fwdCause = false, revCause = false;
+    const int profile = cell.Row - 1;
+    if (!cell.Fixed && cell.Row >= 1 && profile < model.Plan.Count()) {
+        const tPlanProfile& pr = model.Plan.Profiles[static_cast<size_t>(profile)];
+        fwdCause = cell.Col == CauseColumn(pr.Cause[DirFwd], DirFwd);
+        revCause = cell.Col == CauseColumn(pr.Cause[DirRev], DirRev);
+    }
+    if (fwdCause || revCause) {
+        const QRect area = highlighted ? FromEdges(r.left() + 2, r.top() + 2, RightOf(r) - 3, BottomOf(r) - 3) : r;
+        if (fwdCause && revCause) {
+            const QPoint bl(area.left(), BottomOf(area)), tl(area.left(), area.top()), tr(RightOf(area), area.top()),
+                br(RightOf(area), BottomOf(area));
+            FillPolygon(p, QPolygon({bl, tl, tr}), kFwdCauseFill);
+            FillPolygon(p, QPolygon({bl, tr, br}), kRevCauseFill);
+        } else {
+            FillRect(p, area, fwdCause ? kFwdCauseFill : kRevCauseFill);
+        }
+    }
+    if (text.isEmpty()) return;
+    const bool cause = fwdCause || revCause;
+    p.setFont(GridFont(grid, cell.Fixed || (cell.Col >= 16 && cell.Col <= 21) || cause));
+    QColor color = pal.color(QPalette::Text);
+    if (!cell.Fixed && cell.Col >= 16 && cell.Col <= 18) color = kFwdText;
+    if (!cell.Fixed && cell.Col >= 19 && cell.Col <= 21) color = kRevText;
+    if (highlighted && !cause) color = pal.color(QPalette::HighlightedText);
+    p.setPen(color);
+    DrawCentred(p, r, text);
+}
+
+void PaintSourceCell(QPainter& p, const TStringGrid& grid, const tCellDraw& cell) {
+    if (!Paintable(grid, cell)) return;
+    const QPalette& pal = grid.palette();
+    const QString text = grid.Cells(cell.Col, cell.Row);
+    const bool highlighted = cell.Selected || grid.IsCurrentRow(cell.Row);
+    FillRect(p, cell.Rect, pal.color(QPalette::Base));
+    if (cell.Fixed) FillRect(p, cell.Rect, pal.color(QPalette::Button));
+    if (highlighted) FillRect(p, cell.Rect, pal.color(QPalette::Highlight));
+    if (text.isEmpty()) return;
+    p.setFont(GridFont(grid, cell.Fixed || cell.Col == 12 || cell.Col == 13));
+    p.setPen(highlighted ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
+    DrawCentred(p, cell.Rect, text);
+}
+
+void PaintPivotCell(QPainter& p, const TStringGrid& grid, const tCellDraw& cell, const tRoadModel& model) {
+    if (!Paintable(grid, cell)) return;
+    const QPalette& pal = grid.palette();
+    const QString text = grid.Cells(cell.Col, cell.Row);
+    const bool highlighted = (cell.Selected || grid.IsCurrentRow(cell.Row)) && !cell.Fixed;
+    bool notSafe = false;
+    const int seg = cell.Row - 1;
+    if (!cell.Fixed && cell.Row >= 1 && seg < model.Pivot.Count()) {
+        const tPivotRow& row = model.Pivot.Rows[static_cast<size_t>(seg)];
+        notSafe = (cell.Col == 8 && row.ResumeFwd == -1) || (cell.Col == 13 && row.ResumeRev == -1);
+    }
+    FillRect(p, cell.Rect, pal.color(QPalette::Base));
+    if (cell.Fixed) FillRect(p, cell.Rect, pal.color(QPalette::Button));
+    if (notSafe) FillRect(p, cell.Rect, kNotSafeFill);
+    if (highlighted) FillRect(p, cell.Rect, pal.color(QPalette::Highlight));
+    if (text.isEmpty()) return;
+    p.setFont(GridFont(grid, true));
+    QColor color = pal.color(QPalette::Text);
+    if (!cell.Fixed && cell.Col >= 4 && cell.Col <= 8 && !notSafe) color = kFwdText;
+    if (!cell.Fixed && cell.Col >= 9 && cell.Col <= 13 && !notSafe) color = kRevText;
+    if (highlighted) color = pal.color(QPalette::HighlightedText);
+    if (highlighted && notSafe) color = kNotSafeFill;
+    p.setPen(color);
+    DrawCentred(p, cell.Rect, text);
+}
+
+namespace {
+
+// The list grids: text left-aligned in an inner area, bold on the current row.
+void DrawListText(QPainter& p, const TStringGrid& grid, const tCellDraw& cell, const QRect& inner,
+                  const QString& text, const QColor& color) {
+    if (text.isEmpty()) return;
+    p.setFont(GridFont(grid, cell.Fixed || grid.IsCurrentRow(cell.Row)));
+    p.setPen(color);
+    p.setClipRect(inner);
+    const QFontMetrics fm(p.font());
+    p.drawText(QPoint(inner.left() + 3, inner.top() + 1 + fm.ascent()), text);
+    p.setClipping(false);
+}
+
+}  // namespace
+
+void PaintProfilesListCell(QPainter& p, const TStringGrid& grid, const tCellDraw& cell, tViewTab tab) {
+    if (tab != tViewTab::Forward && tab != tViewTab::Backward && tab != tViewTab::CrossProfile) return;
+    if (cell.Col > 1 || !Paintable(grid, cell)) return;
+    const QPalette& pal = grid.palette();
+    const auto marked = [&](int col) { return !grid.Cells(col, cell.Row).isEmpty(); };
+    bool yellow = false, red = false;
+    if (cell.Row >= 1) {
+        if (tab == tViewTab::Forward) {
+            yellow = marked(2);
+            red = marked(3);
+        } else if (tab == tViewTab::Backward) {
+            yellow = marked(4);
+            red = marked(5);
+        } else {
+            red = marked(3) || marked(5);
+        }
+    }
+    const QRect& r = cell.Rect;
+    QColor left = pal.color(QPalette::Base);
+    if (yellow && red) {
+        FillRect(p, r, kYellowMark);
+        FillRect(p, FromEdges(r.left() + 8, r.top(), RightOf(r), BottomOf(r)), kNotSafeFill);
+        left = kNotSafeFill;
+    } else if (yellow) {
+        FillRect(p, r, kYellowMark);
+        left = kYellowMark;
+    } else if (red) {
+        FillRect(p, r, kNotSafeFill);
+        left = kNotSafeFill;
+    } else {
+        FillRect(p, r, left);
+    }
+    QRect inner = r;
+    if (cell.Col == 0 && cell.Row >= 1) inner = FromEdges(r.left() + 16, r.top(), RightOf(r), BottomOf(r));
+    if (cell.Fixed || cell.Row == 0)
+        FillRect(p, inner, pal.color(QPalette::Button));
+    else if (cell.Selected)
+        FillRect(p, inner, pal.color(QPalette::Highlight));
+    else
+        FillRect(p, inner, left);
+    QRect textArea = inner;
+    if (cell.Row == 0 && cell.Col == 1) textArea = FromEdges(inner.left() + 20, inner.top(), RightOf(inner), BottomOf(inner));
+    DrawListText(p, grid, cell, textArea, grid.Cells(cell.Col, cell.Row),
+                 cell.Selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
+}
+
+void PaintCRoadsListCell(QPainter& p, const TStringGrid& grid, const tCellDraw& cell) {
+    if (cell.Col > 1 || !Paintable(grid, cell)) return;
+    const QPalette& pal = grid.palette();
+    const bool nv = cell.Row >= 1 && grid.Cells(2, cell.Row) == QStringLiteral("NV");
+    const bool skip = cell.Row >= 1 && grid.Cells(2, cell.Row) == QStringLiteral("SKIP");
+    FillRect(p, cell.Rect, cell.Col == 1 && nv ? kNotSafeFill : pal.color(QPalette::Base));
+    if (cell.Row == 0)
+        FillRect(p, cell.Rect, pal.color(QPalette::Button));
+    else if (cell.Selected)
+        FillRect(p, cell.Rect, pal.color(QPalette::Highlight));
+    QRect area = cell.Rect;
+    if (cell.Row == 0) area.setLeft(area.left() + 16);
+    QColor color = pal.color(QPalette::Text);
+    if (cell.Selected) color = nv ? kNotSafeFill : pal.color(QPalette::HighlightedText);
+    const QString text = grid.Cells(cell.Col, cell.Row);
+    DrawListText(p, grid, cell, area, text, color);
+    if (skip && cell.Col == 1) {
+        const QFontMetrics fm(GridFont(grid, grid.IsCurrentRow(cell.Row)));
+        const int y = cell.Rect.top() + cell.Rect.height() / 2;
+        p.setPen(QPen(color, 1));
+        p.drawLine(cell.Rect.left() + 2, y, cell.Rect.left() + fm.horizontalAdvance(text) + 10, y);
+    }
+}
+
+void PaintCrProfilesListCell(QPainter& p, const TStringGrid& grid, const tCellDraw& cell) {
+    if (cell.Col > 1 || !Paintable(grid, cell)) return;
+    const QPalette& pal = grid.palette();
+    const bool nl = cell.Row >= 1 && grid.Cells(2, cell.Row) == QStringLiteral("NL");
+    FillRect(p, cell.Rect, nl ? kNotSafeFill : kNoLookFill);
+    if (cell.Row == 0)
+        FillRect(p, cell.Rect, pal.color(QPalette::Button));
+    else if (cell.Selected)
+        FillRect(p, cell.Rect, pal.color(QPalette::Highlight));
+    QColor color = pal.color(QPalette::Text);
+    if (cell.Selected) color = nl ? kNotSafeFill : kNoLookFill;
+    DrawListText(p, grid, cell, cell.Rect, grid.Cells(cell.Col, cell.Row), color);
+}
+
+void AutoSizeGrid(TStringGrid& grid, const tColumnSet& bold, const tColumnSet& sized) {
+    const int cols = grid.ColCount();
+    if (cols <= 1) return;
+    const QFontMetrics normal(GridFont(grid, false));
+    const QFontMetrics strong(GridFont(grid, true));
+    QHash<QString, int> normalCache, boldCache;
+    const auto width = [&](const QString& s, bool b) {
+        QHash<QString, int>& cache = b ? boldCache : normalCache;
+        auto it = cache.constFind(s);
+        if (it != cache.constEnd()) return it.value();
+        const int w = (b ? strong : normal).horizontalAdvance(s);
+        cache.insert(s, w);
+        return w;
+    };
+    std::vector<int> widths(static_cast<size_t>(cols), 64);
+    const int lineHeight = strong.height();
+    const int rows = grid.RowCount();
+    std::vector<int> heights(static_cast<size_t>(rows), lineHeight + 4);
+    for (int r = 0; r < rows; ++r) {
+        int lines = 1;
+        for (int c = 0; c < cols; ++c) {
+            const bool b = c < grid.FixedCols() || r == 0 || (c < 256 && bold.test(static_cast<size_t>(c)));
+            const QString& text = grid.Model().Cell(c, r);
+            if (text.isEmpty()) continue;
+            if (!text.contains(QLatin1Char('\r'))) {
+                widths[static_cast<size_t>(c)] = std::max(widths[static_cast<size_t>(c)], width(text, b) + 8);
+                continue;
+            }
+            const QStringList parts = Lines(text);
+            lines = std::max(lines, static_cast<int>(parts.size()));
+            for (const QString& l : parts)
+                widths[static_cast<size_t>(c)] = std::max(widths[static_cast<size_t>(c)], width(l, b) + 8);
+        }
+        heights[static_cast<size_t>(r)] = lineHeight * lines + 4;
+    }
+    grid.setUpdatesEnabled(false);
+    // Most data rows share one height; only the others are set one by one.
+    std::map<int, int> counts;
+    for (int r = 1; r < rows; ++r) ++counts[heights[static_cast<size_t>(r)]];
+    int common = lineHeight + 4;
+    int best = -1;
+    for (const auto& [h, n] : counts)
+        if (n > best) {
+            best = n;
+            common = h;
+        }
+    grid.SetDataRowHeight(common);
+    grid.SetRowHeight(0, heights[0]);
+    for (int r = 1; r < rows; ++r)
+        if (heights[static_cast<size_t>(r)] != common) grid.SetRowHeight(r, heights[static_cast<size_t>(r)]);
+    for (int c = 0; c < cols; ++c)
+        if (sized.none() || (c < 256 && sized.test(static_cast<size_t>(c)))) grid.SetColWidth(c, widths[static_cast<size_t>(c)]);
+    grid.setUpdatesEnabled(true);
+}
+
+}  // namespace kestrova
