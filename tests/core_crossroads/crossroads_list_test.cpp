@@ -110,6 +110,18 @@ TEST(CrossRoadsList, WithoutALookupTheHeaderStaysEmpty) {
     EXPECT_EQ(table.Rows[1][1], QStringLiteral(" A"));
 }
 
+TEST(CrossRoadsList, CountsOneProgressStepPerEntryWhenAskedTo) {
+    const tCrossRoads roads = MakeList({{"A", 1, false, false, false}, {"B", 0, true, false, false}});
+    std::vector<int> positions;
+    tProgress progress;
+    progress.SetPosition = [&](int p) { positions.push_back(p); };
+    tProgressCounter counter(progress);
+    counter.Position = 40;
+    const tCrossRoadsListTable table = BuildCrossRoadsList(roads, Lookup, counter);
+    EXPECT_EQ(positions, (std::vector<int>{41, 42}));
+    EXPECT_EQ(table.Rows.size(), 3u);
+}
+
 TEST(CrossRoadsList, AfterTheStageOnAHandBuiltRoad) {
     tRoadModel model = test::MakeStraightRoad();
     model.CrossRoads.Roads.push_back(test::MakeCrossRoad(QStringLiteral("Late"), {{305, -200}, {305, 200}}));

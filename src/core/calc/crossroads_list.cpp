@@ -57,4 +57,11 @@ tCrossRoadsListTable BuildCrossRoadsList(const tCrossRoads& roads, const tTextLo
     return table;
 }
 
+tCrossRoadsListTable BuildCrossRoadsList(const tCrossRoads& roads, const tTextLookup& lookup,
+                                         tProgressCounter& progress) {
+    tCrossRoadsListTable table = BuildCrossRoadsList(roads, lookup);
+    for (size_t i = 0; i < table.Order.size(); ++i) progress.Advance(1);
+    return table;
+}
+
 }  // namespace kestrova

@@ -4,6 +4,7 @@
 // its grid and sizes the columns.
 #pragma once
 
+#include "calc/sight_check.h"
 #include "model/road_model.h"
 
 #include <QString>
@@ -46,5 +47,11 @@ std::vector<int32_t> CrossRoadsListOrder(const tCrossRoads& roads);
 // "gCRoadsList.KmPlus" and "gCRoadsList.cRoadName"; columns 2 and 3 have no
 // header). The calculation run counts the progress step of each entry.
 tCrossRoadsListTable BuildCrossRoadsList(const tCrossRoads& roads, const tTextLookup& lookup);
+
+// The same, advancing `progress` by one per entry, for a caller that counts
+// the list's steps itself (the calculation run already counts them for the
+// window's list).
+tCrossRoadsListTable BuildCrossRoadsList(const tCrossRoads& roads, const tTextLookup& lookup,
+                                         tProgressCounter& progress);
 
 }  // namespace kestrova
