@@ -2,6 +2,9 @@
 // importers check, geometry that agrees with the table columns, and tables
 // that import cleanly.
 #include "generate/road_generator.h"
+#include "calc/calc_run.h"
+#include "import/crossroads_import.h"
+#include "import/greens_import.h"
 #include "import/road_import.h"
 #include "model/road_text.h"
 #include "test_support.h"
@@ -386,4 +389,133 @@ TEST(RoadGenerator, HundredKilometresAtFiveMetres) {
     RecordProperty("generate_100km_5m_ms", int(ms));
     std::printf("[ figure ] 100 km at 5 m: %lld ms, %zu object points, %zu crossroad points\n",
                 static_cast<long long>(ms), road.Greens.Rows.size(), road.CrossRoads.Rows.size());
+}
+
+namespace {
+
+struct tLoaded {
+    tRoadModel Model;
+    tImportResult Road, CrossRoads, Greens;
+};
+
+// Imports the three tables with the importers: from CSV files in folder, or
+// from the sheets 1 to 3 of road.xlsx in it.
+tLoaded ImportAll(const QString& folder, bool workbook) {
+    tLoaded l;
+    const QDir dir(folder);
+    const QString road = dir.filePath(workbook ? QStringLiteral("road.xlsx") : QStringLiteral("road.csv"));
+    l.Road = ImportRoad(road, l.Model);
+    if (workbook) {
+        l.CrossRoads = ImportCrossRoads(road, QString(), tSheetChoice::SecondSheet, l.Model);
+        l.Greens = ImportGreens(road, QString(), tSheetChoice::ThirdSheet, l.Model);
+    } else {
+        l.CrossRoads = ImportCrossRoads(road, dir.filePath(QStringLiteral("crossroads.csv")),
+                                        tSheetChoice::SeparateFile, l.Model);
+        l.Greens = ImportGreens(road, dir.filePath(QStringLiteral("greens.csv")), tSheetChoice::SeparateFile, l.Model);
+    }
+    return l;
+}
+
+int NamedRows(const tGeneratedTable& t) {
+    int n = 0;
+    for (const QStringList& r : t.Rows) n += !r[0].isEmpty();
+    return n;
+}
+
+std::string FailureText(const tImportResult& r) {
+    std::string t = r.Failure.Key.toStdString() + " " + r.Failure.ReasonKey.toStdString();
+    for (const auto& [n, v] : r.Failure.Placeholders) t += " " + n.toStdString() + "=" + v.toStdString();
+    return t;
+}
+
+}  // namespace
+
+TEST(RoadGenerator, AllThreeTablesImportFromCsvAndFromTheWorkbook) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    tGenerateOptions o;
+    o.LengthKm = 6.5;
+    o.SpacingM = 12.5;
+    o.Seed = 31;
+    const tGeneratedRoad road = GenerateRoad(o);
+    QString error;
+    ASSERT_TRUE(WriteGeneratedCsv(road, dir.path(), error)) << error.toStdString();
+    ASSERT_TRUE(WriteGeneratedXlsx(road, dir.filePath(QStringLiteral("road.xlsx")), error)) << error.toStdString();
+    for (bool workbook : {false, true}) {
+        SCOPED_TRACE(workbook ? "workbook" : "csv");
+        const tLoaded l = ImportAll(dir.path(), workbook);
+        ASSERT_TRUE(l.Road.Success) << FailureText(l.Road);
+        ASSERT_TRUE(l.CrossRoads.Success) << FailureText(l.CrossRoads);
+        ASSERT_TRUE(l.Greens.Success) << FailureText(l.Greens);
+        EXPECT_EQ(size_t(l.Model.Plan.Count()), road.Road.Rows.size());
+        EXPECT_EQ(l.Model.CrossRoads.Count(), NamedRows(road.CrossRoads));
+        EXPECT_EQ(l.Model.Greens.Count(), NamedRows(road.Greens));
+        // The direct builder ties object points to the same profiles and key points.
+        const tRoadModel direct = BuildRoadModel(road);
+        ASSERT_EQ(direct.Greens.Count(), l.Model.Greens.Count());
+        for (int g = 0; g < direct.Greens.Count(); ++g) {
+            const tGreenRec &a = l.Model.Greens.Objects[g], &b = direct.Greens.Objects[g];
+            EXPECT_EQ(a.FirstProfile, b.FirstProfile);
+            EXPECT_EQ(a.LastProfile, b.LastProfile);
+            ASSERT_EQ(a.Count(), b.Count());
+            for (int p = 0; p < a.Count(); ++p) {
+                EXPECT_EQ(a.Points[p].ProfileIndex, b.Points[p].ProfileIndex);
+                EXPECT_EQ(a.Points[p].PointSegNo, b.Points[p].PointSegNo);
+            }
+        }
+    }
+}
+
+TEST(RoadGenerator, BundledExampleIsTheGeneratedRoadAndImports) {
+    const QString folder = test::SourceDir() + QStringLiteral("/examples");
+    // The example is kestrova-batch generate --km 5.5 --spacing 10 --seed 9.
+    tGenerateOptions o;
+    o.LengthKm = 5.5;
+    o.SpacingM = 10;
+    o.Seed = 9;
+    const tGeneratedRoad road = GenerateRoad(o);
+    EXPECT_EQ(test::ReadFile(folder + QStringLiteral("/road.csv")), CsvText(road.Road));
+    EXPECT_EQ(test::ReadFile(folder + QStringLiteral("/crossroads.csv")), CsvText(road.CrossRoads));
+    EXPECT_EQ(test::ReadFile(folder + QStringLiteral("/greens.csv")), CsvText(road.Greens));
+    for (bool workbook : {false, true}) {
+        SCOPED_TRACE(workbook ? "workbook" : "csv");
+        const tLoaded l = ImportAll(folder, workbook);
+        EXPECT_TRUE(l.Road.Success) << FailureText(l.Road);
+        EXPECT_TRUE(l.CrossRoads.Success) << FailureText(l.CrossRoads);
+        EXPECT_TRUE(l.Greens.Success) << FailureText(l.Greens);
+    }
+}
+
+TEST(RoadGenerator, BundledExampleShowsEveryCauseVerdictAndCrossroadMark) {
+    tLoaded l = ImportAll(test::SourceDir() + QStringLiteral("/examples"), false);
+    ASSERT_TRUE(l.Road.Success && l.CrossRoads.Success && l.Greens.Success);
+    tRoadModel& m = l.Model;
+    RunCalculation(m, tProgress{}, tCalcEngine::Reference);
+    for (int d = 0; d < 2; ++d) {
+        std::map<int, int> causes;
+        for (const tPlanProfile& p : m.Plan.Profiles) ++causes[p.Cause[d]];
+        for (int c = 0; c < 10; ++c) EXPECT_GT(causes[c], 0) << "cause " << c << " direction " << d;
+    }
+    int safe = 0, notSafe = 0;
+    for (const tPivotRow& r : m.Pivot.Rows)
+        for (int v : {r.ResumeFwd, r.ResumeRev}) {
+            safe += v == 1;
+            notSafe += v == -1;
+        }
+    EXPECT_GT(safe, 0);
+    EXPECT_GT(notSafe, 0);
+    int skipped = 0, hidden = 0, clear = 0;
+    for (const tCrossRoadRec& c : m.CrossRoads.Roads) {
+        if (c.Skip) ++skipped;
+        else if (c.NotVisible[0] || c.NotVisible[1]) ++hidden;
+        else ++clear;
+    }
+    EXPECT_EQ(skipped, 2);
+    EXPECT_GE(hidden, 1);
+    EXPECT_GE(clear, 1);
+    // Objects raise the cross sections they stand on.
+    int raised = 0;
+    for (const tPlanProfile& p : m.Plan.Profiles)
+        for (const tProfileSegment& s : p.Segments) raised += s.Kind == 4 || s.Kind == 5;
+    EXPECT_GT(raised, 0);
 }
