@@ -424,7 +424,7 @@ private:
             st.LaneWidth = 3.75;
             break;
         case tKind::Divided:
-            st.Category = 3;
+            st.Category = R.Chance(0.5) ? 3 : 4;
             st.Intensity = R.Int(25, 60) * 100;
             Shares(st, 560, 680, 150, 230);
             st.LaneWidth = 3.75;
@@ -480,11 +480,12 @@ private:
 
     void AddTrees(int side, double begin, double end, int inner, int outer, double height) {
         // Stands of at most 100 m so that no outline gets too many points.
+        const int stand = ++TreeCount;
         int part = 0;
         for (double b = begin; b < end - 1; b += 100.0) {
             tObjectPlan o;
-            o.Name = QStringLiteral("Tree stand %1").arg(++TreeCount);
-            if (part++ > 0) o.Name += QStringLiteral(" (continued)");
+            o.Name = QStringLiteral("Tree stand %1").arg(stand);
+            if (part++ > 0) o.Name += QStringLiteral(", part %1").arg(part);
             o.IsVegetation = true;
             o.Side = side;
             o.Begin = b;
@@ -569,6 +570,11 @@ private:
             } else if (len >= 400) {
                 AddCrossing(QStringLiteral("Side road %1").arg(++CrossCount), b + len / 2, R.Range(45, 135),
                             R.Range(120, 180), R.Range(120, 180));
+                // Now and then a bus stop or a roadside market.
+                if (R.Chance(0.35)) {
+                    const double spot = b + len * R.Range(0.65, 0.8);
+                    P.Social.push_back({spot, spot + R.Range(40, 80), 1});
+                }
             }
             break;
         }
