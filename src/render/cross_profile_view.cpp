@@ -76,7 +76,7 @@ bool IsObjectKind(int kind) { return kind == 4 || kind == 5; }
 tCrossProfileResult DrawCrossProfile(tRoadModel& model, const tViewOptions& options, tProfileData& pd,
                                      QImage& image) {
     tCrossProfileResult result;
-    PrepareSurface(image, options.Target);
+    if (!PrepareSurface(image, options.Target)) return result;
     pd.SnapXCount = pd.SnapYCount = 0;
     pd.Scale = 0;
     pd.Points.clear();

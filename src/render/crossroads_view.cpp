@@ -92,7 +92,7 @@ tCrossRoadPlanResult DrawCrossRoadPlan(const tRoadModel& model, const tViewOptio
                                        QImage& image, int crossRoad, int profile, int boundA, int boundB,
                                        int direction) {
     tCrossRoadPlanResult result;
-    PrepareSurface(image, options.Target);
+    if (!PrepareSurface(image, options.Target)) return result;
     data.Count = 0;
     const int W = image.width(), H = image.height();
     QPainter painter(&image);

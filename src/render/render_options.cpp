@@ -35,13 +35,15 @@ tViewTexts TextsFromEngine(TLanguageEngine& engine) {
 
 int SurfacePpi(const tRenderTarget& target) { return std::max(1, target.PixelsPerInch); }
 
-void PrepareSurface(QImage& image, const tRenderTarget& target) {
+bool PrepareSurface(QImage& image, const tRenderTarget& target) {
     const QSize size(std::max(1, target.Size.width()), std::max(1, target.Size.height()));
     if (image.size() != size || image.format() != QImage::Format_RGB32) image = QImage(size, QImage::Format_RGB32);
     const int dpm = static_cast<int>(std::lround(SurfacePpi(target) / 0.0254));
     image.setDotsPerMeterX(dpm);
     image.setDotsPerMeterY(dpm);
+    if (image.isNull()) return false;
     image.fill(Qt::white);
+    return true;
 }
 
 QColor KindColor(int kind) {

@@ -60,7 +60,8 @@ struct tViewOptions {
 // A fresh 24-bit picture of the target's size whose physical resolution is the
 // target's pixels per inch, so font point sizes come out as on that screen.
 // Reuses the caller's image when it already has that size and format.
-void PrepareSurface(QImage& image, const tRenderTarget& target);
+// False when no image of that size could be had (the views then draw nothing).
+bool PrepareSurface(QImage& image, const tRenderTarget& target);
 
 // Pixels per inch the views compute with (at least 1).
 int SurfacePpi(const tRenderTarget& target);

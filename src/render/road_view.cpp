@@ -354,7 +354,7 @@ bool RoadViewWindow(const TMPlan& plan, int s, bool forward, int& far) {
 tRoadViewResult DrawRoadView(tRoadModel& model, const tViewOptions& options, T3DData& data3d, T2DData& data2d,
                              QImage& image) {
     tRoadViewResult result;
-    PrepareSurface(image, options.Target);
+    if (!PrepareSurface(image, options.Target)) return result;
     const int W = image.width(), H = image.height();
     const int ppi = SurfacePpi(options.Target);
     const int m = static_cast<int>(std::lround(ppi / 6.0));

@@ -163,12 +163,8 @@ TEST(RoadView, SightLinesStopWhereTheyEnterTheGround) {
     for (int k = 0; k < d3.Count; ++k) {
         const auto& near = m.Plan.Profiles[k];
         const auto& far = m.Plan.Profiles[k + 1];
-        for (int v = 0; v < 2; ++v) {
-            const T3DLook& l = d3.Strips[k].Look[v];
-            const bool a1 = near.SightPoint.H >= near.GroundPoint.H;  // variant 1 ran last
-            (void)a1;
+        for (const auto& l : d3.Strips[k].Look)
             if (!l.Visible) ++invisible;
-        }
         // Variant 1's sight and ground points are the ones left on the profiles.
         const bool above1 = near.SightPoint.H >= near.GroundPoint.H;
         const bool above2 = far.SightPoint.H >= far.GroundPoint.H;
@@ -185,6 +181,12 @@ TEST(RoadView, SightLinesStopWhereTheyEnterTheGround) {
     }
     EXPECT_GT(invisible, 0);
     EXPECT_GT(cut, 0);
+    // What remains above the ground is drawn in red, and only with look lines on.
+    EXPECT_GT(CountColour(hiddenImg, kRed), 20);
+    auto off = Options(tViewKind::Forward, 0);
+    off.DrawLookLines = false;
+    DrawRoadView(m, off, d3, d2, hiddenImg);
+    EXPECT_EQ(CountColour(hiddenImg, kRed), 0);
 
     // The same window on a flat road keeps every sight segment.
     tRoadModel flat = MakeRoad(30, 20);
