@@ -237,6 +237,44 @@ INSTANTIATE_TEST_SUITE_P(
                   "3"}),
     [](const ::testing::TestParamInfo<tSkipCase>& info) { return std::string(info.param.Name); });
 
+TEST(CrossRoadsStage, OddPolylinesAreHandledSafely) {
+    tRoadModel model = MakeStraightRoad();
+    // Repeated points at and around the crossing vertex: one crossing, and the
+    // direction comes from the next distinct point (down the page, so reversed).
+    model.CrossRoads.Roads.push_back(
+        MakeCrossRoad(QStringLiteral("Repeats"), {{205, 50}, {205, 0}, {205, 0}, {205, 0}, {205, -50}, {205, -50}}));
+    // A single point (a table the importer would reject, read elsewhere).
+    model.CrossRoads.Roads.push_back(MakeCrossRoad(QStringLiteral("Dot"), {{205, 0}}));
+    // Nothing but one repeated point.
+    model.CrossRoads.Roads.push_back(MakeCrossRoad(QStringLiteral("Stuck"), {{205, 0}, {205, 0}}));
+    const tRun run = RunStage(model);
+
+    const tCrossRoadRec& repeats = model.CrossRoads.Roads[0];
+    ASSERT_EQ(repeats.Skip, 0);
+    EXPECT_NEAR(repeats.CrossKm, kStartKm + 205, 1e-9);
+    EXPECT_DOUBLE_EQ(repeats.Points.front().Y, -50);  // reversed to run to the left
+    EXPECT_DOUBLE_EQ(repeats.Points.back().Y, 50);
+    EXPECT_EQ(CrossingPoint(repeats).Chainage, 0);
+    EXPECT_NEAR(repeats.Points.front().Chainage, -50, 1e-9);
+    EXPECT_EQ(model.CrossRoads.Roads[1].Skip, 1);
+    EXPECT_EQ(model.CrossRoads.Roads[2].Skip, 1);
+    ASSERT_EQ(run.Told.size(), 2u);
+    EXPECT_EQ(run.Told[0].Placeholder(QStringLiteral("%ObjectName%")), QStringLiteral("Dot"));
+    EXPECT_EQ(run.Told[1].Placeholder(QStringLiteral("%ObjectName%")), QStringLiteral("Stuck"));
+}
+
+TEST(CrossRoadsStage, ProfilesWithoutSectionsNeverStopTheStage) {
+    tRoadModel model = MakeStraightRoad();
+    model.Plan.Profiles[20].Segments.clear();
+    model.Plan.Profiles[21].Segments.clear();
+    model.CrossRoads.Roads.push_back(MakeCrossRoad(QStringLiteral("Open"), {{205, -200}, {205, 200}}));
+    RunStage(model);
+    const tCrossRoadRec& road = model.CrossRoads.Roads[0];
+    EXPECT_EQ(road.Skip, 0);
+    EXPECT_EQ(CrossingPoint(road).ProfileIndex, -1);  // no band around it
+    EXPECT_FALSE(model.Plan.Profiles[19].CrossLook[DirFwd].SightLines[0].empty());
+}
+
 TEST(CrossRoadsStage, ProgressAdvancesOncePerCrossRoadAndRepaintsBeforeEach) {
     tRoadModel model = MakeStraightRoad();
     model.CrossRoads.Roads.push_back(MakeCrossRoad(QStringLiteral("A"), {{205, -200}, {205, 200}}));
