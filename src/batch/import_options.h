@@ -1,0 +1,54 @@
+// The import options shared by the import, calc and render subcommands:
+//   --road FILE [--crossroads FILE | --crossroads-sheet 2|3]
+//   [--greens FILE | --greens-sheet 2|3] [--lang FILE.lng] [--json-errors]
+// and the run of the three imports in the order the developer shortcut uses:
+// road, vegetation/buildings, crossroads.
+#pragma once
+
+#include "import/import_result.h"
+#include "model/road_model.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace kestrova::batch {
+
+struct tImportOptions {
+    QString Road;
+    QString CrossFile;
+    std::optional<tSheetChoice> Cross;    // none: no crossroads table
+    QString GreensFile;
+    std::optional<tSheetChoice> Greens;   // none: no vegetation/buildings table
+    QString Lang;                         // empty: LANG/English.lng next to the executable
+    bool JsonErrors = false;
+};
+
+struct tImportCounts {
+    int Profiles = 0;
+    int Objects = 0;
+    int CrossRoads = 0;
+};
+
+// The usage lines of the import options.
+QString ImportOptionsUsage();
+
+// Takes the import options out of args and leaves every other argument in
+// place for the caller. False, with a reason in error, when an option lacks
+// its value, a value is not allowed, an option is given twice or --road is
+// missing.
+bool TakeImportOptions(QStringList& args, tImportOptions& options, QString& error);
+
+// The language file the messages are taken from.
+QString LanguageFile(const tImportOptions& options);
+
+// Runs the imports into model. Returns 0 on success; at the first failure
+// writes the message (the window's text in the chosen language, or a JSON
+// object with --json-errors) to stderr and returns 2.
+int RunImports(const tImportOptions& options, tRoadModel& model, tImportCounts* counts = nullptr);
+
+// The failure as the JSON object of --json-errors:
+// {"key": "...", "reason": "..." or null, "placeholders": {"%CellAddr%": "C15", ...}}
+QByteArray FailureJson(const tImportFailure& failure);
+
+}  // namespace kestrova::batch
