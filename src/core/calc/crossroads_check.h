@@ -7,12 +7,13 @@
 // Per crossroad (tCrossRoadRec):
 // - Skip: the crossroad does not cross the road exactly once; none of the
 //   fields below is meaningful then (the polyline is left as imported).
-// - Points: the polyline with the crossing point inserted, the points where it
-//   crosses a profile's section line inserted, oriented so that it runs from
-//   the right of the forward road direction to its left (whole point records
-//   are reversed), every point with Chainage (0 at the crossing, negative
-//   before it), ProfileIndex (-1 when the point lies in no band between two
-//   section lines) and OnSection.
+// - Points: the polyline with the crossing point inserted (an existing point
+//   within 0.00001 m of it is used instead), the points where it crosses a
+//   profile's section line inserted, and oriented so that it leaves the
+//   crossing at a positive angle (0 to pi) from the forward road direction
+//   (whole point records are reversed). Every point has Chainage (0 at the
+//   crossing, negative before it), ProfileIndex (-1 when the point lies in no
+//   band between two section lines) and OnSection.
 // - CrossIndex: index of the crossing point in Points.
 // - CrossKm: kilometre position of the crossing.
 // - ApproachRange[d]: the approach profile next to the crossing for direction d
