@@ -957,8 +957,9 @@ tRoadModel BuildRoadModel(const tGeneratedRoad& road) {
     tRoadModel model;
     auto real = [](const QString& t) { return t.isEmpty() ? 0.0 : t.toDouble(); };
     const QStringList& header = road.Road.Header;
-    // Key-point numbers by their first column, in increasing number for the chain.
-    std::vector<std::pair<int, int>> keys;  // (number, column)
+    // Key points as (number, first column); the chain takes those numbered 1
+    // and above in increasing number.
+    std::vector<std::pair<int, int>> keys;
     for (int c = 14; c < header.size(); c += 3) keys.push_back({header[c].toInt(), c});
     std::vector<std::pair<int, int>> chain;
     for (const auto& k : keys)
@@ -979,11 +980,15 @@ tRoadModel BuildRoadModel(const tGeneratedRoad& road) {
         p.H = real(row[col + 2]);
         return p;
     };
-    // Key points by rounded plan position, for matching object outlines.
-    QHash<QPair<qint64, qint64>, QPair<int, int>> keyIndex;  // -> (profile, candidate number)
     auto keyOf = [](double x, double y) { return qMakePair(qint64(std::llround(x * 1000)), qint64(std::llround(y * 1000))); };
 
+    // Object points are matched to key points by their plan position, which
+    // the tables write with the same text: (profile, candidate number), -1 until found.
+    QHash<QPair<qint64, qint64>, QPair<int, int>> wanted;
+    for (const QStringList& row : road.Greens.Rows) wanted.insert(keyOf(real(row[4]), real(row[3])), qMakePair(-1, -1));
+
     model.Plan.Profiles.reserve(road.Road.Rows.size());
+    std::vector<tRoadPoint> chainPoints(chain.size());
     for (const QStringList& row : road.Road.Rows) {
         tPlanProfile p;
         p.RecordNumber = row[0].toInt();
@@ -1005,26 +1010,27 @@ tRoadModel BuildRoadModel(const tGeneratedRoad& road) {
             if (number == 0) p.KeyPoint0 = pointAt(row, col);
         }
         const int index = model.Plan.Count();
+        for (size_t c = 0; c < chain.size(); ++c) {
+            chainPoints[c] = pointAt(row, chain[c].second);
+            chainPoints[c].H2 = chainPoints[c].H;
+            // Within a profile the last matching key point in chain order
+            // counts; across profiles the first profile in road order.
+            if (!wanted.isEmpty()) {
+                auto it = wanted.find(keyOf(chainPoints[c].X, chainPoints[c].Y));
+                if (it != wanted.end() && (it->first < 0 || it->first == index)) *it = qMakePair(index, int(c));
+            }
+        }
+        p.Segments.reserve(chain.size());
         for (size_t c = 0; c + 1 < chain.size(); ++c) {
             tProfileSegment seg;
-            seg.A = pointAt(row, chain[c].second);
-            seg.B = pointAt(row, chain[c + 1].second);
-            seg.A.H2 = seg.A.H;
-            seg.B.H2 = seg.B.H;
+            seg.A = chainPoints[c];
+            seg.B = chainPoints[c + 1];
             seg.Kind = kindOf(chain[c].first);
             seg.FromDtm = 1;
             seg.SegNo = int32_t(c + 1);
             seg.APoint = chain[c].first;
             seg.BPoint = chain[c + 1].first;
             p.Segments.push_back(seg);
-        }
-        // Within a profile the last matching key point in chain order counts;
-        // the first profile in road order that has it wins.
-        for (size_t c = 0; c < chain.size(); ++c) {
-            const tRoadPoint kp = pointAt(row, chain[c].second);
-            auto it = keyIndex.find(keyOf(kp.X, kp.Y));
-            if (it == keyIndex.end()) keyIndex.insert(keyOf(kp.X, kp.Y), qMakePair(index, int(c)));
-            else if (it->first == index) it->second = int(c);
         }
         for (int d = 0; d < 2; ++d) p.CrossLook[d].FirstVisible = index;
         model.Plan.Profiles.push_back(std::move(p));
@@ -1057,12 +1063,12 @@ tRoadModel BuildRoadModel(const tGeneratedRoad& road) {
         pt.Y = real(row[3]);
         pt.X = real(row[4]);
         pt.H = real(row[5]);
-        const auto hit = keyIndex.constFind(keyOf(pt.X, pt.Y));
-        if (hit != keyIndex.constEnd()) {
-            pt.ProfileIndex = hit->first;
-            pt.PointSegNo = hit->second;
-            g.FirstProfile = std::min(g.FirstProfile, hit->first);
-            g.LastProfile = std::max(g.LastProfile, hit->first);
+        const QPair<int, int> hit = wanted.value(keyOf(pt.X, pt.Y), qMakePair(-1, -1));
+        if (hit.first >= 0) {
+            pt.ProfileIndex = hit.first;
+            pt.PointSegNo = hit.second;
+            g.FirstProfile = std::min(g.FirstProfile, hit.first);
+            g.LastProfile = std::max(g.LastProfile, hit.first);
         }
         g.Points.push_back(pt);
     }
