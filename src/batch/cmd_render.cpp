@@ -1,12 +1,239 @@
+// kestrova-batch render: imports the tables, runs the calculation and writes
+// the picture one of the drawn views would show at the given size:
+//   the import options, --view forward|backward|cross-profile|crossroads
+//   --profile I [--crossroad C --direction fwd|rev] [--look-height 0..3]
+//   [--no-look-lines] [--crop-30m] [--size WxH] [--ppi N] --png FILE
 #include "batch_commands.h"
+#include "import_options.h"
 
+#include "app/language_engine.h"
+#include "calc/calc_run.h"
+#include "cross_profile_view.h"
+#include "crossroads_view.h"
+#include "road_view.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QSaveFile>
 #include <QTextStream>
 
 namespace kestrova::batch {
 
-int RunRender(const QStringList&) {
-    QTextStream(stderr) << "kestrova-batch render: not built yet\n";
-    return 1;
+namespace {
+
+QString RenderUsage() {
+    return QStringLiteral("usage: kestrova-batch render\n") + ImportOptionsUsage() +
+           QStringLiteral("  --view forward|backward|cross-profile|crossroads --profile I\n"
+                          "  [--crossroad C --direction fwd|rev] [--look-height 0..3] [--no-look-lines]\n"
+                          "  [--crop-30m] [--size WxH] [--ppi N] --png FILE\n");
+}
+
+// Takes "--name VALUE" out of args; false when the value is missing or the
+// option is given twice.
+bool TakeValue(QStringList& args, const QString& name, QString& value, bool& given, QString& error) {
+    for (qsizetype i = 0; i < args.size();) {
+        if (args[i] != name) {
+            ++i;
+            continue;
+        }
+        if (given) {
+            error = name + QStringLiteral(" given twice");
+            return false;
+        }
+        if (i + 1 >= args.size() || args[i + 1].startsWith(QStringLiteral("--"))) {
+            error = name + QStringLiteral(" needs a value");
+            return false;
+        }
+        value = args[i + 1];
+        given = true;
+        args.remove(i, 2);
+    }
+    return true;
+}
+
+bool TakeFlag(QStringList& args, const QString& name) { return args.removeAll(name) > 0; }
+
+bool ParseInt(const QString& text, int low, int high, int& value) {
+    bool ok = false;
+    value = text.toInt(&ok);
+    return ok && value >= low && value <= high;
+}
+
+struct tRenderArgs {
+    tViewOptions View;
+    QString Png;
+    bool ProfileGiven = false;
+};
+
+bool ParseRenderArgs(QStringList& args, tRenderArgs& out, QString& error) {
+    QString view, profile, crossroad, direction, look, size, ppi;
+    bool hasView = false, hasProfile = false, hasCross = false, hasDir = false, hasLook = false, hasSize = false,
+         hasPpi = false, hasPng = false;
+    if (!TakeValue(args, QStringLiteral("--view"), view, hasView, error) ||
+        !TakeValue(args, QStringLiteral("--profile"), profile, hasProfile, error) ||
+        !TakeValue(args, QStringLiteral("--crossroad"), crossroad, hasCross, error) ||
+        !TakeValue(args, QStringLiteral("--direction"), direction, hasDir, error) ||
+        !TakeValue(args, QStringLiteral("--look-height"), look, hasLook, error) ||
+        !TakeValue(args, QStringLiteral("--size"), size, hasSize, error) ||
+        !TakeValue(args, QStringLiteral("--ppi"), ppi, hasPpi, error) ||
+        !TakeValue(args, QStringLiteral("--png"), out.Png, hasPng, error))
+        return false;
+    tViewOptions& o = out.View;
+    o.DrawLookLines = !TakeFlag(args, QStringLiteral("--no-look-lines"));
+    o.Crop30m = TakeFlag(args, QStringLiteral("--crop-30m"));
+    if (!args.isEmpty()) {
+        error = QStringLiteral("unknown argument ") + args.first();
+        return false;
+    }
+    if (!hasView) {
+        error = QStringLiteral("--view is missing");
+        return false;
+    }
+    if (view == QStringLiteral("forward"))
+        o.View = tViewKind::Forward;
+    else if (view == QStringLiteral("backward"))
+        o.View = tViewKind::Backward;
+    else if (view == QStringLiteral("cross-profile"))
+        o.View = tViewKind::CrossProfile;
+    else if (view == QStringLiteral("crossroads"))
+        o.View = tViewKind::CrossRoads;
+    else {
+        error = QStringLiteral("--view must be forward, backward, cross-profile or crossroads");
+        return false;
+    }
+    if (!hasPng) {
+        error = QStringLiteral("--png is missing");
+        return false;
+    }
+    const bool crossroads = o.View == tViewKind::CrossRoads;
+    if (!hasProfile && !crossroads) {
+        error = QStringLiteral("--profile is missing");
+        return false;
+    }
+    o.Profile = -1;
+    if (hasProfile && !ParseInt(profile, 0, 199999, o.Profile)) {
+        error = QStringLiteral("--profile must be a profile index from 0");
+        return false;
+    }
+    out.ProfileGiven = hasProfile;
+    if (crossroads) {
+        if (!hasCross || !ParseInt(crossroad, 0, 1000000, o.CrossRoad)) {
+            error = QStringLiteral("the crossroads view needs --crossroad C, an index from 0");
+            return false;
+        }
+        if (!hasDir || (direction != QStringLiteral("fwd") && direction != QStringLiteral("rev"))) {
+            error = QStringLiteral("the crossroads view needs --direction fwd or rev");
+            return false;
+        }
+        o.Direction = direction == QStringLiteral("fwd") ? DirFwd : DirRev;
+    } else if (hasCross || hasDir) {
+        error = QStringLiteral("--crossroad and --direction belong to the crossroads view");
+        return false;
+    }
+    if (hasLook && !ParseInt(look, 0, 3, o.LookHeight)) {
+        error = QStringLiteral("--look-height must be 0, 1, 2 or 3");
+        return false;
+    }
+    if (hasSize) {
+        const auto match = QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(size);
+        int w = 0, h = 0;
+        if (!match.hasMatch() || !ParseInt(match.captured(1), 16, 10000, w) ||
+            !ParseInt(match.captured(2), 16, 10000, h)) {
+            error = QStringLiteral("--size must be WxH, each from 16 to 10000 pixels");
+            return false;
+        }
+        o.Target.Size = QSize(w, h);
+    }
+    if (hasPpi && !ParseInt(ppi, 24, 1200, o.Target.PixelsPerInch)) {
+        error = QStringLiteral("--ppi must be from 24 to 1200");
+        return false;
+    }
+    return true;
+}
+
+int Fail(const QString& text) {
+    QTextStream(stderr) << "kestrova-batch render: " << text << '\n';
+    return 2;
+}
+
+// Writes the picture through a temporary file, so a failed write never leaves
+// a partial PNG behind.
+bool WritePng(const QImage& image, const QString& path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!image.save(&file, "PNG")) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+}  // namespace
+
+int RunRender(const QStringList& arguments) {
+    QStringList args = arguments;
+    tImportOptions imports;
+    tRenderArgs render;
+    QString error;
+    if (!TakeImportOptions(args, imports, error) || !ParseRenderArgs(args, render, error)) {
+        QTextStream(stderr) << "kestrova-batch render: " << error << '\n' << RenderUsage();
+        return 1;
+    }
+
+    tRoadModel model;
+    const int imported = RunImports(imports, model);
+    if (imported != 0) return imported;
+    tViewOptions& o = render.View;
+    // What the tables alone decide is checked before the calculation runs.
+    const int n = model.Plan.Count();
+    if (render.ProfileGiven && o.Profile >= n)
+        return Fail(QStringLiteral("--profile %1 is out of range: the road has profiles 0 to %2").arg(o.Profile).arg(n - 1));
+    if (o.View == tViewKind::CrossRoads && o.CrossRoad >= model.CrossRoads.Count())
+        return Fail(model.CrossRoads.Count() == 0
+                        ? QStringLiteral("no crossroads were loaded")
+                        : QStringLiteral("--crossroad %1 is out of range: the table has crossroads 0 to %2")
+                              .arg(o.CrossRoad)
+                              .arg(model.CrossRoads.Count() - 1));
+    RunCalculation(model, tProgress{});
+
+    TLanguageEngine language = MakeKestrovaLanguageEngine();
+    language.LoadLanguage(LanguageFile(imports));
+    o.Texts = TextsFromEngine(language);
+
+    QImage image;
+    switch (o.View) {
+        case tViewKind::Forward:
+        case tViewKind::Backward: {
+            T3DData d3;
+            T2DData d2;
+            DrawRoadView(model, o, d3, d2, image);
+            break;
+        }
+        case tViewKind::CrossProfile: {
+            tProfileData data;
+            DrawCrossProfile(model, o, data, image);
+            break;
+        }
+        case tViewKind::CrossRoads: {
+            tCrossRoadsListState state;
+            const tCrossRoadSelection sel = SelectCrossRoad(model, o.CrossRoad, o.Direction, -1, state);
+            if (!sel.Ok) return Fail(QStringLiteral("crossroad %1 takes no part (SKIP)").arg(o.CrossRoad));
+            if (sel.Direction != o.Direction || sel.Rows.empty())
+                return Fail(QStringLiteral("crossroad %1 has no approach profiles in that direction").arg(o.CrossRoad));
+            Tx2Ddata data;
+            if (!DrawCrossRoadsView(model, o, data, image))
+                return Fail(QStringLiteral("--profile %1 is no approach profile of crossroad %2 in that direction "
+                                           "(profiles %3 to %4)")
+                                .arg(o.Profile)
+                                .arg(o.CrossRoad)
+                                .arg(sel.Rows.front().Profile)
+                                .arg(sel.Rows.back().Profile));
+            break;
+        }
+    }
+    if (!WritePng(image, render.Png))
+        return Fail(QStringLiteral("cannot write ") + QDir::toNativeSeparators(render.Png));
+    return 0;
 }
 
 }  // namespace kestrova::batch
