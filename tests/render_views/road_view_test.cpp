@@ -259,6 +259,48 @@ TEST(RoadView, BackwardViewLooksDownTheRoad) {
     EXPECT_GT(CountColour(img, QColor(0, 0, 0), QRect(40, 100, 560, 300)), 200);
 }
 
+TEST(RoadView, ObjectsStandOnTheDriversSide) {
+    // Vegetation right of the road (larger X) in the forward sense.
+    tRoadModel m = MakeRoad(40, 20);
+    test::AddObject(m, 0, 39, true, 6, 0);
+    T3DData d3;
+    T2DData d2;
+    QImage img;
+    auto o = Options(tViewKind::Forward, 10, QSize(800, 600));
+    o.DrawLookLines = false;
+    DrawRoadView(m, o, d3, d2, img);
+    const QColor green(16, 255, 0);
+    const int fwdLeft = CountColour(img, green, QRect(0, 0, 400, 600));
+    const int fwdRight = CountColour(img, green, QRect(400, 0, 400, 600));
+    EXPECT_GT(fwdRight, 100);
+    EXPECT_EQ(fwdLeft, 0);
+    // Looking back, the same trees stand on the left; the reference points
+    // keep their order across the road for the observer.
+    o.View = tViewKind::Backward;
+    o.Profile = 30;
+    DrawRoadView(m, o, d3, d2, img);
+    EXPECT_GT(CountColour(img, green, QRect(0, 0, 400, 600)), 100);
+    EXPECT_EQ(CountColour(img, green, QRect(400, 0, 400, 600)), 0);
+    EXPECT_LT(d3.Strips[0].Ref1.X, d3.Strips[0].Ref2.X);
+    // Both eye points stand 70 m in front of the eye after the camera moved.
+    EXPECT_NEAR(d3.Strips[0].Ref1.Y, 70, 1e-9);
+    EXPECT_NEAR(d3.Strips[0].Ref2.Y, 70, 1e-9);
+}
+
+TEST(RoadView, GradeLevelsAClimbingRoad) {
+    // A steady 5 % climb: after the grade rotation the road ahead is level,
+    // so the far strips' centres lie at the near centre's height.
+    tRoadModel m = MakeRoad(40, 20, [](int i) { return i * 1.0; });
+    T3DData d3;
+    T2DData d2;
+    QImage img;
+    DrawRoadView(m, Options(tViewKind::Forward, 5), d3, d2, img);
+    const double nearZ = d3.Strips[0].CentreNear.H;
+    EXPECT_NEAR(d3.Strips[d3.Count - 1].CentreFar.H, nearZ, 1e-6);
+    // The centre lies 5 cm above the eye points, the eye 10 m above them.
+    EXPECT_NEAR(nearZ, 0.05 - 10, 0.01);
+}
+
 TEST(RoadView, CentreLineWhereTheMedianHasNoWidth) {
     tRoadModel withMedian = MakeRoad(30, 20);
     T3DData d3;
