@@ -3,6 +3,7 @@
 #include "batch_commands.h"
 
 #include "generate/road_generator.h"
+#include "model/road_text.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -71,7 +72,11 @@ int RunGenerate(const QStringList& args) {
         QTextStream(stderr) << "kestrova-batch generate: " << error << "\n";
         return 2;
     }
-    QTextStream(stdout) << "generated " << road.Road.Rows.size() << " profiles, "
+    QTextStream out(stdout);
+    for (const tGeneratedStretch& st : road.Stretches)
+        out << FormatKmPlus(false, st.Begin) << " - " << FormatKmPlus(false, st.End) << "  " << CategoryName(st.Category)
+            << "  " << st.Description << "\n";
+    out << "generated " << road.Road.Rows.size() << " profiles, "
                         << road.CrossRoads.Rows.size() << " crossroad points, " << road.Greens.Rows.size()
                         << " object points in " << timer.elapsed() << " ms\n";
     return 0;

@@ -468,9 +468,9 @@ TEST(RoadGenerator, AllThreeTablesImportFromCsvAndFromTheWorkbook) {
 
 TEST(RoadGenerator, BundledExampleIsTheGeneratedRoadAndImports) {
     const QString folder = test::SourceDir() + QStringLiteral("/examples");
-    // The example is kestrova-batch generate --km 5.5 --spacing 10 --seed 9.
+    // The example is kestrova-batch generate --km 6 --spacing 10 --seed 9.
     tGenerateOptions o;
-    o.LengthKm = 5.5;
+    o.LengthKm = 6;
     o.SpacingM = 10;
     o.Seed = 9;
     const tGeneratedRoad road = GenerateRoad(o);

@@ -180,6 +180,7 @@ struct tStretch {
     double Slickness = 60;
     double LaneWidth = 3.5;
     double ShoulderWidth = 2.5;
+    QString Description;
 };
 
 // A stretch of road with a value: bridges (clearance), slick pavement
@@ -324,7 +325,12 @@ public:
 
     void Build(double length) {
         P.Length = length;
-        P.Plan.Start(R.Range(420000, 460000), R.Range(5580000, 5620000), R.Range(-0.3, 0.3));
+        // Every draw in its own statement: the order of evaluation of function
+        // arguments differs between compilers.
+        const double heading = R.Range(-0.3, 0.3);
+        const double y0 = R.Range(5580000, 5620000);
+        const double x0 = R.Range(420000, 460000);
+        P.Plan.Start(x0, y0, heading);
         P.Grades.Start(R.Range(150, 260));
         for (double& ph : P.Phase) ph = R.Range(0, 2 * kPi);
 
@@ -537,8 +543,10 @@ private:
             if (R.Chance(0.5) && len >= 400) {
                 const double radius = st.Category == 0 ? R.Range(5500, 8000) : R.Range(3000, 6000);
                 LayArc(b, e, 0.2 * len, radius, 0.6 * len);
+                st.Description = QStringLiteral("open country, gentle curve of radius %1 m").arg(std::round(radius));
             } else {
                 P.Plan.Add(len, 0);
+                st.Description = QStringLiteral("open country, straight");
             }
             LayGentle(len);
             if (R.Chance(0.3)) {
@@ -546,6 +554,7 @@ private:
                 const double mid = b + R.Range(0.3, 0.7) * len;
                 P.Bridges.push_back({mid - 6, mid + 6, std::round(R.Range(11, 14) * 10) / 10});
                 P.Bumps.push_back({mid - 6, mid + 6, 20, -2.5, 0});
+                st.Description += QStringLiteral(", a culvert bridge");
             }
             if (hostSpecials) {
                 // A crossroad that runs beside the road without ever meeting it
@@ -567,13 +576,18 @@ private:
                     }
                 loop.Vertices.push_back(corners[3]);
                 P.Crossings.push_back(loop);
+                st.Description += QStringLiteral(", a field track beside the road and an old loop road crossing it twice");
             } else if (len >= 400) {
-                AddCrossing(QStringLiteral("Side road %1").arg(++CrossCount), b + len / 2, R.Range(45, 135),
-                            R.Range(120, 180), R.Range(120, 180));
+                const double after = R.Range(120, 180);
+                const double before = R.Range(120, 180);
+                const double angle = R.Range(45, 135);
+                AddCrossing(QStringLiteral("Side road %1").arg(++CrossCount), b + len / 2, angle, before, after);
+                st.Description += QStringLiteral(", side road at %1 degrees").arg(std::round(angle));
                 // Now and then a bus stop or a roadside market.
                 if (R.Chance(0.35)) {
                     const double spot = b + len * R.Range(0.65, 0.8);
                     P.Social.push_back({spot, spot + R.Range(40, 80), 1});
+                    st.Description += QStringLiteral(", a bus stop (social activity)");
                 }
             }
             break;
@@ -584,6 +598,7 @@ private:
             LayArc(b, e, (len - arc) / 2, radius, arc);
             LayLevel(len);
             P.Bumps.push_back({b + 30, e - 30, 30, -0.9, 0});
+            st.Description = QStringLiteral("sharp curve of radius %1 m on an embankment").arg(std::round(radius));
             break;
         }
         case tKind::Valley: {
@@ -598,6 +613,7 @@ private:
             P.Grades.Add(grade, g, g);
             P.Grades.Add(crest, g, 0);
             P.Grades.Add(len - 30 - 2 * crest - sag - 2 * grade, 0, 0);
+            st.Description = QStringLiteral("valley with grades of %1 %").arg(g * 100, 0, 'f', 1);
             break;
         }
         case tKind::Slick: {
@@ -607,9 +623,15 @@ private:
             const double zl = R.Range(200, 280);
             const double z0 = b + (len - zl) / 2;
             P.Slick.push_back({z0, z0 + zl, std::round(R.Range(300, 600))});
-            if (R.Chance(0.5))
-                AddCrossing(QStringLiteral("Side road %1").arg(++CrossCount), b + len * R.Range(0.4, 0.6),
-                            R.Range(45, 135), R.Range(100, 160), R.Range(100, 160));
+            st.Description = QStringLiteral("slick pavement (slickness %1)").arg(P.Slick.back().Value);
+            if (R.Chance(0.5)) {
+                const double after = R.Range(100, 160);
+                const double before = R.Range(100, 160);
+                const double angle = R.Range(45, 135);
+                const double at = b + len * R.Range(0.4, 0.6);
+                AddCrossing(QStringLiteral("Side road %1").arg(++CrossCount), at, angle, before, after);
+                st.Description += QStringLiteral(", side road at %1 degrees").arg(std::round(angle));
+            }
             break;
         }
         case tKind::Bridge: {
@@ -619,14 +641,18 @@ private:
             const double mid = b + len / 2;
             P.Bridges.push_back({mid - bl / 2, mid + bl / 2, std::round(R.Range(6.8, 7.6) * 10) / 10});
             P.Bumps.push_back({mid - bl / 2 + 5, mid + bl / 2 - 5, 45, -7.5, 0});
+            st.Description = QStringLiteral("narrow bridge over a stream (clearance %1 m)").arg(P.Bridges.back().Value);
             break;
         }
         case tKind::Busy: {
             if (R.Chance(0.5)) LayArc(b, e, 0.15 * len, R.Range(1500, 3000), 0.5 * len);
             else P.Plan.Add(len, 0);
             LayLevel(len);
-            AddCrossing(QStringLiteral("Side road %1").arg(++CrossCount), b + len / 2, R.Range(50, 130),
-                        R.Range(120, 180), R.Range(120, 180));
+            const double after = R.Range(120, 180);
+            const double before = R.Range(120, 180);
+            const double angle = R.Range(50, 130);
+            AddCrossing(QStringLiteral("Side road %1").arg(++CrossCount), b + len / 2, angle, before, after);
+            st.Description = QStringLiteral("busy section, side road at %1 degrees").arg(std::round(angle));
             break;
         }
         case tKind::Village: {
@@ -651,6 +677,7 @@ private:
             school.Outer = 8;
             school.Height = 11;
             P.Objects.push_back(school);
+            st.Description = QStringLiteral("village with houses, a street and a school (locality, social activity)");
             break;
         }
         case tKind::HiddenCrossing: {
@@ -665,6 +692,7 @@ private:
             AddTrees(-1, mid - 180, mid - 22, 1, 8, h);
             AddTrees(1, mid + 22, mid + 180, 1, 8, h);
             AddTrees(-1, mid + 22, mid + 180, 1, 8, h);
+            st.Description = QStringLiteral("forest road crossing hidden by woods");
             break;
         }
         case tKind::Crest: {
@@ -681,6 +709,7 @@ private:
             P.Grades.Add(len - 30 - 2 * sag - crest - 2 * grade, 0, 0);
             const double top = b + 30 + sag + grade;
             P.Bumps.push_back({top, top + crest, 80, 2.8, 0});  // the road cuts through the hilltop
+            st.Description = QStringLiteral("crest in a cutting, grades of %1 %").arg(g * 100, 0, 'f', 1);
             break;
         }
         case tKind::Divided: {
@@ -689,8 +718,14 @@ private:
             LayGentle(len);
             P.Divided.push_back({b + 30, e - 30, std::round(R.Range(4, 8))});
             // A junction through a gap in the median.
-            AddCrossing(QStringLiteral("Junction road %1").arg(++CrossCount), b + len * R.Range(0.45, 0.55),
-                        R.Range(60, 120), R.Range(120, 180), R.Range(120, 180));
+            const double after = R.Range(120, 180);
+            const double before = R.Range(120, 180);
+            const double angle = R.Range(60, 120);
+            const double at = b + len * R.Range(0.45, 0.55);
+            AddCrossing(QStringLiteral("Junction road %1").arg(++CrossCount), at, angle, before, after);
+            st.Description = QStringLiteral("divided road, median %1 m, junction at %2 degrees")
+                                 .arg(P.Divided.back().Value)
+                                 .arg(std::round(angle));
             break;
         }
         case tKind::WoodedCurve: {
@@ -702,6 +737,7 @@ private:
             // Trees stand on the inside of the curve, from the foot of the slope.
             const double curvature = P.Plan.At((ab + ae) / 2).Curvature;
             AddTrees(curvature > 0 ? -1 : 1, ab - 30, ae + 30, 1, 8, R.Range(15, 20));
+            st.Description = QStringLiteral("curve of radius %1 m with trees on its inside").arg(std::round(radius));
             break;
         }
         }
@@ -867,6 +903,7 @@ tGeneratedRoad GenerateRoad(const tGenerateOptions& options) {
     tPlanner(plan, rnd).Build(length);
 
     tGeneratedRoad out;
+    for (const tStretch& st : plan.Stretches) out.Stretches.push_back({st.Description, st.Begin, st.End, st.Category});
 
     // Road table.
     QStringList& header = out.Road.Header;
@@ -1146,6 +1183,10 @@ bool WriteGeneratedXlsx(const tGeneratedRoad& road, const QString& filePath, QSt
         error = QStringLiteral("cannot create %1").arg(temp);
         return false;
     }
+    // A fixed creation time, so that the same options give the same bytes.
+    lxw_doc_properties props = {};
+    props.created = 1704067200;  // 2024-01-01 00:00 UTC
+    workbook_set_properties(wb, &props);
     auto writeSheet = [&](const char* name, const tGeneratedTable& table) {
         lxw_worksheet* ws = workbook_add_worksheet(wb, name);
         if (!ws) return false;

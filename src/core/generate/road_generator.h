@@ -29,10 +29,18 @@ struct tGeneratedTable {
     std::vector<QStringList> Rows;
 };
 
+// What one stretch of the generated road is meant to show, for the user.
+struct tGeneratedStretch {
+    QString Description;  // e.g. "sharp curve, radius 214 m"
+    double Begin = 0, End = 0;
+    int Category = 0;
+};
+
 struct tGeneratedRoad {
     tGeneratedTable Road;        // "RecordNumber" ... and the key-point block
     tGeneratedTable CrossRoads;  // "RecordName", "RecordNumber", "Position", "X", "Y", "H"
     tGeneratedTable Greens;      // "RecordName", "IsVegetation", "RecordNumber", "X", "Y", "Height"
+    std::vector<tGeneratedStretch> Stretches;  // in road order
 };
 
 // Largest road the generator builds: the road table allows record numbers up
