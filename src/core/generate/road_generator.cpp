@@ -759,7 +759,6 @@ struct tKey {
 
 struct tSection {
     std::array<tKey, kKeyCount> Keys;
-    double CentreHeight = 0;
 };
 
 double SmoothedCurvature(const tPlan& plan, double s) {
@@ -774,7 +773,6 @@ tSection BuildSection(const tPlan& plan, double s) {
     const tAlignPoint ap = plan.Plan.At(s);
     double zc = 0, grade = 0;
     plan.Grades.At(s, zc, grade);
-    sec.CentreHeight = zc;
     const double nx = std::sin(ap.Heading), ny = -std::cos(ap.Heading);  // right normal
 
     // Widths: a divided section widens from the centre line; on a bridge the
@@ -947,7 +945,6 @@ tGeneratedRoad GenerateRoad(const tGenerateOptions& options) {
             const auto [s, off] = c.Vertices[v];
             tKey k;
             plan.Plan.PointAt(Clamp(s, 0, length), off, k.X, k.Y);
-            if (s < 0) plan.Plan.PointAt(0, off, k.X, k.Y);  // never needed: crossings stay inside the road
             const double dist = c.CrossStation < 0 ? 1e9 : std::hypot(s - c.CrossStation, off);
             k.H = CrossHeight(plan, s, off, dist);
             QStringList row;
