@@ -1,6 +1,8 @@
 #include "calc/factor_speeds.h"
 #include "calc/geometry.h"
 #include "calc/sight_check.h"
+#include "calc/sight_fast.h"
+#include "core_calc_run/model_compare.h"
 #include "core_sight/road_builder.h"
 
 #include <gtest/gtest.h>
@@ -367,4 +369,55 @@ TEST(InRangeInclusive, AgreesWithInRangeWithBothEndsIncluded) {
     for (double a : {0.0, 2.0})
         for (double b : {0.0, 2.0})
             for (double x : values) EXPECT_EQ(InRangeInclusive(x, a, b), InRange(true, true, x, a, b)) << x << a << b;
+}
+
+TEST(SightAcceleration, CachedGeometryGivesTheSameChecksAndEffects) {
+    // A curved, hilly road with buildings; every kind of check the stages and
+    // the crossroads stage make: plain, forced, with a replaced start or end.
+    TMPlan base = ArcRoad(40, 7, 120);
+    for (int i = 0; i < 40; ++i)
+        for (auto& s : base.Profiles[i].Segments) {
+            s.A.H = s.A.H2 = (i % 9 == 4) ? 3.0 : 0.1 * i;
+            s.B.H = s.B.H2 = (i % 9 == 4) ? 3.0 : 0.1 * i;
+        }
+    tGreens greens;
+    greens.Objects.push_back(MakeObject(base, 10, 20, {130, 135, 139}, 7, false));
+    tProgress none;
+    tProgressCounter counter(none);
+    PrepareGreens(base, greens, counter);
+    InitSightData(base, counter);
+    base.Profiles[12].NoRoadCheck = 1;
+
+    TMPlan plain = base;
+    TMPlan fast = base;
+    tFastSight geometry = MakeFastSight(fast, 1);
+    tRoadPoint replacement;
+    replacement.X = 60;
+    replacement.Y = 30;
+    replacement.H = 2;
+    int hidden = 0;
+    for (int start = 0; start < 38; start += 3)
+        for (int end = start + 1; end < 40; end += 4)
+            for (int variant = 0; variant < 2; ++variant)
+                for (int mode = 0; mode < 4; ++mode) {
+                    const bool force = mode == 1;
+                    const bool rs = mode == 2, re = mode == 3;
+                    const bool a = CheckSightLine(plain, start, end, variant, force, rs, re, replacement);
+                    bool b;
+                    {
+                        const tSightAcceleration acceleration(fast, geometry);
+                        b = CheckSightLine(fast, start, end, variant, force, rs, re, replacement);
+                    }
+                    ASSERT_EQ(a, b) << start << " " << end << " " << variant << " " << mode;
+                    hidden += a;
+                }
+    EXPECT_GT(hidden, 0);
+    tRoadModel ma, mb;
+    ma.Plan = std::move(plain);
+    mb.Plan = std::move(fast);
+    tModelDiff diff;
+    diff.Model(ma, mb);
+    EXPECT_EQ(diff.Count, 0) << diff.Out.str();
+    // Without the acceleration in scope the plain routine runs.
+    EXPECT_EQ(SightAccelerationFor(mb.Plan), nullptr);
 }

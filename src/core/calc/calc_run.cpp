@@ -6,6 +6,8 @@
 #include "calc/sight_check.h"
 #include "calc/sight_fast.h"
 
+#include <memory>
+
 namespace kestrova {
 
 int CalcProgressMaximum(const tRoadModel& model) {
@@ -53,6 +55,7 @@ void RunCalculation(tRoadModel& model, const tProgress& progress, tCalcEngine en
 
     progress.Line(QStringLiteral("CalcLog.CalcForwardInviisiblePoints"));
     InitSightData(plan, counter);
+    std::unique_ptr<tFastSight> fast;
     if (engine == tCalcEngine::Reference) {
         ForwardScan(plan, counter);
         ForwardLookSpeeds(plan);
@@ -62,12 +65,12 @@ void RunCalculation(tRoadModel& model, const tProgress& progress, tCalcEngine en
     } else {
         // The sections do not change after the vegetation preparation, so
         // their geometry is taken once here.
-        tFastSight fast = MakeFastSight(plan, threads);
-        FastForwardScan(plan, fast, counter);
-        FastForwardLookSpeeds(plan, fast);
+        fast = std::make_unique<tFastSight>(MakeFastSight(plan, threads));
+        FastForwardScan(plan, *fast, counter);
+        FastForwardLookSpeeds(plan, *fast);
         progress.Line(QStringLiteral("CalcLog.CalcBackwardInvisiblePoints"));
-        FastReverseScan(plan, fast, counter);
-        FastReverseLookSpeeds(plan, fast);
+        FastReverseScan(plan, *fast, counter);
+        FastReverseLookSpeeds(plan, *fast);
     }
 
     for (tPlanProfile& p : plan.Profiles) {
@@ -79,7 +82,13 @@ void RunCalculation(tRoadModel& model, const tProgress& progress, tCalcEngine en
     const int c = model.CrossRoads.Count();
     if (c > 0) {
         progress.Line(QStringLiteral("CalcLog.CalcCrossRoadsVisibility"));
-        CalcCrossRoads(model, counter);
+        if (fast) {
+            // The crossroads stage's sight checks use the cached geometry too.
+            const tSightAcceleration acceleration(plan, *fast);
+            CalcCrossRoads(model, counter);
+        } else {
+            CalcCrossRoads(model, counter);
+        }
         if (hooks.CrossRoadsList) hooks.CrossRoadsList();
         counter.Advance(c);  // one step per list entry
     } else {

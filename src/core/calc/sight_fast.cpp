@@ -20,12 +20,6 @@ struct tCrossing {
     double X, Y, Zs, Zg;
 };
 
-void HeightAt(double x1, double h1, double x2, double h2, double x, double& h) {
-    double ix = 0;
-    double ih = 0;
-    if (LineIntersectionPoint(x1, h1, x2, h2, x, -10, x, 10, ix, ih)) h = ih;
-}
-
 template <class F>
 void ParallelFor(int count, int threads, F&& f) {
     if (threads <= 1 || count < 2) {
@@ -61,38 +55,78 @@ void WriteEnd(tPlanProfile& p, int variant, bool isStart) {
     p.SightPoint = RaisedEnd(p, variant, isStart);
 }
 
-// Evaluates profile k against the sight line a-b exactly as the plain check
+// A sight line from a to b with the coefficients the plain check computes
+// for every profile, taken once: the plan line (as the first line of
+// LineIntersectionPoint) and the sight height over X or Y.
+struct tCheckLine {
+    tRoadPoint A, B;
+    bool Hor = false, Vert = false;
+    double K = 0, Bc = 0;
+    tHeightLine Height;
+};
+
+tCheckLine MakeCheckLine(const tRoadPoint& a, const tRoadPoint& b) {
+    tCheckLine line;
+    line.A = a;
+    line.B = b;
+    line.Hor = std::fabs(a.Y - b.Y) < kIntersectTolerance;
+    line.Vert = std::fabs(a.X - b.X) < kIntersectTolerance;
+    if (!line.Vert) {
+        line.K = (a.Y - b.Y) / (a.X - b.X);
+        line.Bc = a.Y - a.X * line.K;
+    }
+    line.Height = MakeHeightLine(a, b);
+    return line;
+}
+
+// LineIntersectionPoint of the sight line with the section line of g.
+bool PlanCrossing(const tCheckLine& l, const tFastProfile& g, double& x, double& y) {
+    if ((l.Hor && g.Hor) || (l.Vert && g.Vert) || (l.Hor && l.Vert) || (g.Hor && g.Vert)) return false;
+    if (l.Hor && g.Vert) {
+        x = g.LX;
+        y = l.A.Y;
+    } else if (g.Hor && l.Vert) {
+        x = l.A.X;
+        y = g.LY;
+    } else if (l.Vert) {
+        x = l.A.X;
+        y = g.B + l.A.X * g.K;
+    } else {
+        if (g.Vert) {
+            x = g.LX;
+        } else {
+            if (std::fabs(l.K - g.K) < kIntersectTolerance) return false;
+            x = (g.B - l.Bc) / (l.K - g.K);
+        }
+        y = l.Bc + x * l.K;
+    }
+    return true;
+}
+
+// Evaluates profile k against the sight line exactly as the plain check
 // does, without touching the profile. False when the lines do not meet.
-bool Evaluate(const TMPlan& plan, const tFastSight& fast, int k, const tRoadPoint& a, const tRoadPoint& b,
-              int variant, tCrossing& out) {
+bool Evaluate(const TMPlan& plan, const tFastSight& fast, int k, const tCheckLine& line, int variant,
+              bool forceCheck, tCrossing& out) {
     const tFastProfile& g = fast.Profiles[k];
     if (!g.HasSegments) return false;
     double x = 0;
     double y = 0;
-    if (!LineIntersectionPoint(a.X, a.Y, b.X, b.Y, g.LX, g.LY, g.RX, g.RY, x, y)) return false;
+    if (!PlanCrossing(line, g, x, y)) return false;
     const tPlanProfile& p = plan.Profiles[k];
-    const bool exempt = g.Span.Width > kCentralSpanWidth || p.NoRoadCheck;
+    const bool exempt = (g.Span.Width > kCentralSpanWidth || p.NoRoadCheck) && !forceCheck;
     // The track height is only the fallback of a vertical-line crossing that
     // cannot fail once the plan crossing exists; it is read for fidelity.
-    double zs = p.SightTrack[variant].H;
-    if (std::fabs(a.X - b.X) >= kSightTolerance)
-        HeightAt(a.X, a.H, b.X, b.H, x, zs);
-    else
-        HeightAt(a.Y, a.H, b.Y, b.H, y, zs);
-    double ax = g.LX, ay = g.LY, ah = g.LH, bx = g.RX, by = g.RY, bh = g.RH;
+    const double zs = line.Height.At(x, y, p.SightTrack[variant].H);
+    const tHeightLine* ground = &g.Whole;
     const tFastGround* seg = fast.Ground.data() + g.FirstGround;
     for (int s = 0; s < g.GroundCount; ++s, ++seg) {
         const bool holds = g.Upright ? InRangeInclusive(y, seg->AY, seg->BY) : InRangeInclusive(x, seg->AX, seg->BX);
         if (holds) {
-            ax = seg->AX, ay = seg->AY, ah = seg->AH, bx = seg->BX, by = seg->BY, bh = seg->BH;
+            ground = &seg->Height;
             break;
         }
     }
-    double zg = zs - 1;
-    if (std::fabs(ax - bx) >= kSightTolerance)
-        HeightAt(ax, ah, bx, bh, x, zg);
-    else
-        HeightAt(ay, ah, by, bh, y, zg);
+    const double zg = ground->At(x, y, zs - 1);
     out.K = k;
     out.X = x;
     out.Y = y;
@@ -107,12 +141,12 @@ bool ComputeCheck(const TMPlan& plan, const tFastSight& fast, int start, int end
                   std::vector<tCrossing>& out) {
     out.clear();
     if (end - start < 2) return false;
-    const tRoadPoint a = RaisedEnd(plan.Profiles[start], variant, true);
-    const tRoadPoint b = RaisedEnd(plan.Profiles[end], variant, false);
+    const tCheckLine line =
+        MakeCheckLine(RaisedEnd(plan.Profiles[start], variant, true), RaisedEnd(plan.Profiles[end], variant, false));
     bool hidden = false;
     tCrossing c;
     for (int k = start + 1; k < end; ++k) {
-        if (!Evaluate(plan, fast, k, a, b, variant, c)) continue;
+        if (!Evaluate(plan, fast, k, line, variant, false, c)) continue;
         hidden |= c.Obstructed != 0;
         out.push_back(c);
     }
@@ -128,16 +162,17 @@ bool ComputeCheck(const TMPlan& plan, const tFastSight& fast, int start, int end
 bool QuickCheck(const TMPlan& plan, const tFastSight& fast, int start, int end, int variant, int& hint,
                 const std::vector<int32_t>& unwritten, std::vector<int32_t>& centres) {
     if (end - start < 2) return false;
-    const tRoadPoint a = RaisedEnd(plan.Profiles[start], variant, true);
-    const tRoadPoint b = RaisedEnd(plan.Profiles[end], variant, false);
+    const tCheckLine line =
+        MakeCheckLine(RaisedEnd(plan.Profiles[start], variant, true), RaisedEnd(plan.Profiles[end], variant, false));
     const bool needCentres = unwritten[end] - unwritten[start + 1] > 0;
     tCrossing c;
-    if (!needCentres && hint > start && hint < end && Evaluate(plan, fast, hint, a, b, variant, c) && c.Obstructed)
+    if (!needCentres && hint > start && hint < end && Evaluate(plan, fast, hint, line, variant, false, c) &&
+        c.Obstructed)
         return true;
     int k = start + 1;
     bool hidden = false;
     for (; k < end; ++k) {
-        if (!Evaluate(plan, fast, k, a, b, variant, c)) continue;
+        if (!Evaluate(plan, fast, k, line, variant, false, c)) continue;
         if (needCentres && !fast.CentreWritten[k]) centres.push_back(k);
         if (c.Obstructed) {
             hidden = true;
@@ -151,8 +186,7 @@ bool QuickCheck(const TMPlan& plan, const tFastSight& fast, int start, int end, 
         if (fast.CentreWritten[k]) continue;
         const tFastProfile& g = fast.Profiles[k];
         double x = 0, y = 0;
-        if (g.HasSegments && LineIntersectionPoint(a.X, a.Y, b.X, b.Y, g.LX, g.LY, g.RX, g.RY, x, y))
-            centres.push_back(k);
+        if (g.HasSegments && PlanCrossing(line, g, x, y)) centres.push_back(k);
     }
     return hidden;
 }
@@ -362,9 +396,32 @@ void FastLookSpeeds(TMPlan& plan, tFastSight& fast, bool reverse) {
 
 }  // namespace
 
+tHeightLine MakeHeightLine(const tRoadPoint& a, const tRoadPoint& b) {
+    // The plain check crosses the line (a, b) over X, or over Y when the two X
+    // values are closer than the tolerance, with the vertical line through the
+    // point; LineIntersectionPoint then gives these cases.
+    tHeightLine line;
+    const bool overX = std::fabs(a.X - b.X) >= kSightTolerance;
+    const double u1 = overX ? a.X : a.Y;
+    const double u2 = overX ? b.X : b.Y;
+    if (std::fabs(u1 - u2) < kIntersectTolerance) return line;  // both vertical: no height
+    if (std::fabs(a.H - b.H) < kIntersectTolerance) {
+        line.Mode = tHeightLine::Constant;
+        line.B = a.H;
+        return line;
+    }
+    line.Mode = overX ? tHeightLine::OverX : tHeightLine::OverY;
+    line.K = (a.H - b.H) / (u1 - u2);
+    line.B = a.H - u1 * line.K;
+    return line;
+}
+
 tFastSight MakeFastSight(const TMPlan& plan, int threads) {
     tFastSight fast;
     const int n = plan.Count();
+    size_t segments = 0;
+    for (const tPlanProfile& p : plan.Profiles) segments += p.Segments.size();
+    fast.Ground.reserve(segments);
     fast.Profiles.resize(n);
     fast.CentreWritten.assign(n, 0);
     if (threads <= 0) threads = static_cast<int>(std::thread::hardware_concurrency());
@@ -377,16 +434,84 @@ tFastSight MakeFastSight(const TMPlan& plan, int threads) {
         g.HasSegments = true;
         const tRoadPoint& l = p.Segments.front().A;
         const tRoadPoint& r = p.Segments.back().B;
-        g.LX = l.X, g.LY = l.Y, g.LH = l.H, g.RX = r.X, g.RY = r.Y, g.RH = r.H;
+        g.LX = l.X, g.LY = l.Y, g.RX = r.X, g.RY = r.Y;
+        g.Hor = std::fabs(l.Y - r.Y) < kIntersectTolerance;
+        g.Vert = std::fabs(l.X - r.X) < kIntersectTolerance;
+        if (!g.Vert) {
+            g.K = (l.Y - r.Y) / (l.X - r.X);
+            g.B = l.Y - l.X * g.K;
+        }
+        g.Whole = MakeHeightLine(l, r);
         g.Upright = std::fabs(r.X - l.X) <= kSightTolerance;
         g.Span = CentralSpan(p);
         for (const tProfileSegment& s : p.Segments) {
             if (Distance(s.A.X, s.A.Y, s.B.X, s.B.Y) < kSightTolerance) continue;
-            fast.Ground.push_back({s.A.X, s.A.Y, s.A.H, s.B.X, s.B.Y, s.B.H});
+            fast.Ground.push_back({s.A.X, s.A.Y, s.B.X, s.B.Y, MakeHeightLine(s.A, s.B)});
         }
         g.GroundCount = static_cast<int32_t>(fast.Ground.size()) - g.FirstGround;
     }
     return fast;
+}
+
+bool FastCheckSightLine(TMPlan& plan, tFastSight& fast, int start, int end, int variant, bool forceCheck,
+                        bool replaceStart, bool replaceEnd, const tRoadPoint& replacement) {
+    auto& pr = plan.Profiles;
+    const int n = plan.Count();
+    if (start < 0) start = 0;
+    if (end > n - 1) end = n - 1;
+    for (int k = start; k <= end; ++k) pr[k].Obstructed = 0;
+    if (end - start < 2) return false;
+    tRoadPoint a = replaceStart ? replacement : SightEndPoint(pr[start], variant);
+    tRoadPoint b = replaceEnd ? replacement : SightEndPoint(pr[end], variant);
+    pr[start].GroundPoint = a;
+    pr[end].GroundPoint = b;
+    a.H += variant == 0 ? kEyeRaise : kTargetRaise;
+    b.H += variant == 0 ? kTargetRaise : kEyeRaise;
+    pr[start].SightPoint = a;
+    pr[end].SightPoint = b;
+    const tCheckLine line = MakeCheckLine(a, b);
+    bool result = false;
+    tCrossing c;
+    for (int k = start + 1; k < end; ++k) {
+        if (!Evaluate(plan, fast, k, line, variant, forceCheck, c)) continue;
+        tPlanProfile& p = pr[k];
+        p.RoadCentre = fast.Profiles[k].Span.Centre;
+        fast.CentreWritten[k] = 1;
+        tRoadPoint sight;
+        sight.X = c.X;
+        sight.Y = c.Y;
+        sight.H = c.Zs;
+        p.SightPoint = sight;
+        sight.H = c.Zg;
+        p.GroundPoint = sight;
+        if (c.Obstructed) {
+            p.Obstructed = 1;
+            result = true;
+        }
+    }
+    return result;
+}
+
+namespace {
+thread_local TMPlan* gAcceleratedPlan = nullptr;
+thread_local tFastSight* gAcceleration = nullptr;
+}  // namespace
+
+tSightAcceleration::tSightAcceleration(TMPlan& plan, tFastSight& fast) {
+    gAcceleratedPlan = &plan;
+    gAcceleration = &fast;
+}
+
+tSightAcceleration::~tSightAcceleration() {
+    gAcceleratedPlan = nullptr;
+    gAcceleration = nullptr;
+}
+
+tFastSight* SightAccelerationFor(const TMPlan& plan) {
+    return gAcceleratedPlan == &plan && gAcceleration &&
+                   gAcceleration->Profiles.size() == plan.Profiles.size()
+               ? gAcceleration
+               : nullptr;
 }
 
 void FastForwardScan(TMPlan& plan, tFastSight& fast, tProgressCounter& progress) {

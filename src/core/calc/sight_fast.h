@@ -18,14 +18,36 @@
 
 namespace kestrova {
 
+// Height of a line (two points with X, Y, H) above a plan point, as the
+// plain check finds it by crossing the line with a vertical one: precomputed
+// slope and intercept over X or over Y, a constant height, or no value.
+struct tHeightLine {
+    enum : uint8_t { None, Constant, OverX, OverY } Mode = None;
+    double K = 0, B = 0;
+    double At(double x, double y, double fallback) const {
+        switch (Mode) {
+            case Constant: return B;
+            case OverX: return B + x * K;
+            case OverY: return B + y * K;
+            default: return fallback;
+        }
+    }
+};
+tHeightLine MakeHeightLine(const tRoadPoint& a, const tRoadPoint& b);
+
 // Per-profile geometry the fast stages read instead of the segment chain.
 struct tFastGround {
-    double AX, AY, AH, BX, BY, BH;
+    double AX, AY, BX, BY;
+    tHeightLine Height;
 };
 struct tFastProfile {
     bool HasSegments = false;
     bool Upright = false;  // the section stands upright in X: ground found along Y
-    double LX = 0, LY = 0, RX = 0, RY = 0, LH = 0, RH = 0;
+    double LX = 0, LY = 0, RX = 0, RY = 0;
+    // The section line in plan: horizontal / vertical flags, slope and intercept.
+    bool Hor = false, Vert = false;
+    double K = 0, B = 0;
+    tHeightLine Whole;  // ground height over the whole section
     tCentralSpan Span;
     int32_t FirstGround = 0;  // range in tFastSight::Ground of segments of some length
     int32_t GroundCount = 0;
@@ -42,6 +64,24 @@ struct tFastSight {
 // Takes the section geometry of every profile; run after PrepareGreens.
 // threads = 0 uses the machine's hardware threads.
 tFastSight MakeFastSight(const TMPlan& plan, int threads = 0);
+
+// CheckSightLine with the cached geometry: the same result and the same
+// effects on the profiles.
+bool FastCheckSightLine(TMPlan& plan, tFastSight& fast, int start, int end, int variant, bool forceCheck,
+                        bool replaceStart, bool replaceEnd, const tRoadPoint& replacement);
+
+// While one of these lives, CheckSightLine over `plan` on this thread runs as
+// FastCheckSightLine with `fast` (the calculation run holds one around the
+// crossroads stage, whose sections no longer change). Not nestable.
+struct tSightAcceleration {
+    tSightAcceleration(TMPlan& plan, tFastSight& fast);
+    ~tSightAcceleration();
+    tSightAcceleration(const tSightAcceleration&) = delete;
+    tSightAcceleration& operator=(const tSightAcceleration&) = delete;
+};
+
+// The geometry CheckSightLine may use for the plan on this thread, or null.
+tFastSight* SightAccelerationFor(const TMPlan& plan);
 
 void FastForwardScan(TMPlan& plan, tFastSight& fast, tProgressCounter& progress);
 void FastForwardLookSpeeds(TMPlan& plan, tFastSight& fast);
