@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -29,7 +30,11 @@ bool SameSheetName(const QString& a, const QString& b) {
 QString NumberCellText(double value) {
     if (value == 0) return QStringLiteral("0");  // also -0
     if (!std::isfinite(value)) return QStringLiteral("#NUM!");
-    return QString::number(value, 'g', 15);
+    // Like printf's %.15g: 15 significant digits, trailing zeros dropped.
+    char buffer[40];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    if (ec != std::errc()) return QString::number(value, 'g', 15);
+    return QString::fromLatin1(buffer, end - buffer);
 }
 
 const tSheetCell* tSheetData::Find(int row, int col) const {

@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace kestrova {
 
 namespace {
@@ -24,11 +26,6 @@ qsizetype Utf8Boundary(const QByteArray& bytes) {
     }
     if (end > 0 && static_cast<unsigned char>(bytes[end - 1]) >= 0xC0) --end;
     return end;
-}
-
-void StripLineBreak(QByteArray& bytes) {
-    if (bytes.endsWith('\n')) bytes.chop(1);
-    if (bytes.endsWith('\r')) bytes.chop(1);
 }
 
 }  // namespace
@@ -71,21 +68,37 @@ tCsvLines::tStatus tCsvLines::ReadLine(QString& line, bool& tooLong) {
     tooLong = false;
     line.resize(0);
     if (File.atEnd()) return File.error() == QFileDevice::NoError ? tStatus::End : tStatus::Error;
-    QByteArray bytes = File.readLine(kMaxCsvLineBytes + 1);
-    if (File.error() != QFileDevice::NoError) return tStatus::Error;
-    if (bytes.isEmpty()) return tStatus::End;
-    if (!bytes.endsWith('\n') && bytes.size() > kMaxCsvLineBytes) {
-        // Skip the rest of the over-long line.
-        tooLong = true;
-        for (;;) {
-            const QByteArray rest = File.readLine(kScanChunk);
-            if (File.error() != QFileDevice::NoError) return tStatus::Error;
-            if (rest.isEmpty() || rest.endsWith('\n')) break;
+    // One buffer for all lines: it grows to the longest line read, up to the cap.
+    if (Buffer.isEmpty()) Buffer.resize(64 * 1024);
+    qint64 total = 0;
+    for (;;) {
+        if (Buffer.size() - total < 2) {
+            if (Buffer.size() > kMaxCsvLineBytes) {
+                // Skip the rest of the over-long line.
+                tooLong = true;
+                while (!File.atEnd()) {
+                    const qint64 n = File.readLine(Buffer.data(), Buffer.size());
+                    if (n < 0) return tStatus::Error;
+                    if (n > 0 && Buffer[n - 1] == '\n') break;
+                }
+                return File.error() == QFileDevice::NoError ? tStatus::Ok : tStatus::Error;
+            }
+            Buffer.resize(std::min<qint64>(Buffer.size() * 2, kMaxCsvLineBytes + 2));
         }
-        return tStatus::Ok;
+        const qint64 n = File.readLine(Buffer.data() + total, Buffer.size() - total);
+        if (n < 0) {
+            if (File.error() != QFileDevice::NoError) return tStatus::Error;
+            break;
+        }
+        total += n;
+        if ((total > 0 && Buffer[total - 1] == '\n') || n == 0 || File.atEnd()) break;
     }
-    StripLineBreak(bytes);
-    line = Utf8 ? QString::fromUtf8(bytes) : DecodeWindows1251(bytes);
+    if (File.error() != QFileDevice::NoError) return tStatus::Error;
+    qint64 end = total;
+    if (end > 0 && Buffer[end - 1] == '\n') --end;
+    if (end > 0 && Buffer[end - 1] == '\r') --end;
+    const QByteArrayView bytes(Buffer.constData(), end);
+    line = Utf8 ? QString::fromUtf8(bytes) : DecodeWindows1251(bytes.toByteArray());
     return tStatus::Ok;
 }
 

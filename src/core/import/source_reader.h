@@ -34,6 +34,7 @@ public:
 
 private:
     QFile File;
+    QByteArray Buffer;
     bool Utf8 = true;
 };
 

@@ -11,6 +11,8 @@
 
 #include <zip.h>
 
+#include <charconv>
+
 namespace kestrova {
 
 namespace {
@@ -40,9 +42,10 @@ public:
         if (index < 0) return;
         zip_stat_t st;
         zip_stat_init(&st);
-        if (zip_stat_index(zip, zip_uint64_t(index), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE) &&
-            st.size > zip_uint64_t(gPartLimit))
-            return;  // announced as too big: not even started
+        if (zip_stat_index(zip, zip_uint64_t(index), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE)) {
+            if (st.size > zip_uint64_t(gPartLimit)) return;  // announced as too big: not even started
+            Announced = qint64(st.size);
+        }
         File = zip_fopen_index(zip, zip_uint64_t(index), 0);
         Buffer.resize(kChunk);
     }
@@ -65,7 +68,9 @@ public:
             return false;
         }
         Total += n;
-        if (Total > gPartLimit) {
+        // A part that inflates beyond the size its header announces is
+        // corrupt or a bomb: stop at once instead of at the general limit.
+        if (Total > gPartLimit || (Announced >= 0 && Total > Announced)) {
             Bad = true;
             return false;
         }
@@ -78,6 +83,7 @@ private:
     zip_file_t* File = nullptr;
     QByteArray Buffer;
     qint64 Total = 0;
+    qint64 Announced = -1;
     bool Done = false;
     bool Bad = false;
 };
@@ -176,6 +182,31 @@ qint64 SmallIndex(QStringView text) {
         v = v * 10 + (c.unicode() - u'0');
     }
     return v;
+}
+
+// A cell's stored number (C locale, as the file format writes it).
+bool ToNumber(const QString& text, double& v) {
+    char bytes[64];
+    const qsizetype n = text.size();
+    if (n == 0 || n >= qsizetype(sizeof bytes)) {
+        bool ok = false;
+        v = text.trimmed().toDouble(&ok);
+        return ok;
+    }
+    const QChar* d = text.constData();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = d[i].unicode();
+        if (c > 0x7F) return false;
+        bytes[i] = char(c);
+    }
+    const char* first = bytes;
+    const char* last = bytes + n;
+    if (*first == '+') ++first;
+    const auto [ptr, ec] = std::from_chars(first, last, v, std::chars_format::general);
+    if (ec == std::errc() && ptr == last) return true;
+    bool ok = false;
+    v = text.trimmed().toDouble(&ok);  // blanks or other rare forms
+    return ok;
 }
 
 class tXlsxReader final : public tWorkbookReader {
@@ -343,9 +374,8 @@ bool tXlsxReader::ReadSheet(int index, tSheetData& sheet, std::vector<QString>& 
             texts.push_back(value);
         } else {
             if (value.isEmpty()) return true;
-            bool ok = false;
-            const double v = value.toDouble(&ok);
-            if (ok) {
+            double v = 0;
+            if (ToNumber(value, v)) {
                 cell.Kind = tCellKind::Number;
                 cell.Number = v;
             } else {
@@ -389,8 +419,8 @@ bool tXlsxReader::ReadSheet(int index, tSheetData& sheet, std::vector<QString>& 
                 cellCol = c;
                 nextCol = c + 1;
                 cellType = attrs.value(QLatin1String("t")).toString();
-                value.clear();
-                inlineText.clear();
+                value.resize(0);  // keeps the capacity: no allocation per cell
+                inlineText.resize(0);
                 inCell = true;
             } else if (inCell && name == u"v") {
                 collecting = tWhat::Value;
