@@ -295,8 +295,7 @@ QWidget* TMainForm::BuildGridPage(const QString&, TStringGrid* grid, QLabel* lab
     lay->addLayout(top);
     lay->addWidget(grid, 1);
     search->setEnabled(false);
-    connect(edit, &QLineEdit::textEdited, this, [this, edit] { edSearchKmpChange(edit); });
-    connect(edit, &QLineEdit::cursorPositionChanged, this, [this, edit] { edSearchKmpChange(edit); });
+    connect(edit, &QLineEdit::textChanged, this, [this, edit] { edSearchKmpChange(edit); });
     connect(search, &QPushButton::clicked, this, [this, search] { btSearhKmpClick(search); });
     connect(exportButton, &QPushButton::clicked, this, [this, exportButton] { btExportGridClick(exportButton); });
     connect(grid, &TStringGrid::Clicked, this, [this](TStringGrid* g) { gridClick(g); });
@@ -544,6 +543,7 @@ void TMainForm::SelectTab(int index) {
 }
 
 void TMainForm::ResetSearch(QLineEdit* edit, QPushButton* button) {
+    const QSignalBlocker block(edit);  // an emptied box is not normalised
     edit->setText(QStringLiteral("    +   ,  "));
     edit->setCursorPosition(0);
     button->setEnabled(false);

@@ -87,6 +87,8 @@ public:
     void FillCauseTexts();
     void ShowAbout();
     void Im3dMouseMove(const QPoint& pos);
+    // Makes a tab current and runs the tab change for it.
+    void SelectTab(int index);
 
     // Writes a grid as the CSV export does (no dialog, no window locking).
     void ExportGridToCsv(TStringGrid* grid, const QString& fileName, QProgressBar* bar);
@@ -118,7 +120,6 @@ private:
     QWidget* BuildGridPage(const QString& panelName, TStringGrid* grid, QLabel* label, QLineEdit* edit,
                            QPushButton* search, QPushButton* exportButton, QProgressBar* bar);
     void BuildLanguageList();
-    void SelectTab(int index);
     void ProcessMessages();
     void Message(const QString& text);
     void MessageKey(const QString& key);

@@ -367,7 +367,7 @@ void TMainForm::edSearchKmpChange(QLineEdit* edit) {
                                                            : nullptr;
     if (!button) return;
     if (edit->cursorPosition() > 4) {
-        const QString text = edit->text();
+        const QString text = edit->displayText();
         const QString normal = NormaliseKmField(text);
         if (normal != text) {
             const QSignalBlocker block(edit);
@@ -377,7 +377,7 @@ void TMainForm::edSearchKmpChange(QLineEdit* edit) {
         }
     }
     double position = 0;
-    button->setEnabled(ParseSearchKmPlus(edit->text(), position));
+    button->setEnabled(ParseSearchKmPlus(edit->displayText(), position));
 }
 
 void TMainForm::btSearhKmpClick(QPushButton* button) {
@@ -394,7 +394,7 @@ void TMainForm::btSearhKmpClick(QPushButton* button) {
         grid = gPivotData;
     }
     if (!edit) return;
-    const QString text = edit->text();
+    const QString text = edit->displayText();
     ResetSearch(edit, button);
     grid->setFocus();
     double position = 0;

@@ -1,0 +1,86 @@
+// Control states and window placement through the settings file.
+#include "gui_fixture.h"
+
+#include "app/ini_file.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScreen>
+
+namespace kestrova::test {
+namespace {
+
+TEST(GuiPersistence, ControlStatesComeBackAtTheNextStart) {
+    TInstall install({QStringLiteral("English.lng")});
+    TRecordingSeam seam;
+    {
+        TStartedWindow w(install, seam);
+        w->edOpenXL->setText(QStringLiteral("C:/roads/main road.xlsx"));
+        w->edOpenCrossXL->setText(QStringLiteral("cross.csv"));
+        w->rbSecondSheet__Cross->setChecked(true);
+        w->rbThirdSheet__Green->setChecked(true);
+        w->cbCropProfile30m->setChecked(true);
+        w->cbDrawLookLines__3D->setChecked(false);
+        w->rgLookHeightItems[3]->setChecked(true);
+        w->rbCRoadRev->setChecked(true);
+        w->close();
+    }
+    const TIniFile ini(install.Settings(), true);
+    EXPECT_EQ(ini.ReadText(QStringLiteral("MainForm.Components"), QStringLiteral("edOpenXL"), {}), QStringLiteral("C:/roads/main road.xlsx"));
+    EXPECT_EQ(ini.ReadText(QStringLiteral("MainForm.Components"), QStringLiteral("rgLookHeight"), {}), QStringLiteral("3"));
+    EXPECT_EQ(ini.ReadText(QStringLiteral("MainForm.Components"), QStringLiteral("edLang"), {}), QStringLiteral("ENGLISH"));
+    // Skipped and masked controls leave no entries.
+    EXPECT_EQ(ini.ReadText(QStringLiteral("MainForm.Components"), QStringLiteral("_x_mCalcLog_Lines"), QStringLiteral("none")), QStringLiteral("none"));
+    EXPECT_EQ(ini.ReadText(QStringLiteral("MainForm.Components"), QStringLiteral("edSearchKmpDraftV"), QStringLiteral("none")), QStringLiteral("none"));
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QString key = QStringLiteral("%1x%2").arg(screen->virtualGeometry().width()).arg(screen->virtualGeometry().height());
+    EXPECT_TRUE(ini.ReadText(QStringLiteral("MainForm.FormPosition"), key, {}).startsWith(QStringLiteral(":sw")));
+
+    TStartedWindow w(install, seam);
+    EXPECT_EQ(w->edOpenXL->text(), QStringLiteral("C:/roads/main road.xlsx"));
+    EXPECT_EQ(w->edOpenCrossXL->text(), QStringLiteral("cross.csv"));
+    EXPECT_TRUE(w->rbSecondSheet__Cross->isChecked());
+    EXPECT_FALSE(w->edOpenCrossXL->isVisibleTo(w->gbLoadCrossRoads));
+    EXPECT_TRUE(w->rbThirdSheet__Green->isChecked());
+    EXPECT_TRUE(w->cbCropProfile30m->isChecked());
+    EXPECT_FALSE(w->cbDrawLookLines__3D->isChecked());
+    EXPECT_TRUE(w->rgLookHeightItems[3]->isChecked());
+    EXPECT_TRUE(w->rbCRoadRev->isChecked());
+    EXPECT_FALSE(w->FirstUse());
+}
+
+TEST(GuiPersistence, BadEntriesLeaveTheControlsAsDesigned) {
+    TInstall install({QStringLiteral("English.lng")});
+    WriteFile(install.Settings(),
+              "[MainForm.Components]\r\ncbDrawLookLines__3D=yes\r\nrgLookHeight=7\r\nedLang=ENGLISH\r\n"
+              "[MainForm.FormPosition]\r\n1x1=:sw1:sh1:fw5000:fh5000:fl0:ft0:fm1:\r\n");
+    TRecordingSeam seam;
+    TStartedWindow w(install, seam);
+    EXPECT_TRUE(w->cbDrawLookLines__3D->isChecked());
+    EXPECT_TRUE(w->rgLookHeightItems[1]->isChecked());
+    EXPECT_FALSE(w->isMaximized());  // another desktop size: centred at the minimum size
+    EXPECT_EQ(w->size(), QSize(800, 600));
+}
+
+TEST(GuiPersistence, PlacementOfThisDesktopIsRestored) {
+    TInstall install({QStringLiteral("English.lng")});
+    App();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect desk = screen->virtualGeometry();
+    const QString key = QStringLiteral("%1x%2").arg(desk.width()).arg(desk.height());
+    WriteFile(install.Settings(), QStringLiteral("[MainForm.Components]\r\nedLang=ENGLISH\r\n[MainForm.FormPosition]\r\n%1=:sw%2:sh%3:fw%4:fh%5:fl%6:ft%7:fm0:\r\n")
+                                      .arg(key).arg(desk.width()).arg(desk.height()).arg(desk.width() + 10)
+                                      .arg(desk.height() + 5).arg(desk.left() + 3).arg(desk.top() + 2).toUtf8());
+    TRecordingSeam seam;
+    TStartedWindow w(install, seam);
+    // Sizes up to the desktop + 32 are taken (the minimum size is 800 x 600).
+    ASSERT_GE(desk.width() + 10, 800);
+    EXPECT_EQ(w->size(), QSize(desk.width() + 10, desk.height() + 5));
+    EXPECT_EQ(w->pos(), QPoint(desk.left() + 3, desk.top() + 2));
+}
+
+}  // namespace
+}  // namespace kestrova::test
