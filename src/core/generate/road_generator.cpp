@@ -360,7 +360,7 @@ public:
             }
             tStretch st = BaseStretch(kind, s, s + want);
             P.Stretches.push_back(st);
-            const bool hostSpecials = kind == tKind::Plain && !specialsPlaced && want >= 420;
+            const bool hostSpecials = kind == tKind::Plain && !specialsPlaced;
             LayStretch(P.Stretches.back(), hostSpecials);
             if (hostSpecials) specialsPlaced = true;
             s += want;
@@ -556,13 +556,31 @@ private:
                 P.Bumps.push_back({mid - 6, mid + 6, 20, -2.5, 0});
                 st.Description += QStringLiteral(", a culvert bridge");
             }
+            // A copse well off the road, so that every road has an object.
+            tObjectPlan copse;
+            copse.Name = QStringLiteral("Copse %1").arg(++CopseCount);
+            copse.Side = CopseCount % 2 ? 1 : -1;
+            copse.Begin = b + 0.05 * len;
+            copse.End = copse.Begin + std::min(60.0, 0.3 * len);
+            copse.Inner = 7;
+            copse.Outer = 9;
+            copse.Height = 9;
+            copse.Jitter = 1.5;
+            P.Objects.push_back(copse);
             if (hostSpecials) {
                 // A crossroad that runs beside the road without ever meeting it
-                // and one that crosses it twice.
+                // and, where there is room, one that crosses it twice.
                 tCrossPlan miss;
                 miss.Name = QStringLiteral("Field track (no crossing)");
-                for (double s = b + 40; s <= e - 40; s += 20) miss.Vertices.push_back({s, 320.0});
+                if (len >= 120) {
+                    for (double s = b + 40; s <= e - 40; s += 20) miss.Vertices.push_back({s, 320.0});
+                } else {
+                    miss.Vertices = {{b, 320.0}, {e, 320.0}};
+                }
                 P.Crossings.push_back(miss);
+                st.Description += QStringLiteral(", a field track beside the road");
+            }
+            if (hostSpecials && len >= 420) {
                 tCrossPlan loop;
                 loop.Name = QStringLiteral("Old loop road (crosses twice)");
                 const double a0 = b + (len - 260) / 2;
@@ -576,7 +594,7 @@ private:
                     }
                 loop.Vertices.push_back(corners[3]);
                 P.Crossings.push_back(loop);
-                st.Description += QStringLiteral(", a field track beside the road and an old loop road crossing it twice");
+                st.Description += QStringLiteral(", an old loop road crossing it twice");
             } else if (len >= 400) {
                 const double after = R.Range(120, 180);
                 const double before = R.Range(120, 180);
@@ -748,6 +766,7 @@ private:
     int TreeCount = 0;
     int HouseCount = 0;
     int CrossCount = 0;
+    int CopseCount = 0;
 };
 
 // ---------------------------------------------------------------------------
