@@ -208,8 +208,8 @@ struct tObjectPlan {
     double Height = 10, Jitter = 0;
 };
 
-// A crossroad as vertices in road coordinates (station, offset to the right);
-// AtGrade vertices near the crossing take the road's surface height.
+// A crossroad as vertices in road coordinates (station, offset to the right).
+// It crosses at grade: near the crossing it takes the road's height.
 struct tCrossPlan {
     QString Name;
     std::vector<std::pair<double, double>> Vertices;
@@ -367,8 +367,9 @@ public:
         }
         auto byBegin = [](const tZone& a, const tZone& b) { return a.Begin < b.Begin; };
         for (auto* zones : {&P.Bridges, &P.Slick, &P.Localities, &P.Social, &P.Divided})
-            std::sort(zones->begin(), zones->end(), byBegin);
-        std::sort(P.Bumps.begin(), P.Bumps.end(),
+            std::stable_sort(zones->begin(), zones->end(), byBegin);
+        // Stable, so that bumps with the same start add up in the same order everywhere.
+        std::stable_sort(P.Bumps.begin(), P.Bumps.end(),
                   [](const tTerrainBump& a, const tTerrainBump& b) { return a.Begin - a.Ramp < b.Begin - b.Ramp; });
         for (const tTerrainBump& b : P.Bumps) P.MaxBumpExtent = std::max(P.MaxBumpExtent, b.End - b.Begin + 2 * b.Ramp);
     }
