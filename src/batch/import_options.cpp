@@ -94,9 +94,13 @@ bool TakeImportOptions(QStringList& args, tImportOptions& options, QString& erro
         error = QStringLiteral("--road is required");
         return false;
     }
-    if (langGiven && !QFileInfo(options.Lang).isFile()) {
-        error = QStringLiteral("cannot read the language file ") + options.Lang;
-        return false;
+    if (langGiven) {
+        TLanguageEngine engine(kLanguageSignatureValue, kLanguageSignatureSection, kLanguageSignatureKey,
+                               kLanguageMessageSection);
+        if (!QFileInfo(options.Lang).isFile() || !engine.LoadLanguage(options.Lang)) {
+            error = QStringLiteral("cannot read the language file ") + options.Lang;
+            return false;
+        }
     }
     return true;
 }

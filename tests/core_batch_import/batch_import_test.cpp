@@ -133,6 +133,7 @@ TEST_F(BatchImportTest, UsageErrors) {
         {"--road", road, "--crossroads", road, "--crossroads-sheet", "2"},
         {"--road", road, "--greens-sheet"},
         {"--road", road, "--lang", files.Path("nothing.lng")},
+        {"--road", road, "--lang", road},
         {"--road", road, "--frobnicate"},
         {"--road", road, "--road", road},
     };
