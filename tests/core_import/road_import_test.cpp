@@ -381,3 +381,43 @@ TEST(RoadImportCsv, ProgressFollowsCapacityAndCount) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RoadImportXlsx, HeaderInRowFiveEmptyRowSixDataFromSeven) {
+    for (int dataRows : {2, 3}) {
+        tRows rows = {{"Survey"}, {}, {}, {}};
+        const tRows road = RoadTable(dataRows);
+        rows.push_back(road[0]);
+        rows.push_back({});
+        for (size_t i = 1; i < road.size(); ++i) rows.push_back(road[i]);
+        tTableFiles files;
+        tRoadModel model;
+        const auto r = ImportRoad(files.Xlsx("road", {rows}), model);
+        if (dataRows == 2) {
+            EXPECT_EQ(r.Failure.Key, "LoadData.MinRoadRowsConstraint");
+        } else {
+            ASSERT_TRUE(r.Success) << r.Failure.Key.toStdString();
+            EXPECT_EQ(r.Count, 3);
+            EXPECT_FALSE(r.FromCsv);
+            EXPECT_EQ(r.Sheet, 1);
+        }
+    }
+}
+
+TEST(RoadImportXlsx, HeaderRowSearchStopsAfterRow1000) {
+    for (int headerRow : {1000, 1001}) {
+        tRows rows(size_t(headerRow - 1), QStringList{"note"});
+        const tRows road = RoadTable(3);
+        rows.insert(rows.end(), road.begin(), road.end());
+        tTableFiles files;
+        tRoadModel model;
+        const auto r = ImportRoad(files.Xlsx("road", {rows}), model);
+        EXPECT_EQ(r.Success, headerRow == 1000) << headerRow;
+        if (headerRow == 1001) {
+            EXPECT_EQ(r.Failure.Key, "LoadData.NoHeaders");
+        }
+    }
+}
+
+}  // namespace
