@@ -299,3 +299,46 @@ TEST(GreensMatching, ProfilesBeyond800MetresAreNotScanned) {
 }
 
 }  // namespace
+
+namespace {
+
+// Read failures and missing files of the two short tables (CSV: a cell beyond
+// the size cap cannot be read).
+TEST(ObjectImportCsv, ReadFailuresAndMissingFiles) {
+    tTableFiles files;
+    tRoadModel model;
+    ASSERT_TRUE(ImportRoad(files.Csv("road", RoadTable(6)), model).Success);
+    const QString big(100000, 'x');
+    struct tCase {
+        bool Greens;
+        int Row, Col;
+        const char* Key;
+        const char* Addr;
+    };
+    const std::vector<tCase> cases = {
+        {false, 0, 3, "LoadData.HeaderReadError", ""}, {true, 0, 2, "LoadData.HeaderReadError", ""},
+        {false, 2, 4, "LoadData.CellReadError", "E3"}, {true, 3, 5, "LoadData.CellReadError", "F4"},
+    };
+    for (const auto& c : cases) {
+        tRows rows = c.Greens ? GreensTable() : CrossTable();
+        rows[size_t(c.Row)][c.Col] = big;
+        const QString path = files.Csv("t", rows);
+        const auto r = c.Greens ? ImportGreens("road.csv", path, tSheetChoice::SeparateFile, model)
+                                : ImportCrossRoads("road.csv", path, tSheetChoice::SeparateFile, model);
+        EXPECT_EQ(r.Failure.Key, c.Key) << c.Greens << c.Row;
+        EXPECT_EQ(r.Failure.Placeholder("%CellAddr%"), c.Addr);
+    }
+    tRows headerOnly = {GreensTable()[0]};
+    EXPECT_EQ(ImportGreens("road.csv", files.Csv("h", headerOnly), tSheetChoice::SeparateFile, model).Failure.Key,
+              "LoadData.NoFirstRowDataFound");
+    EXPECT_EQ(ImportGreens("road.csv", files.Path("none.csv"), tSheetChoice::SeparateFile, model).Failure.Key,
+              "LoadData.FileNotFound");
+    EXPECT_EQ(ImportCrossRoads("road.csv", files.Path("none.xlsx"), tSheetChoice::SeparateFile, model).Failure.Key,
+              "LoadData.FileNotFound");
+    EXPECT_EQ(ImportGreens(files.Raw("junk.xlsx", "not a zip"), "", tSheetChoice::SecondSheet, model).Failure.Key,
+              "LoadData.ExcelOpenError");
+    EXPECT_EQ(model.Greens.Count(), 0);
+    EXPECT_EQ(model.CrossRoads.Count(), 0);
+}
+
+}  // namespace
