@@ -208,6 +208,27 @@ def main():
            'spreadsheetml/2006/main"><sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>&c;</t></is></c>'
            '</row></sheetData></worksheet>')
     add("entity_expansion.xlsx", xlsx_bytes([], sheet_parts=[dtd]), "road", "LoadData.ExcelOpenError")
+    # Cell positions the sheet format does not allow, and a shared string that is not there.
+    head = ('<?xml version="1.0"?><worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">'
+            '<sheetData>')
+    tail = "</sheetData></worksheet>"
+    add("rows_out_of_order.xlsx", xlsx_bytes([], sheet_parts=[
+        head + '<row r="5"><c r="A5" t="inlineStr"><is><t>RecordNumber</t></is></c></row>'
+        '<row r="2"><c r="A2"><v>1</v></c></row>' + tail]), "road", "LoadData.ExcelOpenError")
+    add("column_beyond_xfd.xlsx", xlsx_bytes([], sheet_parts=[
+        head + '<row r="1"><c r="XFE1"><v>1</v></c></row>' + tail]), "road", "LoadData.ExcelOpenError")
+    add("row_beyond_limit.xlsx", xlsx_bytes([], sheet_parts=[
+        head + '<row r="1048577"><c r="A1048577"><v>1</v></c></row>' + tail]), "road", "LoadData.ExcelOpenError")
+    add("missing_shared_string.xlsx", xlsx_bytes([], sheet_parts=[
+        head + '<row r="1"><c r="A1" t="s"><v>7</v></c></row>' + tail]), "road", "LoadData.ExcelOpenError")
+    xls = os.path.join(HERE, "..", "import", "road.xls")
+    if os.path.exists(xls):
+        with open(xls, "rb") as f:
+            whole = f.read()
+        add("truncated.xls", whole[: len(whole) // 2], "road", "LoadData.ExcelOpenError")
+    elif os.path.exists(os.path.join(HERE, "truncated.xls")):
+        manifest.append(("truncated.xls", "road", "LoadData.ExcelOpenError", "", ""))
+
     # Text in another encoding: UTF-16 has no readable header row.
     add("utf16_road.csv", csv_text(road()).encode("utf-16"), "road", "LoadData.NoHeaders")
     add("utf16be_road.csv", b"\xfe\xff" + csv_text(road()).encode("utf-16-be"), "road", "LoadData.NoHeaders")

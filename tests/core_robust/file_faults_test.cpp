@@ -14,6 +14,7 @@
 #include "calc/grid_texts.h"
 #include "export/csv_writer.h"
 #include "export/km_search.h"
+#include "import/excel_tables.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -263,6 +264,68 @@ TEST(CsvExportFaults, TargetReplacedByAFolderDuringTheExport) {
     EXPECT_TRUE(QFileInfo(path).isDir());
     EXPECT_EQ(ReadFile(path + "/inside.txt"), "keep");
     EXPECT_EQ(Leftovers(dir.path(), {"grid.csv"}), QStringList());
+}
+
+// --- workbook saving -------------------------------------------------------
+
+// A new workbook with a sheet of numbers and texts, as the export fills one.
+void FillBook(TExcel& book, int rows) {
+    for (int r = 1; r <= rows; ++r)
+        for (int c = 1; c <= 6; ++c)
+            ASSERT_TRUE(book.SetCell(r, c, c % 2 ? QString::number(r * c) : QStringLiteral("text %1").arg(r)));
+}
+
+const QByteArray kOldBook = "PK old workbook bytes";
+
+TEST(WorkbookSaveFaults, TargetIsAFolder) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("grid.xlsx");
+    ASSERT_TRUE(QDir().mkpath(path));
+    ASSERT_TRUE(WriteFile(path + "/inside.txt", "keep"));
+    TExcel book{QString()};
+    FillBook(book, 10);
+    EXPECT_FALSE(book.SaveAs(path));
+    EXPECT_EQ(book.LastError(), TExcel::NoDataWrite);
+    EXPECT_EQ(ReadFile(path + "/inside.txt"), "keep");
+    EXPECT_EQ(Leftovers(dir.path(), {"grid.xlsx"}), QStringList());
+}
+
+TEST(WorkbookSaveFaults, ParentIsAFile) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(WriteFile(dir.filePath("out"), "a file"));
+    TExcel book{QString()};
+    FillBook(book, 10);
+    EXPECT_FALSE(book.SaveAs(dir.filePath("out/grid.xlsx")));
+    EXPECT_EQ(ReadFile(dir.filePath("out")), "a file");
+}
+
+TEST(WorkbookSaveFaults, FullDiskKeepsThePreviousFile) {
+#if defined(Q_OS_UNIX)
+    QTemporaryDir dir;
+    const QString path = dir.filePath("grid.xlsx");
+    ASSERT_TRUE(WriteFile(path, kOldBook));
+    TExcel book{QString()};
+    FillBook(book, 3000);
+    bool saved = true;
+    {
+        tFullDisk disk(2048);
+        ASSERT_TRUE(disk.Ok);
+        saved = book.SaveAs(path);
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(ReadFile(path), kOldBook);
+    EXPECT_EQ(Leftovers(dir.path(), {"grid.xlsx"}), QStringList());
+    // With room again the same workbook is saved and reads back.
+    book.LastError();
+    ASSERT_TRUE(book.SaveAs(path));
+    TExcel back(path);
+    ASSERT_EQ(back.LastError(), TExcel::NoError);
+    ASSERT_TRUE(back.SelectSheet(back.SheetName(0)));
+    EXPECT_EQ(back.GetCell(3000, 5), "15000");
+    EXPECT_EQ(back.GetCell(3000, 6), "text 3000");
+#else
+    GTEST_SKIP() << "the full disk is simulated with a Unix file-size limit";
+#endif
 }
 
 // --- language files --------------------------------------------------------
