@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QtGlobal>
 #include <array>
 #include <ostream>
 #include <cstdint>
@@ -49,6 +50,20 @@ inline bool WriteRoadCsv(const QString& path, qint64 records) {
         }
     }
     return f.write(buf) == buf.size();
+}
+
+// True in the sanitizer build, where the largest cases are skipped as too
+// slow: the build sets KESTROVA_SANITIZE_BUILD for its test run, and a
+// compiler that reports AddressSanitizer is believed too.
+inline bool SanitizeBuild() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#endif
+#endif
+    return qEnvironmentVariableIsSet("KESTROVA_SANITIZE_BUILD");
 }
 
 // --- zip writing -----------------------------------------------------------
