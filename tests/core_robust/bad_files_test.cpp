@@ -4,6 +4,7 @@
 // a signal. The expectations live in tests/data/bad/expected.tsv.
 #include "core_robust/robust_files.h"
 #include "test_support.h"
+#include "app/language_engine.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -176,6 +177,23 @@ TEST(BadFileCorpus, EveryFileOfTheFolderIsInTheManifest) {
         if (!c.File.startsWith(QLatin1Char('@'))) {
             EXPECT_TRUE(files.contains(c.File)) << c.File.toStdString();
         }
+}
+
+// Each message the corpus expects has a text in every shipped language, so
+// the user reads a sentence and not a key.
+TEST(BadFileCorpus, EveryExpectedMessageIsTranslated) {
+    const QStringList languages = QDir(SourceDir() + QStringLiteral("/lang")).entryList({QStringLiteral("*.lng")});
+    ASSERT_FALSE(languages.isEmpty());
+    for (const QString& file : languages) {
+        kestrova::TLanguageEngine engine(kestrova::kLanguageSignatureValue, kestrova::kLanguageSignatureSection,
+                                         kestrova::kLanguageSignatureKey, kestrova::kLanguageMessageSection);
+        ASSERT_TRUE(engine.LoadLanguage(SourceDir() + QStringLiteral("/lang/") + file)) << file.toStdString();
+        for (const auto& c : LoadManifest())
+            for (const QString& key : {c.Key, c.Reason}) {
+                if (key.isEmpty() || key == u"-") continue;
+                EXPECT_NE(engine.GetMessage(key), key) << file.toStdString() << ": " << key.toStdString();
+            }
+    }
 }
 
 }  // namespace
