@@ -285,6 +285,21 @@ TEST_P(ExtremeRoad, CrossroadRunningAlongTheRoad) {
     EXPECT_EQ(Model.CrossRoads.Count(), 3);
 }
 
+TEST_P(ExtremeRoad, PositionsCoordinatesAndHeightsAtTheirLimits) {
+    // The last millimetres of the km range, plan coordinates on both edges of
+    // the allowed square, and a 5120 m cliff from -120 to 5000 beside the road.
+    std::vector<tRow> rows;
+    for (int i = 0; i < 5; ++i) {
+        std::vector<tKp> s = Section(9999999 - 30 + 0.001 * i, 5000 - 0.5);
+        for (tKp& k : s) k.Y = (k.Number == 130 || k.Number == 127) ? 9999999 : 9999999 - 25 + (k.Y - 2000);
+        s[0].H = -120;
+        s[0].Y = 0;  // key point -1 at the far edge of the square
+        rows.push_back({9999999.995 + 0.001 * i, s});
+    }
+    Load(rows);
+    RunAndCheck();
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ExtremeRoad, ::testing::Values(tCalcEngine::Fast, tCalcEngine::Reference),
                          [](const auto& info) {
                              return std::string(info.param == tCalcEngine::Fast ? "Fast" : "Reference");
