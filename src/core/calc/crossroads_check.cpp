@@ -3,10 +3,13 @@
 #include "calc/factor_speeds.h"
 #include "calc/geometry.h"
 #include "calc/sight_check.h"
+#include "calc/sight_fast.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <numbers>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -428,28 +431,30 @@ void CheckApproach(TMPlan& plan, tCrossRoadRec& road, int32_t roadIndex, int32_t
     }
 }
 
-// One crossroad: crossing, polyline preparation and both approaches.
-void CheckCrossRoad(TMPlan& plan, tCrossRoadRec& road, int32_t roadIndex, const tProgress& progress) {
+// One crossroad's crossing and polyline preparation: false when it does not
+// cross the road exactly once (Skip set, `crossings` found), else the crossing
+// segment's profile in `d` and the approach fields set.
+bool PrepareCrossRoad(const TMPlan& plan, tCrossRoadRec& road, int32_t& crossings, int32_t& d) {
     road.Skip = 0;
     road.NotVisible[0] = road.NotVisible[1] = 0;
     const int32_t n = plan.Count();
+    crossings = 0;
     if (road.Count() < 2) {
         road.Skip = 1;
-        ReportSkipped(road, 0, progress);
-        return;
+        return false;
     }
     const double cx = (road.Points.front().X + road.Points.back().X) / 2;
     const double cy = (road.Points.front().Y + road.Points.back().Y) / 2;
 
-    const std::vector<tCrossing> crossings = FindCrossings(plan, road, cx, cy);
-    if (crossings.size() != 1) {
+    const std::vector<tCrossing> found = FindCrossings(plan, road, cx, cy);
+    crossings = static_cast<int32_t>(found.size());
+    if (found.size() != 1) {
         road.Skip = 1;
-        ReportSkipped(road, static_cast<int32_t>(crossings.size()), progress);
-        return;
+        return false;
     }
-    const tCrossing& k = crossings.front();
+    const tCrossing& k = found.front();
 
-    int32_t d = k.Road;
+    d = k.Road;
     const tRoadPoint& p0 = plan.Profiles[d].KeyPoint0;
     const tRoadPoint& p1 = plan.Profiles[d + 1].KeyPoint0;
     double a = Distance(p0.X, p0.Y, k.X, k.Y);
@@ -473,9 +478,461 @@ void CheckCrossRoad(TMPlan& plan, tCrossRoadRec& road, int32_t roadIndex, const 
     Densify(plan, road);
     Orient(plan, road, d);
     SetChainages(road);
+    return true;
+}
 
+// One crossroad: crossing, polyline preparation and both approaches.
+void CheckCrossRoad(TMPlan& plan, tCrossRoadRec& road, int32_t roadIndex, const tProgress& progress) {
+    int32_t crossings = 0, d = 0;
+    if (!PrepareCrossRoad(plan, road, crossings, d)) {
+        ReportSkipped(road, crossings, progress);
+        return;
+    }
     for (int direction : {DirFwd, DirRev})
         if (road.DirectionOpen[direction]) CheckApproach(plan, road, roadIndex, d, direction);
+}
+
+// ---------------------------------------------------------------------------
+// The same stage under the fast engine. Every sample's sight check is computed
+// from the cached section geometry without touching the profiles, the
+// crossroads are worked on several threads block by block, and what each one
+// leaves in the profiles is then applied one crossroad after the other in the
+// plain order. The arithmetic of every test is the plain one, so the results
+// are the same to the last bit.
+
+// The plan line of a sight line with the coefficients LineIntersection and
+// LineIntersectionPoint compute for their first line.
+struct tPlanLine {
+    double AX = 0, AY = 0;
+    bool Hor = false, Vert = false;
+    double K = 0, Bc = 0;
+};
+
+tPlanLine MakePlanLine(double ax, double ay, double bx, double by) {
+    tPlanLine line;
+    line.AX = ax;
+    line.AY = ay;
+    line.Hor = std::fabs(ay - by) < kIntersectTolerance;
+    line.Vert = std::fabs(ax - bx) < kIntersectTolerance;
+    if (!line.Vert) {
+        line.K = (ay - by) / (ax - bx);
+        line.Bc = ay - ax * line.K;
+    }
+    return line;
+}
+
+// Crossing of the plan line with the section line of g, as LineIntersection
+// finds it (same cases, same operations).
+bool PlanCrossing(const tPlanLine& l, const tFastProfile& g, double& x, double& y) {
+    if ((l.Hor && g.Hor) || (l.Vert && g.Vert) || (l.Hor && l.Vert) || (g.Hor && g.Vert)) return false;
+    if (l.Hor && g.Vert) {
+        x = g.LX;
+        y = l.AY;
+    } else if (g.Hor && l.Vert) {
+        x = l.AX;
+        y = g.LY;
+    } else if (l.Vert) {
+        x = l.AX;
+        y = g.B + l.AX * g.K;
+    } else {
+        if (g.Vert) {
+            x = g.LX;
+        } else {
+            if (std::fabs(l.K - g.K) < kIntersectTolerance) return false;
+            x = (g.B - l.Bc) / (l.K - g.K);
+        }
+        y = l.Bc + x * l.K;
+    }
+    return true;
+}
+
+// Sight and ground height of profile k at the plan crossing (x, y) of a
+// forced check, as the plain check finds them.
+void HeightsAt(const TMPlan& plan, const tFastSight& fast, int32_t k, const tHeightLine& sightLine, int variant,
+               double x, double y, double& zs, double& zg) {
+    const tFastProfile& g = fast.Profiles[k];
+    zs = sightLine.At(x, y, plan.Profiles[k].SightTrack[variant].H);
+    const tHeightLine* ground = &g.Whole;
+    const tFastGround* seg = fast.Ground.data() + g.FirstGround;
+    for (int s = 0; s < g.GroundCount; ++s, ++seg) {
+        const bool holds = g.Upright ? InRangeInclusive(y, seg->AY, seg->BY) : InRangeInclusive(x, seg->AX, seg->BX);
+        if (holds) {
+            ground = &seg->Height;
+            break;
+        }
+    }
+    zg = ground->At(x, y, zs - 1);
+}
+
+struct tSightHit {
+    int32_t K;
+    uint8_t Obstructed;
+    double X, Y, Zs, Zg;
+};
+
+// What the sight checks of one crossroad leave in the profiles, gathered on a
+// private copy of the written fields (indexed by profile).
+struct tEffectScratch {
+    enum : uint8_t { kObstructed = 1, kPoints = 2, kCentre = 4 };
+    std::vector<uint8_t> Flags;
+    std::vector<uint8_t> Obstructed;
+    std::vector<tRoadPoint> Sight, Ground;
+    std::vector<int32_t> Touched;
+    std::vector<tSightHit> Far;   // crossings of the scan towards the crossing
+    std::vector<tSightHit> Hits;  // crossings of the check
+
+    void Resize(int32_t n) {
+        if (static_cast<int32_t>(Flags.size()) == n) return;
+        Flags.assign(n, 0);
+        Obstructed.assign(n, 0);
+        Sight.assign(n, tRoadPoint());
+        Ground.assign(n, tRoadPoint());
+        Touched.clear();
+    }
+    void Touch(int32_t k, uint8_t flag) {
+        if (!Flags[k]) Touched.push_back(k);
+        Flags[k] |= flag;
+    }
+};
+
+// One profile's final written fields after one crossroad.
+struct tEffect {
+    int32_t K = 0;
+    uint8_t Flags = 0;
+    uint8_t Obstructed = 0;
+    tRoadPoint Sight, Ground;
+};
+
+struct tHiddenEvent {
+    int32_t Q;
+    int32_t Side;
+    tHiddenPoint Point;
+};
+
+// One direction of one crossroad: per approach profile (from the bound
+// outward) its sight lines, whether it was hidden and its FirstVisible reach.
+struct tFastApproach {
+    std::vector<std::vector<tSightLine>> Lines[2];
+    std::vector<uint8_t> Hidden;
+    std::vector<int32_t> Reach;
+    std::vector<tHiddenEvent> HiddenPoints;  // in the plain order of appending
+};
+
+struct tFastCrossRoad {
+    bool Prepared = false;
+    int32_t Crossings = 0;
+    tFastApproach Approach[2];
+    std::vector<tEffect> Effects;
+};
+
+// The forced sight check of one sample (plain: FarProfile, then
+// CheckSightLine), computed into the scratch. Returns whether the line is cut;
+// the crossings of the check are left in scratch.Hits in increasing profile
+// order.
+bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, int32_t p, int direction, const tRoadPoint& eye,
+                     const tRoadPoint& sample, tEffectScratch& s, int32_t& far) {
+    const int32_t n = plan.Count();
+    const int32_t step = direction == DirFwd ? 1 : -1;
+    // The profiles whose section lines the sight line from the eye crosses
+    // before the sample.
+    const tPlanLine toSample = MakePlanLine(eye.X, eye.Y, sample.X, sample.Y);
+    const double length = Distance(eye.X, eye.Y, sample.X, sample.Y);
+    s.Far.clear();
+    int32_t k = p + step;
+    if (length >= kGeometryTolerance) {
+        for (; k >= 0 && k < n; k += step) {
+            const tFastProfile& g = fast.Profiles[k];
+            if (!g.HasSegments) break;
+            double x = 0, y = 0;
+            if (!PlanCrossing(toSample, g, x, y)) break;
+            const double along = ((x - eye.X) * (sample.X - eye.X) + (y - eye.Y) * (sample.Y - eye.Y)) / length;
+            if (!(along >= -kGeometryTolerance && along < length - kGeometryTolerance)) break;
+            s.Far.push_back({k, 0, x, y, 0, 0});
+        }
+    }  // a line this short crosses nothing: the scan stops at once
+    const int32_t c = std::clamp(k, 0, n - 1);
+    far = c;
+
+    // CheckSightLine: forward from p to c, variant 1, the sample as the end;
+    // reverse from c to p, variant 0, the sample as the start.
+    const int variant = direction == DirFwd ? 1 : 0;
+    const int32_t start = direction == DirFwd ? p : c;
+    const int32_t end = direction == DirFwd ? c : p;
+    s.Hits.clear();
+    for (int32_t q = std::max(start, 0); q <= end; ++q) {
+        s.Touch(q, tEffectScratch::kObstructed);
+        s.Obstructed[q] = 0;
+    }
+    if (end - start < 2) return false;
+    tRoadPoint a = direction == DirFwd ? SightEndPoint(plan.Profiles[start], variant) : sample;
+    tRoadPoint b = direction == DirFwd ? sample : SightEndPoint(plan.Profiles[end], variant);
+    s.Touch(start, tEffectScratch::kPoints);
+    s.Touch(end, tEffectScratch::kPoints);
+    s.Ground[start] = a;
+    s.Ground[end] = b;
+    a.H += variant == 0 ? kEyeRaise : kTargetRaise;
+    b.H += variant == 0 ? kTargetRaise : kEyeRaise;
+    s.Sight[start] = a;
+    s.Sight[end] = b;
+    const tHeightLine height = MakeHeightLine(a, b);
+    bool cut = false;
+    auto hit = [&](int32_t q, double x, double y) {
+        tSightHit h{q, 0, x, y, 0, 0};
+        HeightsAt(plan, fast, q, height, variant, x, y, h.Zs, h.Zg);
+        h.Obstructed = h.Zs < h.Zg - kInvisibleMargin ? 1 : 0;
+        cut |= h.Obstructed != 0;
+        s.Hits.push_back(h);
+        s.Touch(q, tEffectScratch::kCentre | tEffectScratch::kPoints);
+        tRoadPoint point;
+        point.X = x;
+        point.Y = y;
+        point.H = h.Zs;
+        s.Sight[q] = point;
+        point.H = h.Zg;
+        s.Ground[q] = point;
+        s.Obstructed[q] = h.Obstructed;
+    };
+    if (direction == DirFwd) {
+        // The check's line has the scan's plan line: its crossings are the scan's.
+        for (const tSightHit& f : s.Far) {
+            if (f.K >= end) break;
+            hit(f.K, f.X, f.Y);
+        }
+    } else {
+        const tPlanLine line = MakePlanLine(a.X, a.Y, b.X, b.Y);
+        for (int32_t q = start + 1; q < end; ++q) {
+            const tFastProfile& g = fast.Profiles[q];
+            if (!g.HasSegments) continue;
+            double x = 0, y = 0;
+            if (!PlanCrossing(line, g, x, y)) continue;
+            hit(q, x, y);
+        }
+    }
+    return cut;
+}
+
+// TestFromProfile of the fast engine: the same samples and tests, the effects
+// kept in `out` (slot = p's place in the approach) and the scratch.
+void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, tCrossRoadRec& road, int32_t roadIndex,
+                         int32_t crossProfile, int32_t p, int direction, tEffectScratch& s, tFastApproach& out) {
+    const int32_t n = plan.Count();
+    const tRoadPoint eye = EyePoint(plan.Profiles[p], direction);
+    const int32_t ahead = direction == DirFwd ? p + 1 : p - 1;
+    const tRoadPoint& r0 = plan.Profiles[p].KeyPoint0;
+    const tRoadPoint& r1 = plan.Profiles[ahead].KeyPoint0;
+    const double rdx = r1.X - r0.X;
+    const double rdy = r1.Y - r0.Y;
+    const double halfAngle = kCrossRoadViewAngle / 2 * std::numbers::pi / 180;
+    const tRoadPoint& k = road.Points[road.CrossIndex];
+    const double eyeGap = PlanDistance(plan.Profiles[crossProfile].KeyPoint0, plan.Profiles[crossProfile].KeyPointM1);
+    int32_t reach = p;
+    double minChainage = 0, maxChainage = 0;
+    uint8_t hidden = 0;
+    out.Lines[0].emplace_back();
+    out.Lines[1].emplace_back();
+
+    for (int side = 0; side < 2; ++side) {
+        std::vector<tSightLine>& lines = out.Lines[side].back();
+        const double sign = side == 0 ? -1 : 1;
+        const double limit = (side == 0 && direction == DirRev) ? eyeGap + kCrossRoadSampleStep : kCrossRoadSampleStep;
+        for (int64_t i = 0;; ++i) {
+            const double chainage = sign * kCrossRoadSampleStep * static_cast<double>(i);
+            tRoadPoint sample;
+            if (!SampleCrossRoad(road, chainage, sample)) break;
+            minChainage = std::min(minChainage, chainage);
+            maxChainage = std::max(maxChainage, chainage);
+
+            tSightLine line;
+            line.Observer = sample;
+            line.Target = sample;
+            line.CrossRoad = roadIndex;
+
+            int32_t c = p;
+            const bool invisible = FastSampleCheck(plan, fast, p, direction, eye, sample, s, c);
+            reach = direction == DirFwd ? std::max(reach, c) : std::min(reach, c);
+            if (invisible) {
+                hidden = 1;
+                bool first = true;
+                // The obstacles from the eye towards the crossing.
+                const int32_t count = static_cast<int32_t>(s.Hits.size());
+                for (int32_t h = 0; h < count; ++h) {
+                    const tSightHit& o = s.Hits[direction == DirFwd ? h : count - 1 - h];
+                    if (!o.Obstructed) continue;
+                    tRoadPoint point;
+                    point.X = o.X;
+                    point.Y = o.Y;
+                    point.H = o.Zs;
+                    if (first) {
+                        line.Target = point;
+                        first = false;
+                    }
+                    if (o.Zs < o.Zg) {
+                        tHiddenPoint hiddenPoint;
+                        hiddenPoint.Point = point;
+                        hiddenPoint.ObserverProfile = p;
+                        hiddenPoint.CrossRoad = roadIndex;
+                        out.HiddenPoints.push_back({o.K, side, hiddenPoint});
+                        road.NotVisible[direction] = 1;
+                    }
+                }
+            }
+            lines.push_back(line);
+
+            const double angle = std::fabs(AngleBetween(false, rdx, rdy, sample.X - eye.X, sample.Y - eye.Y));
+            if (angle < halfAngle) continue;
+            if (PlanDistance(sample, k) > limit + kSamePoint) break;
+        }
+    }
+
+    for (const tRoadPoint& q : road.Points) {
+        if (!q.OnSection || q.ProfileIndex < 0 || q.ProfileIndex >= n) continue;
+        if (q.Chainage < minChainage - kSamePoint || q.Chainage > maxChainage + kSamePoint) continue;
+        reach = direction == DirFwd ? std::max(reach, q.ProfileIndex) : std::min(reach, q.ProfileIndex);
+    }
+    out.Hidden.push_back(hidden);
+    out.Reach.push_back(reach);
+}
+
+// One crossroad without touching the profiles: preparation of the polyline
+// and both approaches, with ApproachEnd and NotVisible set on the crossroad.
+void FastComputeCrossRoad(const TMPlan& plan, const tFastSight& fast, tCrossRoadRec& road, int32_t roadIndex,
+                          tEffectScratch& s, tFastCrossRoad& out) {
+    out = tFastCrossRoad();
+    int32_t d = 0;
+    out.Prepared = PrepareCrossRoad(plan, road, out.Crossings, d);
+    if (!out.Prepared) return;
+    const int32_t n = plan.Count();
+    s.Resize(n);
+    for (int direction : {DirFwd, DirRev}) {
+        if (!road.DirectionOpen[direction]) continue;
+        const int32_t outward = direction == DirFwd ? -1 : 1;
+        int32_t p = road.ApproachRange[direction];
+        for (;;) {
+            FastTestFromProfile(plan, fast, road, roadIndex, d, p, direction, s, out.Approach[direction]);
+            const tPlanProfile& profile = plan.Profiles[p];
+            const double g = std::fabs(road.CrossKm - profile.Position);
+            const double required = SightDistance(false, FreeCarSpeed(profile.RoadCathegory));
+            const int32_t next = p + outward;
+            if (g >= required || next < 0 || next >= n) break;
+            p = next;
+        }
+        road.ApproachEnd[direction] = p;
+    }
+    out.Effects.reserve(s.Touched.size());
+    for (int32_t k : s.Touched) {
+        tEffect e;
+        e.K = k;
+        e.Flags = s.Flags[k];
+        e.Obstructed = s.Obstructed[k];
+        e.Sight = s.Sight[k];
+        e.Ground = s.Ground[k];
+        out.Effects.push_back(e);
+        s.Flags[k] = 0;
+    }
+    s.Touched.clear();
+}
+
+// Writes one computed crossroad into the profiles, as the plain stage leaves
+// them after that crossroad.
+void FastApplyCrossRoad(TMPlan& plan, tFastSight& fast, tCrossRoadRec& road, tFastCrossRoad& work) {
+    for (int direction : {DirFwd, DirRev}) {
+        if (!road.DirectionOpen[direction]) continue;
+        tFastApproach& approach = work.Approach[direction];
+        const int32_t bound = road.ApproachRange[direction];
+        const int32_t outward = direction == DirFwd ? -1 : 1;
+        const int32_t p = road.ApproachEnd[direction];
+        // Sight lines, hidden points and FirstVisible of the observers.
+        for (size_t slot = 0; slot < approach.Reach.size(); ++slot) {
+            tXCrossLookDir& look = plan.Profiles[bound + outward * static_cast<int32_t>(slot)].CrossLook[direction];
+            for (int side = 0; side < 2; ++side) {
+                std::vector<tSightLine>& from = approach.Lines[side][slot];
+                std::vector<tSightLine>& to = look.SightLines[side];
+                if (to.empty())
+                    to = std::move(from);
+                else
+                    to.insert(to.end(), from.begin(), from.end());
+            }
+            const int32_t reach = approach.Reach[slot];
+            look.FirstVisible = direction == DirFwd ? std::max(look.FirstVisible, reach)
+                                                    : std::min(look.FirstVisible, reach);
+        }
+        for (const tHiddenEvent& e : approach.HiddenPoints)
+            plan.Profiles[e.Q].CrossLook[direction].HiddenPoints[e.Side].Points.push_back(e.Point);
+
+        // As CheckApproach: the speed follows the clear profiles outward.
+        double candidate = 0;
+        bool hiddenSeen = false;
+        int32_t reach = bound;
+        for (int32_t q = bound, slot = 0;; q += outward, ++slot) {
+            tXCrossLookDir& look = plan.Profiles[q].CrossLook[direction];
+            uint8_t& qHidden = approach.Hidden[slot];
+            if (!hiddenSeen && !qHidden) {
+                candidate = SpeedForSightDistance(false, std::fabs(road.CrossKm - plan.Profiles[q].Position));
+            } else {
+                hiddenSeen = true;
+                qHidden = 1;
+            }
+            if (qHidden) look.Hidden = 1;
+            reach = direction == DirFwd ? std::max(reach, look.FirstVisible) : std::min(reach, look.FirstVisible);
+            look.FirstVisible = reach;
+            if (q == p) break;
+        }
+        if (hiddenSeen) {
+            for (int32_t q = bound;; q += outward) {
+                double& v = plan.Profiles[q].CrossV[direction];
+                v = std::min(v, candidate);
+                if (q == p) break;
+            }
+        }
+    }
+    for (const tEffect& e : work.Effects) {
+        tPlanProfile& profile = plan.Profiles[e.K];
+        if (e.Flags & tEffectScratch::kObstructed) profile.Obstructed = e.Obstructed;
+        if (e.Flags & tEffectScratch::kPoints) {
+            profile.SightPoint = e.Sight;
+            profile.GroundPoint = e.Ground;
+        }
+        if (e.Flags & tEffectScratch::kCentre) {
+            profile.RoadCentre = fast.Profiles[e.K].Span.Centre;
+            fast.CentreWritten[e.K] = 1;
+        }
+    }
+}
+
+void FastCalcCrossRoads(tRoadModel& model, tFastSight& fast, tProgressCounter& progress) {
+    TMPlan& plan = model.Plan;
+    ResetCrossLook(plan);
+    const int32_t count = model.CrossRoads.Count();
+    const int threads = std::max(1, std::min(fast.Threads, count));
+    const int32_t block = std::max(1, 4 * threads);
+    std::vector<tEffectScratch> scratch(threads);
+    std::vector<tFastCrossRoad> work(std::min(block, std::max(count, 1)));
+    for (int32_t base = 0; base < count; base += block) {
+        const int32_t size = std::min(block, count - base);
+        std::atomic<int32_t> next{0};
+        auto worker = [&](int w) {
+            for (;;) {
+                const int32_t t = next.fetch_add(1, std::memory_order_relaxed);
+                if (t >= size) break;
+                FastComputeCrossRoad(plan, fast, model.CrossRoads.Roads[base + t], base + t, scratch[w], work[t]);
+            }
+        };
+        std::vector<std::thread> pool;
+        for (int w = 1; w < std::min(threads, size); ++w) pool.emplace_back(worker, w);
+        worker(0);
+        for (std::thread& th : pool) th.join();
+        for (int32_t t = 0; t < size; ++t) {
+            const int32_t i = base + t;
+            progress.Advance(1);
+            progress.Progress.Idle();
+            tCrossRoadRec& road = model.CrossRoads.Roads[i];
+            if (work[t].Prepared)
+                FastApplyCrossRoad(plan, fast, road, work[t]);
+            else
+                ReportSkipped(road, work[t].Crossings, progress.Progress);
+            work[t] = tFastCrossRoad();
+        }
+    }
 }
 
 // Crossings of the ray from (x, y) along (dx, dy) with the band's edges, and
@@ -564,6 +1021,10 @@ bool SampleCrossRoad(const tCrossRoadRec& road, double chainage, tRoadPoint& poi
 
 void CalcCrossRoads(tRoadModel& model, tProgressCounter& progress) {
     TMPlan& plan = model.Plan;
+    if (tFastSight* fast = SightAccelerationFor(plan)) {
+        FastCalcCrossRoads(model, *fast, progress);
+        return;
+    }
     ResetCrossLook(plan);
     for (int32_t i = 0; i < model.CrossRoads.Count(); ++i) {
         progress.Advance(1);
