@@ -5,6 +5,7 @@
 #include "import/workbook_data.h"
 
 #include <QDir>
+#include <algorithm>
 #include <QFile>
 #include <QHash>
 #include <QXmlStreamReader>
@@ -17,7 +18,13 @@ namespace kestrova {
 
 namespace {
 
-qint64 gPartLimit = 512LL * 1024 * 1024;
+// A sheet of 200,000 road records with a hundred key-point columns is about
+// 700 MB of XML, so the limit leaves room for twice that.
+qint64 gPartLimit = 2048LL * 1024 * 1024;
+// Sheet XML packs about 5 to 20 times; a large part that packs more than 100
+// times is a bomb (blanks or one repeated element), refused before inflating.
+constexpr qint64 kRatioGrace = 64LL * 1024 * 1024;
+constexpr qint64 kMaxPackRatio = 100;
 // Most shared strings and cells accepted from one workbook.
 constexpr qint64 kMaxStrings = 16 * 1024 * 1024;
 constexpr qint64 kMaxCells = 32 * 1024 * 1024;
@@ -44,6 +51,9 @@ public:
         zip_stat_init(&st);
         if (zip_stat_index(zip, zip_uint64_t(index), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE)) {
             if (st.size > zip_uint64_t(gPartLimit)) return;  // announced as too big: not even started
+            if ((st.valid & ZIP_STAT_COMP_SIZE) && st.size > zip_uint64_t(kRatioGrace) &&
+                st.size / std::max<zip_uint64_t>(st.comp_size, 1) > zip_uint64_t(kMaxPackRatio))
+                return;
             Announced = qint64(st.size);
         }
         File = zip_fopen_index(zip, zip_uint64_t(index), 0);
