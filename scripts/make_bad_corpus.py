@@ -328,6 +328,7 @@ def main():
     add("@giant_line.csv", None, "road", "LoadData.CellReadError", "", "%CellAddr%=A3")
     add("@zip_bomb.xlsx", None, "road", "LoadData.ExcelOpenError")
     add("@zip_bomb_small_size.xlsx", None, "road", "LoadData.ExcelOpenError")
+    add("@zip_bomb_400mb.xlsx", None, "road", "LoadData.ExcelOpenError")
     add("@folder.csv", None, "road", "LoadData.FileNotFound")
     add("@missing.csv", None, "road", "LoadData.FileNotFound")
 

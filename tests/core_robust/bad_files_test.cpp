@@ -97,6 +97,10 @@ QString BuildGenerated(const QString& name, const QDir& dir) {
     } else if (name == u"@zip_bomb_small_size.xlsx") {
         // 2 GB of sheet XML whose headers claim 4 KB.
         EXPECT_TRUE(WriteFile(path, XlsxBomb(2LL << 30, 4096)));
+    } else if (name == u"@zip_bomb_400mb.xlsx") {
+        // 400 MB of sheet XML, announced honestly: within the size limit, but
+        // packed far tighter than any sheet.
+        EXPECT_TRUE(WriteFile(path, XlsxBomb(400LL << 20, -1)));
     } else if (name == u"@folder.csv") {
         EXPECT_TRUE(dir.mkpath(name.mid(1)));
     } else if (name == u"@missing.csv") {
