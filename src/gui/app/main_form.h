@@ -87,6 +87,8 @@ public:
     void FillCauseTexts();
     void ShowAbout();
     void Im3dMouseMove(const QPoint& pos);
+    // Writes all result grids from the model (run by the calculation).
+    void FillGrids();
     // Makes a tab current and runs the tab change for it.
     void SelectTab(int index);
 
@@ -125,7 +127,6 @@ private:
     void MessageKey(const QString& key);
     void AddCalcLog(const QString& text);
     tProgress CalcProgress();
-    void FillGrids();
     void FillSourceGrid();
     void FillDraftGrid();
     void FillProfilesList();
