@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 if [ "${KESTROVA_SKIP_SANITIZE:-0}" != "1" ]; then
   "$root/scripts/build.sh" "$root/build-asan" -DKESTROVA_SANITIZE=ON -DKESTROVA_BENCH=OFF
-  (cd "$root/build-asan" && QT_QPA_PLATFORM=offscreen \
+  (cd "$root/build-asan" && QT_QPA_PLATFORM=offscreen KESTROVA_SANITIZE_BUILD=1 \
      ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
      ctest --output-on-failure -j"$(nproc)")
 fi
