@@ -1,11 +1,14 @@
 // The crossroads visibility stage alone on generated roads at 5 m spacing, with
 // the cross sections already raised by vegetation/buildings and CrossV at the
 // free car speeds, as the calculation run leaves them before the stage.
-//   crossroads_bench --benchmark_filter='Stage/20'    20 km
-// The argument is the road length in km.
+//   crossroads_bench --benchmark_filter='^Stage/20'    20 km, plain stage
+//   crossroads_bench --benchmark_filter='FastStage/100/1'    100 km, fast engine, one thread
+// The first argument is the road length in km; the second of the fast runs is
+// the thread count (0 = all hardware threads).
 #include "calc/crossroads_check.h"
 #include "calc/factor_speeds.h"
 #include "calc/sight_check.h"
+#include "calc/sight_fast.h"
 #include "generate/road_generator.h"
 
 #include <benchmark/benchmark.h>
@@ -34,21 +37,30 @@ const tRoadModel& Road(int km) {
     return *slot;
 }
 
-void Stage(benchmark::State& state) {
+void RunStage(benchmark::State& state, bool accelerated) {
     const tRoadModel& road = Road(static_cast<int>(state.range(0)));
+    const int threads = accelerated ? static_cast<int>(state.range(1)) : 0;
     size_t lines = 0;
     for (auto _ : state) {
         state.PauseTiming();
         auto model = std::make_unique<tRoadModel>(road);
         tProgress quiet;
         tProgressCounter counter(quiet);
+        std::unique_ptr<tFastSight> fast;
+        if (accelerated) fast = std::make_unique<tFastSight>(MakeFastSight(model->Plan, threads));
         state.ResumeTiming();
-        CalcCrossRoads(*model, counter);
+        if (fast) {
+            const tSightAcceleration acceleration(model->Plan, *fast);
+            CalcCrossRoads(*model, counter);
+        } else {
+            CalcCrossRoads(*model, counter);
+        }
         state.PauseTiming();
         lines = 0;
         for (const tPlanProfile& p : model->Plan.Profiles)
             for (const tXCrossLookDir& look : p.CrossLook) lines += look.SightLines[0].size() + look.SightLines[1].size();
         model.reset();
+        fast.reset();
         state.ResumeTiming();
     }
     state.counters["profiles"] = road.Plan.Count();
@@ -58,6 +70,10 @@ void Stage(benchmark::State& state) {
 
 }  // namespace
 
+void Stage(benchmark::State& state) { RunStage(state, false); }
+void FastStage(benchmark::State& state) { RunStage(state, true); }
+
 BENCHMARK(Stage)->Arg(20)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(FastStage)->Args({20, 0})->Args({100, 0})->Args({100, 1})->Unit(benchmark::kMillisecond)->Iterations(3);
 
 BENCHMARK_MAIN();

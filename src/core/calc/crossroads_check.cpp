@@ -551,7 +551,9 @@ bool PlanCrossing(const tPlanLine& l, const tFastProfile& g, double& x, double& 
 void HeightsAt(const TMPlan& plan, const tFastSight& fast, int32_t k, const tHeightLine& sightLine, int variant,
                double x, double y, double& zs, double& zg) {
     const tFastProfile& g = fast.Profiles[k];
-    zs = sightLine.At(x, y, plan.Profiles[k].SightTrack[variant].H);
+    // The track height is only the fallback of a line without a height; the
+    // profile record is not read otherwise (it is large and far apart).
+    zs = sightLine.Mode == tHeightLine::None ? plan.Profiles[k].SightTrack[variant].H : sightLine.At(x, y, 0);
     const tHeightLine* ground = &g.Whole;
     const tFastGround* seg = fast.Ground.data() + g.FirstGround;
     for (int s = 0; s < g.GroundCount; ++s, ++seg) {
@@ -576,7 +578,9 @@ struct tEffectScratch {
     enum : uint8_t { kObstructed = 1, kPoints = 2, kCentre = 4 };
     std::vector<uint8_t> Flags;
     std::vector<uint8_t> Obstructed;
-    std::vector<tRoadPoint> Sight, Ground;
+    std::vector<uint8_t> EndWritten;  // the points were last written as a check's end
+    std::vector<tRoadPoint> Sight, Ground;  // end points
+    std::vector<tSightHit> Crossed;         // crossing points: X, Y, sight and ground height
     std::vector<int32_t> Touched;
     std::vector<tSightHit> Far;   // crossings of the scan towards the crossing
     std::vector<tSightHit> Hits;  // crossings of the check
@@ -585,6 +589,8 @@ struct tEffectScratch {
         if (static_cast<int32_t>(Flags.size()) == n) return;
         Flags.assign(n, 0);
         Obstructed.assign(n, 0);
+        EndWritten.assign(n, 0);
+        Crossed.assign(n, tSightHit());
         Sight.assign(n, tRoadPoint());
         Ground.assign(n, tRoadPoint());
         Touched.clear();
@@ -668,6 +674,7 @@ bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, int32_t p, int 
     tRoadPoint b = direction == DirFwd ? sample : SightEndPoint(plan.Profiles[end], variant);
     s.Touch(start, tEffectScratch::kPoints);
     s.Touch(end, tEffectScratch::kPoints);
+    s.EndWritten[start] = s.EndWritten[end] = 1;
     s.Ground[start] = a;
     s.Ground[end] = b;
     a.H += variant == 0 ? kEyeRaise : kTargetRaise;
@@ -683,13 +690,8 @@ bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, int32_t p, int 
         cut |= h.Obstructed != 0;
         s.Hits.push_back(h);
         s.Touch(q, tEffectScratch::kCentre | tEffectScratch::kPoints);
-        tRoadPoint point;
-        point.X = x;
-        point.Y = y;
-        point.H = h.Zs;
-        s.Sight[q] = point;
-        point.H = h.Zg;
-        s.Ground[q] = point;
+        s.EndWritten[q] = 0;
+        s.Crossed[q] = h;
         s.Obstructed[q] = h.Obstructed;
     };
     if (direction == DirFwd) {
@@ -824,8 +826,16 @@ void FastComputeCrossRoad(const TMPlan& plan, const tFastSight& fast, tCrossRoad
         e.K = k;
         e.Flags = s.Flags[k];
         e.Obstructed = s.Obstructed[k];
-        e.Sight = s.Sight[k];
-        e.Ground = s.Ground[k];
+        if (s.EndWritten[k]) {
+            e.Sight = s.Sight[k];
+            e.Ground = s.Ground[k];
+        } else {
+            const tSightHit& h = s.Crossed[k];
+            e.Sight.X = e.Ground.X = h.X;
+            e.Sight.Y = e.Ground.Y = h.Y;
+            e.Sight.H = h.Zs;
+            e.Ground.H = h.Zg;
+        }
         out.Effects.push_back(e);
         s.Flags[k] = 0;
     }
