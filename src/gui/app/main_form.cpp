@@ -409,6 +409,7 @@ void TMainForm::BuildViewPage() {
 
     gbCursorMeas = Named(new QGroupBox(QStringLiteral(" gbCursorMeas "), panel2), QStringLiteral("gbCursorMeas"));
     auto* meas = new QHBoxLayout(gbCursorMeas);
+    meas->setContentsMargins(8, 0, 8, 2);
     _x_XMeas = Named(new QLabel(gbCursorMeas), QStringLiteral("_x_XMeas"));
     _x_YMeas = Named(new QLabel(gbCursorMeas), QStringLiteral("_x_YMeas"));
     meas->addWidget(_x_XMeas, 1);
@@ -432,7 +433,7 @@ void TMainForm::BuildCRoadsPage() {
     rbCRoadRev = Named(new QRadioButton(QStringLiteral("rbCRoadRev"), gbCRoadList), QStringLiteral("rbCRoadRev"));
     rbCRoadFwd->setChecked(true);
     l1->addWidget(gCRoadsList, 1);
-    auto* dirs = new QHBoxLayout;
+    auto* dirs = new QVBoxLayout;
     dirs->addWidget(rbCRoadFwd);
     dirs->addWidget(rbCRoadRev);
     l1->addLayout(dirs);
@@ -449,7 +450,7 @@ void TMainForm::BuildCRoadsPage() {
     left->addWidget(gbCRoadsPProfiles, 1);
     auto* leftBox = new QWidget(Panel3);
     leftBox->setLayout(left);
-    leftBox->setFixedWidth(260);
+    leftBox->setFixedWidth(300);
     left->setContentsMargins(0, 0, 0, 0);
     lay->addWidget(leftBox);
     imCRoads = new TImageView(QStringLiteral("imCRoads"), Panel3);
@@ -620,6 +621,8 @@ void TMainForm::tabsChange() {
     }
     if (view == tViewTab::CrossRoads) {
         AutoSizeGrid(*gCrProfilesList, Columns({0, 1}), Columns({0, 1}));
+        // The name column takes the rest of the list's width.
+        gCRoadsList->SetColWidth(1, std::max(40, gCRoadsList->viewport()->width() - gCRoadsList->ColWidth(0)));
         gCRoadsListClick();
         gCRoadsList->viewport()->update();
         gCrProfilesList->viewport()->update();

@@ -331,6 +331,7 @@ void TMainForm::gCRoadsListClick() {
     }
     m.EndChange();
     if (sel.CurrentRow >= 0) gCrProfilesList->SetRow(sel.CurrentRow + 1);
+    AutoSizeGrid(*gCrProfilesList, Columns({0, 1}), Columns({0, 1}));
     FCRoadsGuard = false;
     gCrProfilesListClick();
     gCrProfilesList->setFocus();

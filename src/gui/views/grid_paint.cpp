@@ -236,7 +236,9 @@ void PaintCRoadsListCell(QPainter& p, const TStringGrid& grid, const tCellDraw& 
         const QFontMetrics fm(GridFont(grid, grid.IsCurrentRow(cell.Row)));
         const int y = cell.Rect.top() + cell.Rect.height() / 2;
         p.setPen(QPen(color, 1));
+        p.setClipRect(cell.Rect);
         p.drawLine(cell.Rect.left() + 2, y, cell.Rect.left() + fm.horizontalAdvance(text) + 10, y);
+        p.setClipping(false);
     }
 }
 
