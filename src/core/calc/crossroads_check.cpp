@@ -546,24 +546,94 @@ bool PlanCrossing(const tPlanLine& l, const tFastProfile& g, double& x, double& 
     return true;
 }
 
+// The two halves of InRangeInclusive with the ends already ordered: v not
+// below lo, v not above hi, each within 0.000001.
+inline bool NotBelow(double v, double lo) { return v > lo || std::fabs(v - lo) < 0.000001; }
+inline bool NotAbove(double v, double hi) { return v < hi || std::fabs(hi - v) < 0.000001; }
+
+// The ground segments of every profile as ranges of the coordinate the plain
+// check tests (Y for an upright section, else X). When both ends of the ranges
+// run the same way along a section, NotBelow holds on one side of a place and
+// NotAbove on the other, so the segments holding a point are one run and the
+// first of them is found by halving; otherwise they are tried in order.
+struct tGroundIndex {
+    enum : uint8_t { Linear, Rising, Falling };
+    std::vector<uint8_t> Order;  // per profile
+    std::vector<double> Lo, Hi;  // per segment of tFastSight::Ground
+};
+
+tGroundIndex MakeGroundIndex(const tFastSight& fast) {
+    tGroundIndex index;
+    index.Order.assign(fast.Profiles.size(), tGroundIndex::Linear);
+    index.Lo.resize(fast.Ground.size());
+    index.Hi.resize(fast.Ground.size());
+    for (size_t k = 0; k < fast.Profiles.size(); ++k) {
+        const tFastProfile& g = fast.Profiles[k];
+        bool rising = true, falling = true;
+        for (int32_t s = g.FirstGround; s < g.FirstGround + g.GroundCount; ++s) {
+            const tFastGround& seg = fast.Ground[s];
+            const double a = g.Upright ? seg.AY : seg.AX;
+            const double b = g.Upright ? seg.BY : seg.BX;
+            index.Lo[s] = a > b ? b : a;
+            index.Hi[s] = a > b ? a : b;
+            if (s > g.FirstGround) {
+                rising = rising && index.Lo[s] >= index.Lo[s - 1] && index.Hi[s] >= index.Hi[s - 1];
+                falling = falling && index.Lo[s] <= index.Lo[s - 1] && index.Hi[s] <= index.Hi[s - 1];
+            }
+        }
+        index.Order[k] = rising ? tGroundIndex::Rising : (falling ? tGroundIndex::Falling : tGroundIndex::Linear);
+    }
+    return index;
+}
+
 // Sight and ground height of profile k at the plan crossing (x, y) of a
 // forced check, as the plain check finds them.
-void HeightsAt(const TMPlan& plan, const tFastSight& fast, int32_t k, const tHeightLine& sightLine, int variant,
-               double x, double y, double& zs, double& zg) {
+void HeightsAt(const TMPlan& plan, const tFastSight& fast, const tGroundIndex& index, int32_t k,
+               const tHeightLine& sightLine, int variant, double x, double y, double& zs, double& zg) {
     const tFastProfile& g = fast.Profiles[k];
     // The track height is only the fallback of a line without a height; the
     // profile record is not read otherwise (it is large and far apart).
     zs = sightLine.Mode == tHeightLine::None ? plan.Profiles[k].SightTrack[variant].H : sightLine.At(x, y, 0);
-    const tHeightLine* ground = &g.Whole;
-    const tFastGround* seg = fast.Ground.data() + g.FirstGround;
-    for (int s = 0; s < g.GroundCount; ++s, ++seg) {
-        const bool holds = g.Upright ? InRangeInclusive(y, seg->AY, seg->BY) : InRangeInclusive(x, seg->AX, seg->BX);
-        if (holds) {
-            ground = &seg->Height;
+    const double v = g.Upright ? y : x;
+    const double* lo = index.Lo.data() + g.FirstGround;
+    const double* hi = index.Hi.data() + g.FirstGround;
+    const int32_t count = g.GroundCount;
+    int32_t found = -1;
+    switch (index.Order[k]) {
+        case tGroundIndex::Rising: {
+            int32_t a = 0, b = count;  // first segment not ending below v
+            while (a < b) {
+                const int32_t m = (a + b) / 2;
+                if (NotAbove(v, hi[m]))
+                    b = m;
+                else
+                    a = m + 1;
+            }
+            if (a < count && NotBelow(v, lo[a])) found = a;
             break;
         }
+        case tGroundIndex::Falling: {
+            int32_t a = 0, b = count;  // first segment not starting above v
+            while (a < b) {
+                const int32_t m = (a + b) / 2;
+                if (NotBelow(v, lo[m]))
+                    b = m;
+                else
+                    a = m + 1;
+            }
+            if (a < count && NotAbove(v, hi[a])) found = a;
+            break;
+        }
+        default:
+            for (int32_t s = 0; s < count; ++s) {
+                if (NotBelow(v, lo[s]) && NotAbove(v, hi[s])) {
+                    found = s;
+                    break;
+                }
+            }
     }
-    zg = ground->At(x, y, zs - 1);
+    const tHeightLine& ground = found >= 0 ? fast.Ground[g.FirstGround + found].Height : g.Whole;
+    zg = ground.At(x, y, zs - 1);
 }
 
 struct tSightHit {
@@ -584,6 +654,7 @@ struct tEffectScratch {
     std::vector<int32_t> Touched;
     std::vector<tSightHit> Far;   // crossings of the scan towards the crossing
     std::vector<tSightHit> Hits;  // crossings of the check
+    std::vector<tSightLine> Lines;  // sight lines of one side, before they are kept at their size
 
     void Resize(int32_t n) {
         if (static_cast<int32_t>(Flags.size()) == n) return;
@@ -635,7 +706,7 @@ struct tFastCrossRoad {
 // CheckSightLine), computed into the scratch. Returns whether the line is cut;
 // the crossings of the check are left in scratch.Hits in increasing profile
 // order.
-bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, int32_t p, int direction, const tRoadPoint& eye,
+bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, const tGroundIndex& index, int32_t p, int direction, const tRoadPoint& eye,
                      const tRoadPoint& sample, tEffectScratch& s, int32_t& far) {
     const int32_t n = plan.Count();
     const int32_t step = direction == DirFwd ? 1 : -1;
@@ -685,7 +756,7 @@ bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, int32_t p, int 
     bool cut = false;
     auto hit = [&](int32_t q, double x, double y) {
         tSightHit h{q, 0, x, y, 0, 0};
-        HeightsAt(plan, fast, q, height, variant, x, y, h.Zs, h.Zg);
+        HeightsAt(plan, fast, index, q, height, variant, x, y, h.Zs, h.Zg);
         h.Obstructed = h.Zs < h.Zg - kInvisibleMargin ? 1 : 0;
         cut |= h.Obstructed != 0;
         s.Hits.push_back(h);
@@ -715,7 +786,7 @@ bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, int32_t p, int 
 
 // TestFromProfile of the fast engine: the same samples and tests, the effects
 // kept in `out` (slot = p's place in the approach) and the scratch.
-void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, tCrossRoadRec& road, int32_t roadIndex,
+void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, const tGroundIndex& index, tCrossRoadRec& road, int32_t roadIndex,
                          int32_t crossProfile, int32_t p, int direction, tEffectScratch& s, tFastApproach& out) {
     const int32_t n = plan.Count();
     const tRoadPoint eye = EyePoint(plan.Profiles[p], direction);
@@ -734,7 +805,8 @@ void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, tCrossRoadR
     out.Lines[1].emplace_back();
 
     for (int side = 0; side < 2; ++side) {
-        std::vector<tSightLine>& lines = out.Lines[side].back();
+        std::vector<tSightLine>& lines = s.Lines;
+        lines.clear();
         const double sign = side == 0 ? -1 : 1;
         const double limit = (side == 0 && direction == DirRev) ? eyeGap + kCrossRoadSampleStep : kCrossRoadSampleStep;
         for (int64_t i = 0;; ++i) {
@@ -750,7 +822,7 @@ void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, tCrossRoadR
             line.CrossRoad = roadIndex;
 
             int32_t c = p;
-            const bool invisible = FastSampleCheck(plan, fast, p, direction, eye, sample, s, c);
+            const bool invisible = FastSampleCheck(plan, fast, index, p, direction, eye, sample, s, c);
             reach = direction == DirFwd ? std::max(reach, c) : std::min(reach, c);
             if (invisible) {
                 hidden = 1;
@@ -784,6 +856,7 @@ void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, tCrossRoadR
             if (angle < halfAngle) continue;
             if (PlanDistance(sample, k) > limit + kSamePoint) break;
         }
+        out.Lines[side].back().assign(lines.begin(), lines.end());
     }
 
     for (const tRoadPoint& q : road.Points) {
@@ -797,7 +870,7 @@ void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, tCrossRoadR
 
 // One crossroad without touching the profiles: preparation of the polyline
 // and both approaches, with ApproachEnd and NotVisible set on the crossroad.
-void FastComputeCrossRoad(const TMPlan& plan, const tFastSight& fast, tCrossRoadRec& road, int32_t roadIndex,
+void FastComputeCrossRoad(const TMPlan& plan, const tFastSight& fast, const tGroundIndex& index, tCrossRoadRec& road, int32_t roadIndex,
                           tEffectScratch& s, tFastCrossRoad& out) {
     out = tFastCrossRoad();
     int32_t d = 0;
@@ -810,7 +883,7 @@ void FastComputeCrossRoad(const TMPlan& plan, const tFastSight& fast, tCrossRoad
         const int32_t outward = direction == DirFwd ? -1 : 1;
         int32_t p = road.ApproachRange[direction];
         for (;;) {
-            FastTestFromProfile(plan, fast, road, roadIndex, d, p, direction, s, out.Approach[direction]);
+            FastTestFromProfile(plan, fast, index, road, roadIndex, d, p, direction, s, out.Approach[direction]);
             const tPlanProfile& profile = plan.Profiles[p];
             const double g = std::fabs(road.CrossKm - profile.Position);
             const double required = SightDistance(false, FreeCarSpeed(profile.RoadCathegory));
@@ -916,6 +989,7 @@ void FastCalcCrossRoads(tRoadModel& model, tFastSight& fast, tProgressCounter& p
     const int threads = std::max(1, std::min(fast.Threads, count));
     const int32_t block = std::max(1, 4 * threads);
     std::vector<tEffectScratch> scratch(threads);
+    const tGroundIndex index = MakeGroundIndex(fast);
     std::vector<tFastCrossRoad> work(std::min(block, std::max(count, 1)));
     for (int32_t base = 0; base < count; base += block) {
         const int32_t size = std::min(block, count - base);
@@ -924,7 +998,7 @@ void FastCalcCrossRoads(tRoadModel& model, tFastSight& fast, tProgressCounter& p
             for (;;) {
                 const int32_t t = next.fetch_add(1, std::memory_order_relaxed);
                 if (t >= size) break;
-                FastComputeCrossRoad(plan, fast, model.CrossRoads.Roads[base + t], base + t, scratch[w], work[t]);
+                FastComputeCrossRoad(plan, fast, index, model.CrossRoads.Roads[base + t], base + t, scratch[w], work[t]);
             }
         };
         std::vector<std::thread> pool;
