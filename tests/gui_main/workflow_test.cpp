@@ -21,6 +21,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
 
@@ -245,6 +247,24 @@ TEST_F(GuiWorkflow, CauseCellsAndNotSafeVerdictsArePaintedInTheirColours) {
     EXPECT_EQ(CellColour(w->gPivotData, 8, seg + 1, QPoint(2, 2)), QColor(255, 111, 111));
     w->gPivotData->SetRow(seg + 1);
     EXPECT_EQ(CellColour(w->gPivotData, 8, seg + 1, QPoint(2, 2)), w->gPivotData->palette().color(QPalette::Highlight));
+}
+
+TEST_F(GuiWorkflow, FixedColumnsStayInViewWhenTheGridScrollsSideways) {
+    Calculate();
+    TStringGrid* g = w->gDraftV;
+    w->SelectTab(w->TabIndex().DraftSpeeds);
+    w->resize(800, 600);
+    Pump(50);
+    g->SetRow(3);
+    g->horizontalScrollBar()->setValue(g->horizontalScrollBar()->maximum());
+    Pump(50);
+    EXPECT_GT(g->LeftCol(), 3);
+    EXPECT_EQ(g->Col(), g->LeftCol());  // the current column follows the scrolling
+    EXPECT_EQ(g->Row(), 3);
+    // Row 5 (not current) at the left edge still shows the fixed first column.
+    const QImage image = g->grab().toImage();
+    const int y = g->horizontalHeader()->height() + g->frameWidth() + g->rowViewportPosition(4) + 2;
+    EXPECT_EQ(image.pixelColor(g->frameWidth() + 2, y), g->palette().color(QPalette::Button));
 }
 
 TEST_F(GuiWorkflow, ClickingARowMovesTheOtherGridsAlong) {
