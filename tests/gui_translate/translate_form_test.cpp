@@ -29,8 +29,9 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "test_gui_translate";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // One application per process, whichever test makes it first.
+    static QApplication* app = qApp ? qobject_cast<QApplication*>(qApp) : new QApplication(argc, argv);
+    return *app;
 }
 
 template <typename T>
