@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <memory>
 #include <numbers>
 #include <thread>
 #include <utility>
@@ -982,41 +983,51 @@ void FastApplyCrossRoad(TMPlan& plan, tFastSight& fast, tCrossRoadRec& road, tFa
     }
 }
 
+// The crossroads are computed by the helper threads and by this one as it
+// waits, each on its own copy of the crossroad record, and applied here
+// strictly in order as soon as each is ready; the model's records and profiles
+// are only written by this thread, so the receiver may repaint between two.
 void FastCalcCrossRoads(tRoadModel& model, tFastSight& fast, tProgressCounter& progress) {
     TMPlan& plan = model.Plan;
     ResetCrossLook(plan);
     const int32_t count = model.CrossRoads.Count();
+    if (count == 0) return;
     const int threads = std::max(1, std::min(fast.Threads, count));
-    const int32_t block = std::max(1, 4 * threads);
     std::vector<tEffectScratch> scratch(threads);
     const tGroundIndex index = MakeGroundIndex(fast);
-    std::vector<tFastCrossRoad> work(std::min(block, std::max(count, 1)));
-    for (int32_t base = 0; base < count; base += block) {
-        const int32_t size = std::min(block, count - base);
-        std::atomic<int32_t> next{0};
-        auto worker = [&](int w) {
-            for (;;) {
-                const int32_t t = next.fetch_add(1, std::memory_order_relaxed);
-                if (t >= size) break;
-                FastComputeCrossRoad(plan, fast, index, model.CrossRoads.Roads[base + t], base + t, scratch[w], work[t]);
+    std::vector<tFastCrossRoad> work(count);
+    std::vector<tCrossRoadRec> roads(model.CrossRoads.Roads.begin(), model.CrossRoads.Roads.end());
+    const std::unique_ptr<std::atomic<uint8_t>[]> done(new std::atomic<uint8_t>[count]);
+    for (int32_t t = 0; t < count; ++t) done[t].store(0, std::memory_order_relaxed);
+    std::atomic<int32_t> next{0};
+    // Takes the next crossroad not yet started; false when none is left.
+    auto computeOne = [&](int w) {
+        const int32_t t = next.fetch_add(1, std::memory_order_relaxed);
+        if (t >= count) return false;
+        FastComputeCrossRoad(plan, fast, index, roads[t], t, scratch[w], work[t]);
+        done[t].store(1, std::memory_order_release);
+        return true;
+    };
+    std::vector<std::thread> pool;
+    for (int w = 1; w < threads; ++w)
+        pool.emplace_back([&computeOne, w] {
+            while (computeOne(w)) {
             }
-        };
-        std::vector<std::thread> pool;
-        for (int w = 1; w < std::min(threads, size); ++w) pool.emplace_back(worker, w);
-        worker(0);
-        for (std::thread& th : pool) th.join();
-        for (int32_t t = 0; t < size; ++t) {
-            const int32_t i = base + t;
-            progress.Advance(1);
-            progress.Progress.Idle();
-            tCrossRoadRec& road = model.CrossRoads.Roads[i];
-            if (work[t].Prepared)
-                FastApplyCrossRoad(plan, fast, road, work[t]);
-            else
-                ReportSkipped(road, work[t].Crossings, progress.Progress);
-            work[t] = tFastCrossRoad();
-        }
+        });
+    for (int32_t i = 0; i < count; ++i) {
+        while (!done[i].load(std::memory_order_acquire))
+            if (!computeOne(0)) std::this_thread::yield();
+        progress.Advance(1);
+        progress.Progress.Idle();
+        tCrossRoadRec& road = model.CrossRoads.Roads[i];
+        road = std::move(roads[i]);
+        if (work[i].Prepared)
+            FastApplyCrossRoad(plan, fast, road, work[i]);
+        else
+            ReportSkipped(road, work[i].Crossings, progress.Progress);
+        work[i] = tFastCrossRoad();
     }
+    for (std::thread& th : pool) th.join();
 }
 
 // Crossings of the ray from (x, y) along (dx, dy) with the band's edges, and
