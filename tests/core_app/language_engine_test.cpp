@@ -161,6 +161,14 @@ TEST_F(LanguageEngineTest, TextSetsTheMessagePlaceholders) {
     EXPECT_EQ(engine.Text(m), "12 rows from road.xlsx");
 }
 
+TEST_F(LanguageEngineTest, TextAddsFurtherKeysOnLinesOfTheirOwn) {
+    Load("[Messages]\r\nLoadData.NoCommonCrossPoints=%ObjectName% misses the road\r\n"
+         "LoadData.RoadWillBeExcluded=%ObjectName% is left out\r\n");
+    tMessage m("LoadData.NoCommonCrossPoints");
+    m.With("%ObjectName%", "Track").Then("LoadData.RoadWillBeExcluded");
+    EXPECT_EQ(engine.Text(m), "Track misses the road\r\nTrack is left out");
+}
+
 struct tCharSetCase {
     const char* body;
     int charSet;

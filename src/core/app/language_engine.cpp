@@ -68,7 +68,9 @@ void TLanguageEngine::SetPlaceholder(const QString& name, const QString& value) 
 
 QString TLanguageEngine::Text(const tMessage& message) {
     for (const auto& [name, value] : message.Placeholders) SetPlaceholder(name, value);
-    return GetMessage(message.Key);
+    QString text = GetMessage(message.Key);
+    for (const QString& key : message.MoreKeys) text += QStringLiteral("\r\n") + GetMessage(key);
+    return text;
 }
 
 bool TLanguageEngine::IsSkipped(const QString& componentName) const {
