@@ -25,29 +25,6 @@ QString CalcUsage() {
            QStringLiteral("  --out DIR [--locale NAME] [--engine reference|fast]\n");
 }
 
-// Takes "--name VALUE" out of args; false when the value is missing or the
-// option is given twice.
-bool TakeValue(QStringList& args, const QString& name, QString& value, bool& given, QString& error) {
-    for (qsizetype i = 0; i < args.size();) {
-        if (args[i] != name) {
-            ++i;
-            continue;
-        }
-        if (given) {
-            error = name + QStringLiteral(" given twice");
-            return false;
-        }
-        if (i + 1 >= args.size() || args[i + 1].startsWith(QStringLiteral("--"))) {
-            error = name + QStringLiteral(" needs a value");
-            return false;
-        }
-        value = args[i + 1];
-        given = true;
-        args.remove(i, 2);
-    }
-    return true;
-}
-
 tTextTableView CrossRoadsView(const tCrossRoadsListTable& list) {
     tTextTableView view;
     view.Rows = static_cast<int>(list.Rows.size());

@@ -28,29 +28,6 @@ QString RenderUsage() {
                           "  [--crop-30m] [--size WxH] [--ppi N] --png FILE\n");
 }
 
-// Takes "--name VALUE" out of args; false when the value is missing or the
-// option is given twice.
-bool TakeValue(QStringList& args, const QString& name, QString& value, bool& given, QString& error) {
-    for (qsizetype i = 0; i < args.size();) {
-        if (args[i] != name) {
-            ++i;
-            continue;
-        }
-        if (given) {
-            error = name + QStringLiteral(" given twice");
-            return false;
-        }
-        if (i + 1 >= args.size() || args[i + 1].startsWith(QStringLiteral("--"))) {
-            error = name + QStringLiteral(" needs a value");
-            return false;
-        }
-        value = args[i + 1];
-        given = true;
-        args.remove(i, 2);
-    }
-    return true;
-}
-
 bool TakeFlag(QStringList& args, const QString& name) { return args.removeAll(name) > 0; }
 
 bool ParseInt(const QString& text, int low, int high, int& value) {

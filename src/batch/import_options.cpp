@@ -16,24 +16,6 @@ namespace kestrova::batch {
 
 namespace {
 
-// Removes "name value" from args; false when the value is missing.
-bool TakeValue(QStringList& args, const QString& name, QString& value, bool& given, QString& error) {
-    const qsizetype i = args.indexOf(name);
-    if (i < 0) return true;
-    if (given || args.indexOf(name, i + 1) >= 0) {
-        error = name + QStringLiteral(" given twice");
-        return false;
-    }
-    if (i + 1 >= args.size() || args[i + 1].startsWith(QStringLiteral("--"))) {
-        error = name + QStringLiteral(" needs a value");
-        return false;
-    }
-    value = args[i + 1];
-    args.remove(i, 2);
-    given = true;
-    return true;
-}
-
 bool TakeSheetOption(QStringList& args, const QString& fileOption, const QString& sheetOption, QString& file,
                      std::optional<tSheetChoice>& choice, QString& error) {
     bool fileGiven = false, sheetGiven = false;
@@ -143,6 +125,27 @@ int RunImports(const tImportOptions& options, tRoadModel& model, tImportCounts* 
     }
     if (counts) *counts = c;
     return 0;
+}
+
+bool TakeValue(QStringList& args, const QString& name, QString& value, bool& given, QString& error) {
+    for (qsizetype i = 0; i < args.size();) {
+        if (args[i] != name) {
+            ++i;
+            continue;
+        }
+        if (given) {
+            error = name + QStringLiteral(" given twice");
+            return false;
+        }
+        if (i + 1 >= args.size() || args[i + 1].startsWith(QStringLiteral("--"))) {
+            error = name + QStringLiteral(" needs a value");
+            return false;
+        }
+        value = args[i + 1];
+        given = true;
+        args.remove(i, 2);
+    }
+    return true;
 }
 
 }  // namespace kestrova::batch

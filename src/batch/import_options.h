@@ -33,6 +33,10 @@ struct tImportCounts {
 // The usage lines of the import options.
 QString ImportOptionsUsage();
 
+// Takes "--name VALUE" out of args; false (with error set) when the value is
+// missing or the option is given twice. Shared by the subcommands' own options.
+bool TakeValue(QStringList& args, const QString& name, QString& value, bool& given, QString& error);
+
 // Takes the import options out of args and leaves every other argument in
 // place for the caller. False, with a reason in error, when an option lacks
 // its value, a value is not allowed, an option is given twice or --road is
