@@ -13,7 +13,6 @@ const QStringList kCrossNames = {QStringLiteral("RecordName"), QStringLiteral("R
                                  QStringLiteral("Position"),   QStringLiteral("X"),
                                  QStringLiteral("Y"),          QStringLiteral("H")};
 
-constexpr int kMaxPointNumber = 1000;
 
 }  // namespace
 
@@ -61,18 +60,8 @@ tImportResult ImportCrossRoads(const QString& roadFileName, const QString& fileN
             const QString& text = cells[size_t(col)];
             switch (table.CodeOfCol[size_t(col)]) {
             case cNumber: {
-                const int n = ParseIntCell(text, kFailedCell);
-                const bool next = n == prevNumber + 1;
-                prevNumber = n;
-                if (n < 1 || n > kMaxPointNumber) {
-                    fail.Set(QStringLiteral("%MaxRecordNumber%"), QString::number(kMaxPointNumber));
-                    FailCellValue(fail, col, table.Row, QStringLiteral("LoadData.RecordNumberConstraints"));
-                    return failed();
-                }
-                if (name.isEmpty() && !next) {
-                    FailCellValue(fail, col, table.Row, QStringLiteral("LoadData.NextNumberConstraint"));
-                    return failed();
-                }
+                int n = 0;
+                if (!CheckPointNumber(table, col, text, !name.isEmpty(), prevNumber, n, fail)) return failed();
                 break;
             }
             case cX:

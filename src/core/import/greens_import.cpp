@@ -16,7 +16,6 @@ const QStringList kGreenNames = {QStringLiteral("RecordName"), QStringLiteral("I
                                  QStringLiteral("RecordNumber"), QStringLiteral("X"),
                                  QStringLiteral("Y"),          QStringLiteral("Height")};
 
-constexpr int kMaxPointNumber = 1000;
 constexpr double kMatchRadius = 800;
 constexpr double kMatchTolerance = 0.001;
 
@@ -105,18 +104,8 @@ tImportResult ImportGreens(const QString& roadFileName, const QString& fileName,
                 break;
             }
             case gNumber: {
-                const int n = ParseIntCell(text, kFailedCell);
-                const bool next = n == prevNumber + 1;
-                prevNumber = n;
-                if (n < 1 || n > kMaxPointNumber) {
-                    fail.Set(QStringLiteral("%MaxRecordNumber%"), QString::number(kMaxPointNumber));
-                    FailCellValue(fail, col, table.Row, QStringLiteral("LoadData.RecordNumberConstraints"));
-                    return failed();
-                }
-                if (name.isEmpty() && !next) {
-                    FailCellValue(fail, col, table.Row, QStringLiteral("LoadData.NextNumberConstraint"));
-                    return failed();
-                }
+                int n = 0;
+                if (!CheckPointNumber(table, col, text, !name.isEmpty(), prevNumber, n, fail)) return failed();
                 point.ProfileIndex = n;
                 break;
             }

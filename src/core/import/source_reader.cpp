@@ -385,6 +385,24 @@ bool ReadShortRow(tShortTable& table, std::array<QString, tShortTable::kColumns 
     return true;
 }
 
+bool CheckPointNumber(const tShortTable& table, int col, const QString& text, bool rowHasName, int& previousNumber,
+                      int& number, tImportFailure& failure) {
+    constexpr int kMaxPointNumber = 1000;
+    number = ParseIntCell(text, kFailedCell);
+    const bool next = number == previousNumber + 1;
+    previousNumber = number;
+    if (number < 1 || number > kMaxPointNumber) {
+        failure.Set(QStringLiteral("%MaxRecordNumber%"), QString::number(kMaxPointNumber));
+        FailCellValue(failure, col, table.Row, QStringLiteral("LoadData.RecordNumberConstraints"));
+        return false;
+    }
+    if (!rowHasName && !next) {
+        FailCellValue(failure, col, table.Row, QStringLiteral("LoadData.NextNumberConstraint"));
+        return false;
+    }
+    return true;
+}
+
 bool SameFileSelected(const QString& roadFileName, const QString& otherFileName) {
     return roadFileName.trimmed().toUpper() == otherFileName.trimmed().toUpper();
 }

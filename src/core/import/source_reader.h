@@ -120,6 +120,13 @@ bool OpenShortTable(tShortTable& table, const QString& fileName, int sheet, cons
 // "LoadData.CellReadError" on failure.
 bool ReadShortRow(tShortTable& table, std::array<QString, tShortTable::kColumns + 1>& cells, tImportFailure& failure);
 
+// The record number of a point row of the crossroads or vegetation/buildings
+// table: 1 to 1000, and in a row without a name exactly the previous row's
+// number + 1. previousNumber is updated by every row. False, with the failure
+// set, when the cell is rejected.
+bool CheckPointNumber(const tShortTable& table, int col, const QString& text, bool rowHasName, int& previousNumber,
+                      int& number, tImportFailure& failure);
+
 // The same-file check of the crossroads and vegetation/buildings imports.
 bool SameFileSelected(const QString& roadFileName, const QString& otherFileName);
 
