@@ -1,5 +1,7 @@
 #include "app/text_codec.h"
 
+#include <QStringDecoder>
+
 #include <QRandomGenerator>
 
 #include <array>
@@ -128,7 +130,9 @@ QString DecodeText(const QString& text, const QString& key) {
     XorWithKey(bytes, key.toUtf8());
     bytes = UnscrambleBlocks(bytes);
     bytes.chop(p1);
-    return QString::fromUtf8(bytes);
+    // Keep a leading byte-order mark: it was part of the text when encoded.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
 }
 
 }  // namespace kestrova
