@@ -21,6 +21,6 @@ for t in "${targets[@]}"; do
   mkdir -p "$corpus"
   [ -d "$root/fuzz/seeds/$t" ] && cp -rn "$root/fuzz/seeds/$t/." "$corpus/"
   echo "== $t for ${seconds}s"
-  (cd "$build/findings" && "$build/bin/fuzz_$t" -max_total_time="$seconds" -rss_limit_mb=4096 \
+  (cd "$build/findings" && LSAN_OPTIONS=suppressions=$root/fuzz/lsan.supp "$build/bin/fuzz_$t" -max_total_time="$seconds" -rss_limit_mb=4096 \
       -timeout=20 -max_len=1048576 -artifact_prefix="$build/findings/$t-" "$corpus" 2>&1 | tail -n 4)
 done
