@@ -313,6 +313,27 @@ TEST_F(GuiWorkflow, TabSwitchesFitTheGridsAndResetTheSearch) {
     EXPECT_GT(w->gCRoadsList->RowCount(), 1);
 }
 
+TEST_F(GuiWorkflow, HiddenCrossroadDirectionsShowTheWarningBackground) {
+    Calculate();
+    w->SelectTab(w->TabIndex().CRoads);
+    const QColor warning(255, 111, 111);
+    int checked = 0;
+    for (int row = 1; row < w->gCRoadsList->RowCount(); ++row) {
+        bool ok = false;
+        const int c = w->gCRoadsList->Cells(3, row).toInt(&ok);
+        if (!ok || w->Model().CrossRoads.Roads[size_t(c)].Skip) continue;
+        w->gCRoadsList->SetRow(row);
+        w->gCRoadsListClick();
+        const tCrossRoadRec& road = w->Model().CrossRoads.Roads[size_t(c)];
+        for (auto [button, dir] : {std::pair{w->rbCRoadFwd, 0}, std::pair{w->rbCRoadRev, 1}}) {
+            const bool painted = button->autoFillBackground() && button->palette().color(QPalette::Window) == warning;
+            EXPECT_EQ(painted, road.NotVisible[dir] != 0) << road.Name.toStdString() << " direction " << dir;
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 1);
+}
+
 TEST_F(GuiWorkflow, KmSearchSelectsTheNearestProfileAndItsSegment) {
     Calculate();
     const TMPlan& plan = w->Model().Plan;

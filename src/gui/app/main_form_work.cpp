@@ -317,6 +317,15 @@ void TMainForm::gCRoadsListClick() {
     FCRoadsGuard = true;
     rbCRoadFwd->setEnabled(sel.FwdEnabled);
     rbCRoadRev->setEnabled(sel.RevEnabled);
+    // A direction from which the crossing road is hidden is shown on a warning background.
+    const auto warn = [](QRadioButton* button, bool notVisible) {
+        button->setAutoFillBackground(notVisible);
+        QPalette palette = button->parentWidget() ? button->parentWidget()->palette() : button->palette();
+        if (notVisible) palette.setColor(QPalette::Window, QColor(255, 111, 111));
+        button->setPalette(palette);
+    };
+    warn(rbCRoadFwd, sel.FwdNotVisible);
+    warn(rbCRoadRev, sel.RevNotVisible);
     (sel.Direction == DirRev ? rbCRoadRev : rbCRoadFwd)->setChecked(true);
     const int rows = static_cast<int>(sel.Rows.size());
     gCrProfilesList->SetSize(4, rows + 1);
