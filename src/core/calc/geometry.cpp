@@ -28,44 +28,54 @@ bool InRange(bool includeA, bool includeB, double x, double a, double b) {
     return low && high;
 }
 
-bool LineIntersection(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4,
-                      bool include1, bool include2, bool include3, bool include4, double& X, double& Y,
-                      bool& onSegment1, bool& onSegment2) {
+bool LineIntersectionPoint(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4,
+                           double& X, double& Y) {
     X = 0;
     Y = 0;
-    onSegment1 = false;
-    onSegment2 = false;
     const double tol = kIntersectTolerance;
     const bool hor1 = std::fabs(y1 - y2) < tol;
     const bool vert1 = std::fabs(x1 - x2) < tol;
     const bool hor2 = std::fabs(y3 - y4) < tol;
     const bool vert2 = std::fabs(x3 - x4) < tol;
     if ((hor1 && hor2) || (vert1 && vert2) || (hor1 && vert1) || (hor2 && vert2)) return false;
-
     if (hor1 && vert2) {
         X = x3;
         Y = y1;
-    } else {
-        const double k2 = vert2 ? 0 : (y3 - y4) / (x3 - x4);
-        const double b2 = vert2 ? 0 : y3 - x3 * k2;
-        const double k1 = vert1 ? 0 : (y1 - y2) / (x1 - x2);
-        const double b1 = vert1 ? 0 : y1 - x1 * k1;
-        if (hor2 && vert1) {
-            X = x1;
-            Y = y3;
-        } else if (vert1) {
-            X = x1;
-            Y = b2 + x1 * k2;
-        } else {
-            if (vert2) {
-                X = x3;
-            } else {
-                if (std::fabs(k1 - k2) < tol) return false;  // parallel or collinear
-                X = (b2 - b1) / (k1 - k2);
-            }
-            Y = b1 + X * k1;
-        }
+        return true;
     }
+    double k1 = 0, b1 = 0, k2 = 0, b2 = 0;
+    if (!vert2) {
+        k2 = (y3 - y4) / (x3 - x4);
+        b2 = y3 - x3 * k2;
+    }
+    if (!vert1) {
+        k1 = (y1 - y2) / (x1 - x2);
+        b1 = y1 - x1 * k1;
+    }
+    if (hor2 && vert1) {
+        X = x1;
+        Y = y3;
+    } else if (vert1) {
+        X = x1;
+        Y = b2 + x1 * k2;
+    } else {
+        if (vert2) {
+            X = x3;
+        } else {
+            if (std::fabs(k1 - k2) < tol) return false;
+            X = (b2 - b1) / (k1 - k2);
+        }
+        Y = b1 + X * k1;
+    }
+    return true;
+}
+
+bool LineIntersection(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4,
+                      bool include1, bool include2, bool include3, bool include4, double& X, double& Y,
+                      bool& onSegment1, bool& onSegment2) {
+    onSegment1 = false;
+    onSegment2 = false;
+    if (!LineIntersectionPoint(x1, y1, x2, y2, x3, y3, x4, y4, X, Y)) return false;
     onSegment1 = InRange(include1, include2, X, x1, x2) && InRange(include1, include2, Y, y1, y2);
     onSegment2 = InRange(include3, include4, X, x3, x4) && InRange(include3, include4, Y, y3, y4);
     return true;

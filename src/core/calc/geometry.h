@@ -24,6 +24,13 @@ double Lerp(double a, double b, double t);
 // its include flag is set, and then within kGeometryTolerance.
 bool InRange(bool includeA, bool includeB, double x, double a, double b);
 
+// Crossing point of the infinite lines through (x1,y1)-(x2,y2) and
+// (x3,y3)-(x4,y4), with the same tolerance and special cases as
+// LineIntersection but without the on-segment flags. False when the lines do
+// not meet in one point.
+bool LineIntersectionPoint(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4,
+                           double& X, double& Y);
+
 // Crossing point of the infinite lines through segment 1 (x1,y1)-(x2,y2) and
 // segment 2 (x3,y3)-(x4,y4). False when the lines do not meet in one point
 // (parallel, collinear, or a segment is a point). onSegment1/2 tell whether the

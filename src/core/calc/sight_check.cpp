@@ -9,48 +9,6 @@
 
 namespace kestrova {
 
-bool LineIntersectionPoint(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4,
-                           double& X, double& Y) {
-    X = 0;
-    Y = 0;
-    const double tol = kIntersectTolerance;
-    const bool hor1 = std::fabs(y1 - y2) < tol;
-    const bool vert1 = std::fabs(x1 - x2) < tol;
-    const bool hor2 = std::fabs(y3 - y4) < tol;
-    const bool vert2 = std::fabs(x3 - x4) < tol;
-    if ((hor1 && hor2) || (vert1 && vert2) || (hor1 && vert1) || (hor2 && vert2)) return false;
-    if (hor1 && vert2) {
-        X = x3;
-        Y = y1;
-        return true;
-    }
-    double k1 = 0, b1 = 0, k2 = 0, b2 = 0;
-    if (!vert2) {
-        k2 = (y3 - y4) / (x3 - x4);
-        b2 = y3 - x3 * k2;
-    }
-    if (!vert1) {
-        k1 = (y1 - y2) / (x1 - x2);
-        b1 = y1 - x1 * k1;
-    }
-    if (hor2 && vert1) {
-        X = x1;
-        Y = y3;
-    } else if (vert1) {
-        X = x1;
-        Y = b2 + x1 * k2;
-    } else {
-        if (vert2) {
-            X = x3;
-        } else {
-            if (std::fabs(k1 - k2) < tol) return false;
-            X = (b2 - b1) / (k1 - k2);
-        }
-        Y = b1 + X * k1;
-    }
-    return true;
-}
-
 tCentralSpan CentralSpan(const tPlanProfile& profile) {
     tCentralSpan span;
     const auto& segs = profile.Segments;

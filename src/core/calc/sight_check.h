@@ -10,6 +10,7 @@
 // results by other means.
 #pragma once
 
+#include "calc/geometry.h"
 #include "model/progress.h"
 #include "model/road_model.h"
 
@@ -50,13 +51,6 @@ struct tProgressCounter {
         Progress.Pos(Position);
     }
 };
-
-// Crossing point of the infinite lines through (x1,y1)-(x2,y2) and
-// (x3,y3)-(x4,y4), with the same tolerance and special cases as
-// LineIntersection but without the on-segment flags. False when the lines do
-// not meet in one point.
-bool LineIntersectionPoint(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4,
-                           double& X, double& Y);
 
 // InRange(true, true, x, a, b) inline: x between a and b in either order, the
 // ends included within 0.000001. The sight checks test it per segment.
