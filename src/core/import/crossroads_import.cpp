@@ -1,6 +1,5 @@
 #include "import/crossroads_import.h"
 
-#include "import/cell_parsing.h"
 #include "import/source_reader.h"
 
 namespace kestrova {
@@ -13,6 +12,7 @@ const QStringList kCrossNames = {QStringLiteral("RecordName"), QStringLiteral("R
                                  QStringLiteral("Position"),   QStringLiteral("X"),
                                  QStringLiteral("Y"),          QStringLiteral("H")};
 
+const tPointColumns kCrossPoint{cX, cY, cH, -120, 5000};
 
 }  // namespace
 
@@ -20,14 +20,8 @@ tImportResult ImportCrossRoads(const QString& roadFileName, const QString& fileN
                                tRoadModel& model, const tProgress& progress) {
     tImportResult result;
     tImportFailure& fail = result.Failure;
-    if (choice == tSheetChoice::SeparateFile && SameFileSelected(roadFileName, fileName)) {
-        fail.Key = QStringLiteral("LoadData.SomeFileSelected");
-        return result;
-    }
-    const QString source = choice == tSheetChoice::SeparateFile ? fileName : roadFileName;
-    result.FileName = SourceFileName(source);
-    result.FromCsv = IsCsvFileName(result.FileName);
-    result.Sheet = SheetNumber(choice);
+    QString source;
+    if (!ChooseShortTableSource(roadFileName, fileName, choice, source, result)) return result;
 
     tShortTable table;
     auto failed = [&]() {
@@ -42,20 +36,15 @@ tImportResult ImportCrossRoads(const QString& roadFileName, const QString& fileN
     int capacity = 0;
     int prevNumber = -1;
     std::array<QString, tShortTable::kColumns + 1> cells;
+    const int nameCol = ColumnOfCode(table, cName);
+    const int numberCol = ColumnOfCode(table, cNumber);
     for (;;) {
         if (!ReadShortRow(table, cells, fail)) return failed();
-        QString name;
+        // A row without name and number ends the data, wherever the number column stands.
+        const QString name = cells[size_t(nameCol)];
+        if (name.isEmpty() && cells[size_t(numberCol)].isEmpty()) break;
         tRoadPoint point;
         point.ProfileIndex = -1;
-        // Find the row's name and number first: a row without both ends the
-        // data, wherever the number column stands.
-        int nameCol = 0, numberCol = 0;
-        for (int col = 1; col <= tShortTable::kColumns; ++col) {
-            if (table.CodeOfCol[size_t(col)] == cName) nameCol = col;
-            if (table.CodeOfCol[size_t(col)] == cNumber) numberCol = col;
-        }
-        name = cells[size_t(nameCol)];
-        if (name.isEmpty() && cells[size_t(numberCol)].isEmpty()) break;
         for (int col = 1; col <= tShortTable::kColumns; ++col) {
             const QString& text = cells[size_t(col)];
             switch (table.CodeOfCol[size_t(col)]) {
@@ -66,35 +55,14 @@ tImportResult ImportCrossRoads(const QString& roadFileName, const QString& fileN
             }
             case cX:
             case cY:
-            case cH: {
-                const int code = table.CodeOfCol[size_t(col)];
-                const double v = ParseRealCell(text, kFailedCell);
-                const bool ok = code == cH ? (v >= -120 && v <= 5000) : (v >= 0 && v <= 9999999);
-                if (!ok) {
-                    FailCellValue(fail, col, table.Row);
-                    return failed();
-                }
-                if (code == cX) point.Y = v;
-                else if (code == cY) point.X = v;
-                else point.H = v;
+            case cH:
+                if (!ReadPointCoordinate(table, col, text, kCrossPoint, point, fail)) return failed();
                 break;
-            }
             default: break;
             }
         }
         const bool more = NextRow(table.Src, table.Row);
-        if (!name.isEmpty()) {
-            if (roads.Count() == capacity) {
-                capacity = capacity == 0 ? 16 : capacity * 2;
-                roads.Roads.reserve(size_t(capacity));
-                progress.Max(capacity);
-            }
-            roads.Roads.emplace_back();
-            roads.Roads.back().Name = name;
-            progress.Pos(roads.Count() - 1);
-            progress.Idle();
-        }
-        if (!roads.Roads.empty()) roads.Roads.back().Points.push_back(point);
+        AddPointRow(roads.Roads, capacity, name, point, progress);
         if (!more) break;
     }
     progress.Idle();

@@ -16,6 +16,8 @@ const QStringList kGreenNames = {QStringLiteral("RecordName"), QStringLiteral("I
                                  QStringLiteral("RecordNumber"), QStringLiteral("X"),
                                  QStringLiteral("Y"),          QStringLiteral("Height")};
 
+const tPointColumns kGreenPoint{gX, gY, gHeight, 0, 100};
+
 constexpr double kMatchRadius = 800;
 constexpr double kMatchTolerance = 0.001;
 
@@ -57,14 +59,8 @@ tImportResult ImportGreens(const QString& roadFileName, const QString& fileName,
                            tRoadModel& model, const tProgress& progress) {
     tImportResult result;
     tImportFailure& fail = result.Failure;
-    if (choice == tSheetChoice::SeparateFile && SameFileSelected(roadFileName, fileName)) {
-        fail.Key = QStringLiteral("LoadData.SomeFileSelected");
-        return result;
-    }
-    const QString source = choice == tSheetChoice::SeparateFile ? fileName : roadFileName;
-    result.FileName = SourceFileName(source);
-    result.FromCsv = IsCsvFileName(result.FileName);
-    result.Sheet = SheetNumber(choice);
+    QString source;
+    if (!ChooseShortTableSource(roadFileName, fileName, choice, source, result)) return result;
 
     tShortTable table;
     auto failed = [&]() {
@@ -78,11 +74,8 @@ tImportResult ImportGreens(const QString& roadFileName, const QString& fileName,
     int capacity = 0;
     int prevNumber = -1;
     std::array<QString, tShortTable::kColumns + 1> cells;
-    int nameCol = 0, numberCol = 0;
-    for (int col = 1; col <= tShortTable::kColumns; ++col) {
-        if (table.CodeOfCol[size_t(col)] == gName) nameCol = col;
-        if (table.CodeOfCol[size_t(col)] == gNumber) numberCol = col;
-    }
+    const int nameCol = ColumnOfCode(table, gName);
+    const int numberCol = ColumnOfCode(table, gNumber);
     for (;;) {
         if (!ReadShortRow(table, cells, fail)) return failed();
         const QString name = cells[size_t(nameCol)];
@@ -111,35 +104,15 @@ tImportResult ImportGreens(const QString& roadFileName, const QString& fileName,
             }
             case gX:
             case gY:
-            case gHeight: {
-                const double v = ParseRealCell(text, kFailedCell);
-                const bool ok = code == gHeight ? (v >= 0 && v <= 100) : (v >= 0 && v <= 9999999);
-                if (!ok) {
-                    FailCellValue(fail, col, table.Row);
-                    return failed();
-                }
-                if (code == gX) point.Y = v;
-                else if (code == gY) point.X = v;
-                else point.H = v;
+            case gHeight:
+                if (!ReadPointCoordinate(table, col, text, kGreenPoint, point, fail)) return failed();
                 break;
-            }
             default: break;
             }
         }
         const bool more = NextRow(table.Src, table.Row);
-        if (!name.isEmpty()) {
-            if (greens.Count() == capacity) {
-                capacity = capacity == 0 ? 16 : capacity * 2;
-                greens.Objects.reserve(size_t(capacity));
-                progress.Max(capacity);
-            }
-            greens.Objects.emplace_back();
-            greens.Objects.back().Name = name;
-            greens.Objects.back().IsVegetation = vegetation ? 1 : 0;
-            progress.Pos(greens.Count() - 1);
-            progress.Idle();
-        }
-        if (!greens.Objects.empty()) greens.Objects.back().Points.push_back(point);
+        if (tGreenRec* object = AddPointRow(greens.Objects, capacity, name, point, progress))
+            object->IsVegetation = vegetation ? 1 : 0;
         if (!more) break;
     }
     progress.Idle();

@@ -323,6 +323,19 @@ void FailCellValue(tImportFailure& failure, int col, int rowCounter, const QStri
 
 namespace kestrova {
 
+bool ChooseShortTableSource(const QString& roadFileName, const QString& fileName, tSheetChoice choice,
+                            QString& source, tImportResult& result) {
+    if (choice == tSheetChoice::SeparateFile && SameFileSelected(roadFileName, fileName)) {
+        result.Failure.Key = QStringLiteral("LoadData.SomeFileSelected");
+        return false;
+    }
+    source = choice == tSheetChoice::SeparateFile ? fileName : roadFileName;
+    result.FileName = SourceFileName(source);
+    result.FromCsv = IsCsvFileName(result.FileName);
+    result.Sheet = SheetNumber(choice);
+    return true;
+}
+
 bool OpenShortTable(tShortTable& table, const QString& fileName, int sheet, const QStringList& names,
                     const std::vector<bool>& optional, tImportFailure& failure) {
     tFileRec& src = table.Src;
@@ -368,6 +381,12 @@ bool OpenShortTable(tShortTable& table, const QString& fileName, int sheet, cons
     return true;
 }
 
+int ColumnOfCode(const tShortTable& table, int code) {
+    for (int col = 1; col <= tShortTable::kColumns; ++col)
+        if (table.CodeOfCol[size_t(col)] == code) return col;
+    return 0;
+}
+
 bool ReadShortRow(tShortTable& table, std::array<QString, tShortTable::kColumns + 1>& cells, tImportFailure& failure) {
     bool eor = false;
     for (int col = 1; col <= tShortTable::kColumns; ++col) {
@@ -400,6 +419,22 @@ bool CheckPointNumber(const tShortTable& table, int col, const QString& text, bo
         FailCellValue(failure, col, table.Row, QStringLiteral("LoadData.NextNumberConstraint"));
         return false;
     }
+    return true;
+}
+
+bool ReadPointCoordinate(const tShortTable& table, int col, const QString& text, const tPointColumns& columns,
+                         tRoadPoint& point, tImportFailure& failure) {
+    const int code = table.CodeOfCol[size_t(col)];
+    const double v = ParseRealCell(text, kFailedCell);
+    const bool ok = code == columns.Height ? (v >= columns.MinHeight && v <= columns.MaxHeight)
+                                           : (v >= 0 && v <= 9999999);
+    if (!ok) {
+        FailCellValue(failure, col, table.Row);
+        return false;
+    }
+    if (code == columns.X) point.Y = v;
+    else if (code == columns.Y) point.X = v;
+    else point.H = v;
     return true;
 }
 

@@ -6,6 +6,8 @@
 
 #include "import/excel_tables.h"
 #include "import/import_result.h"
+#include "model/progress.h"
+#include "model/road_model.h"
 
 #include <QFile>
 #include <array>
@@ -109,12 +111,21 @@ struct tShortTable {
     bool FirstRowPending = false;
 };
 
+// The source of a short table: the separate file, or the road's own file for a
+// sheet of it; its trimmed name, kind and sheet number go into result. False,
+// with "LoadData.SomeFileSelected" set, when the separate file is the road's own.
+bool ChooseShortTableSource(const QString& roadFileName, const QString& fileName, tSheetChoice choice,
+                            QString& source, tImportResult& result);
+
 // Finds the header row, reads header cells 2 to 6 against names (declared
 // order; names[0] is "RecordName"), checks that every name except optional
 // ones has a column ("LoadData.MissedRequiredColumn") and finds the first data
 // row (a non-empty first cell).
 bool OpenShortTable(tShortTable& table, const QString& fileName, int sheet, const QStringList& names,
                     const std::vector<bool>& optional, tImportFailure& failure);
+
+// The column holding the declared name with the given 1-based code; 0 when none does.
+int ColumnOfCode(const tShortTable& table, int code);
 
 // Reads columns 1 to 6 of the current row, trimmed, by column. Sets
 // "LoadData.CellReadError" on failure.
@@ -126,6 +137,45 @@ bool ReadShortRow(tShortTable& table, std::array<QString, tShortTable::kColumns 
 // set, when the cell is rejected.
 bool CheckPointNumber(const tShortTable& table, int col, const QString& text, bool rowHasName, int& previousNumber,
                       int& number, tImportFailure& failure);
+
+// The column codes of a point table's coordinates and the heights it accepts.
+struct tPointColumns {
+    int X = 0;
+    int Y = 0;
+    int Height = 0;
+    double MinHeight = 0;
+    double MaxHeight = 0;
+};
+
+// One coordinate cell of a point row, the column's code telling which: "X"
+// and "Y" 0 to 9999999 (stored swapped, in the point's Y and X), the height
+// within the table's range (into H). False, with "LoadData.IncorrectCellValue"
+// set, when the cell is rejected.
+bool ReadPointCoordinate(const tShortTable& table, int col, const QString& text, const tPointColumns& columns,
+                         tRoadPoint& point, tImportFailure& failure);
+
+// Adds one point row to the objects of a point table: a row with a name starts
+// a new object (room grows by doubling from 16, each growth reported as the
+// progress maximum), and the row's point goes to the last object. Returns the
+// object the row started, else nullptr.
+template <class tObject>
+tObject* AddPointRow(std::vector<tObject>& objects, int& capacity, const QString& name, const tRoadPoint& point,
+                     const tProgress& progress) {
+    tObject* started = nullptr;
+    if (!name.isEmpty()) {
+        if (int(objects.size()) == capacity) {
+            capacity = capacity == 0 ? 16 : capacity * 2;
+            objects.reserve(size_t(capacity));
+            progress.Max(capacity);
+        }
+        started = &objects.emplace_back();
+        started->Name = name;
+        progress.Pos(int(objects.size()) - 1);
+        progress.Idle();
+    }
+    if (!objects.empty()) objects.back().Points.push_back(point);
+    return started;
+}
 
 // The same-file check of the crossroads and vegetation/buildings imports.
 bool SameFileSelected(const QString& roadFileName, const QString& otherFileName);
