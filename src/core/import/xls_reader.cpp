@@ -1,5 +1,6 @@
 // .xls (BIFF) reading through libfreexl.
 #include "import/workbook_data.h"
+#include "import/xls_container_check.h"
 
 #include <QFile>
 
@@ -24,6 +25,9 @@ private:
 };
 
 bool tXlsReader::Open(const QString& fileName) {
+    // libfreexl reads past its own buffers on some broken containers: those
+    // never reach it.
+    if (CheckXlsContainer(fileName) != tXlsContainerCheck::Sound) return false;
     const QByteArray name = QFile::encodeName(fileName);
     if (freexl_open(name.constData(), &Handle) != FREEXL_OK) {
         if (Handle) freexl_close(Handle);
