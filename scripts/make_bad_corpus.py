@@ -226,8 +226,21 @@ def main():
         with open(xls, "rb") as f:
             whole = f.read()
         add("truncated.xls", whole[: len(whole) // 2], "road", "LoadData.ExcelOpenError")
-    elif os.path.exists(os.path.join(HERE, "truncated.xls")):
-        manifest.append(("truncated.xls", "road", "LoadData.ExcelOpenError", "", ""))
+        # libfreexl converts a directory entry's name with the entry's own
+        # length: one past the 64-byte name field makes it read beyond its copy
+        # of the directory sector.
+        directory = (int.from_bytes(whole[0x30:0x34], "little") + 1) << int.from_bytes(whole[0x1E:0x20], "little")
+        at = directory + 128 + 0x40  # the "Workbook" entry
+        add("xls_workbook_name_5000.xls", whole[:at] + (5000).to_bytes(2, "little") + whole[at + 2:], "road",
+            "LoadData.ExcelOpenError")
+    else:
+        for name in ["truncated.xls", "xls_workbook_name_5000.xls"]:
+            if os.path.exists(os.path.join(HERE, name)):
+                manifest.append((name, "road", "LoadData.ExcelOpenError", "", ""))
+    # Inputs found by fuzzing, kept as they were found (not written here).
+    for name in ["xls_directory_name_overrun.xls"]:
+        if os.path.exists(os.path.join(HERE, name)):
+            manifest.append((name, "road", "LoadData.ExcelOpenError", "", ""))
 
     # Text in another encoding: UTF-16 has no readable header row.
     add("utf16_road.csv", csv_text(road()).encode("utf-16"), "road", "LoadData.NoHeaders")
