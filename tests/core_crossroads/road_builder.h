@@ -4,6 +4,7 @@
 #pragma once
 
 #include "calc/factor_speeds.h"
+#include "import/road_import.h"
 #include "model/road_model.h"
 
 #include <functional>
@@ -39,15 +40,6 @@ inline std::vector<std::pair<int, std::pair<double, double>>> SectionKeyPoints(d
             {200, {-15, kGround}}};
 }
 
-inline uint8_t KindOf(int k) {
-    if (k >= 109 && k <= 111) return 2;
-    if (k >= 112 && k <= 116) return 1;
-    if (k >= 117 && k <= 122) return 0;
-    if (k >= 123 && k <= 126) return 1;
-    if (k >= 127 && k <= 129) return 2;
-    return 3;
-}
-
 inline tRoadModel MakeStraightRoad(const tRoadShape& shape = {}) {
     tRoadModel model;
     for (int i = 0; i < shape.Count; ++i) {
@@ -63,7 +55,7 @@ inline tRoadModel MakeStraightRoad(const tRoadShape& shape = {}) {
             tProfileSegment s;
             s.A = Pt(x, keys[k].second.first, keys[k].second.second);
             s.B = Pt(x, keys[k + 1].second.first, keys[k + 1].second.second);
-            s.Kind = KindOf(keys[k].first);
+            s.Kind = SegmentKind(keys[k].first);
             s.FromDtm = 1;
             s.SegNo = static_cast<int32_t>(k + 1);
             s.APoint = keys[k].first;

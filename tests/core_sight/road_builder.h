@@ -3,6 +3,7 @@
 // arc, with the fields the importer would fill.
 #pragma once
 
+#include "import/road_import.h"
 #include "model/road_model.h"
 
 #include <cmath>
@@ -22,15 +23,6 @@ inline const std::vector<tKeyLayout>& StandardKeys() {
     static const std::vector<tKeyLayout> keys = {{100, -25}, {109, -15}, {112, -7},  {116, -3.5}, {117, 0},
                                                  {123, 0},   {127, 3.5}, {130, 8},   {135, 15},   {139, 25}};
     return keys;
-}
-
-inline uint8_t KindOfKey(int k) {
-    if (k >= 109 && k <= 111) return 2;
-    if (k >= 112 && k <= 116) return 1;
-    if (k >= 117 && k <= 122) return 0;
-    if (k >= 123 && k <= 126) return 1;
-    if (k >= 127 && k <= 129) return 2;
-    return 3;
 }
 
 // Offset of KeyPointM1 (the right lane) and KeyPoint0 (the axis).
@@ -63,7 +55,7 @@ inline tPlanProfile MakeProfile(int index, double position, double cx, double cy
         seg.A.H2 = seg.A.H;
         seg.B = point(keys[s + 1].Offset);
         seg.B.H2 = seg.B.H;
-        seg.Kind = KindOfKey(keys[s].Number);
+        seg.Kind = SegmentKind(keys[s].Number);
         seg.FromDtm = 1;
         seg.SegNo = static_cast<int>(s) + 1;
         seg.APoint = keys[s].Number;

@@ -4,6 +4,7 @@
 // running the sight check.
 #pragma once
 
+#include "import/road_import.h"
 #include "model/road_model.h"
 
 #include <QColor>
@@ -21,16 +22,6 @@ struct tSectionPoint {
     double X;    // across the road
     double H;
 };
-
-// Kind of a segment by its start key point, as the importer assigns it.
-inline uint8_t KindOfKeyPoint(int k) {
-    if (k >= 109 && k <= 111) return 2;
-    if (k >= 112 && k <= 116) return 1;
-    if (k >= 117 && k <= 122) return 0;
-    if (k >= 123 && k <= 126) return 1;
-    if (k >= 127 && k <= 129) return 2;
-    return 3;
-}
 
 // A section 80 m wide: terrain, shoulders, two carriageway halves and a
 // zero-width centre (key points 117 and 123 coincide).
@@ -61,7 +52,7 @@ inline tPlanProfile MakeProfile(double y, double lift, const std::vector<tSectio
         tProfileSegment s;
         s.A = RP(section[i].X, y, lift + section[i].H);
         s.B = RP(section[i + 1].X, y, lift + section[i + 1].H);
-        s.Kind = KindOfKeyPoint(section[i].Number);
+        s.Kind = SegmentKind(section[i].Number);
         s.FromDtm = 1;
         s.SegNo = static_cast<int32_t>(i) + 1;
         s.APoint = section[i].Number;

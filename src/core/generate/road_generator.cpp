@@ -1,5 +1,6 @@
 #include "generate/road_generator.h"
 
+#include "import/road_import.h"
 #include "model/road_text.h"
 
 #include <QDir>
@@ -1019,14 +1020,6 @@ tRoadModel BuildRoadModel(const tGeneratedRoad& road) {
     for (const auto& k : keys)
         if (k.first >= 1) chain.push_back(k);
     std::sort(chain.begin(), chain.end());
-    auto kindOf = [](int k) -> uint8_t {
-        if (k >= 109 && k <= 111) return 2;
-        if (k >= 112 && k <= 116) return 1;
-        if (k >= 117 && k <= 122) return 0;
-        if (k >= 123 && k <= 126) return 1;
-        if (k >= 127 && k <= 129) return 2;
-        return 3;
-    };
     auto pointAt = [&](const QStringList& row, int col) {
         tRoadPoint p;
         p.Y = real(row[col]);
@@ -1079,7 +1072,7 @@ tRoadModel BuildRoadModel(const tGeneratedRoad& road) {
             tProfileSegment seg;
             seg.A = chainPoints[c];
             seg.B = chainPoints[c + 1];
-            seg.Kind = kindOf(chain[c].first);
+            seg.Kind = SegmentKind(chain[c].first);
             seg.FromDtm = 1;
             seg.SegNo = int32_t(c + 1);
             seg.APoint = chain[c].first;

@@ -12,7 +12,9 @@ namespace kestrova {
 
 // Key-point numbers allowed in the road table: -1 to 139 and 200 to 299.
 bool IsKeyPointNumber(int number);
-// Segment kind from the number of the segment's start key point.
+// Segment kind from the number of the segment's start key point: 109-111 and
+// 127-129 shoulder, 112-116 and 123-126 carriageway, 117-122 central span,
+// anything else terrain. The one rule for every builder of cross sections.
 uint8_t SegmentKind(int startKeyPoint);
 
 // Reads fileName into model.Plan. On success the profile table holds the
