@@ -93,6 +93,40 @@ TEST(Angles, SmallComponentsSignAndWrap) {
     EXPECT_DOUBLE_EQ(AngleBetween(false, 0.0000005, 0, 0, 1), 0);
 }
 
+// The shortcut must answer exactly as the arc tangents do: on both sides of
+// the limit within rounding, across the 0/2pi seam, near the axes, for tiny
+// vectors, and on many random directions aimed at the limit.
+TEST(AngleBelow, SameAnswerAsAngleBetween) {
+    const double limit = 6 * kPi / 180;
+    auto check = [&](double x1, double y1, double x2, double y2) {
+        EXPECT_EQ(AngleBelow(x1, y1, x2, y2, limit), std::fabs(AngleBetween(false, x1, y1, x2, y2)) < limit)
+            << x1 << " " << y1 << " " << x2 << " " << y2;
+    };
+    const double t = std::tan(limit);
+    const double cases[][4] = {
+        {5, 0, 100, 100 * t},       {5, 0, 100, 100 * t * (1 + 1e-12)}, {5, 0, 100, -100 * t * (1 - 1e-12)},
+        {1, -0.01, 1, 0.01},        {-3, 0, -40, 1},                     {5, 0, -100, 1},
+        {0.0005, 5, 0.002, 100},    {0.0000005, 5, 0.3, 10},             {5, 0.0000001, 0.0000005, 0},
+        {0.0009, 1, 0.0011, 1},     {1e-7, 1e-7, 1, 0},                  {5, 0, 1e9, 1e9 * t},
+    };
+    for (const auto& c : cases) check(c[0], c[1], c[2], c[3]);
+    uint64_t state = 88172645463325252ull;
+    auto next = [&] {  // xorshift: a fixed, portable sequence
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return static_cast<double>(state >> 11) / 9007199254740992.0;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const double a = next() * 2 * kPi;
+        const double r = 0.5 + next() * 10;
+        const double offset = (next() - 0.5) * (i % 2 ? 1e-13 : 0.4);  // half right at the limit
+        const double b = a + (next() < 0.5 ? -1 : 1) * (limit + offset);
+        const double s = 0.1 + next() * 500;
+        check(r * std::cos(a), r * std::sin(a), s * std::cos(b), s * std::sin(b));
+    }
+}
+
 TEST(FormatRounded, HalvesToEvenShortestAndSeparator) {
     const struct {
         int digits;

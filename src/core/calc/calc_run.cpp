@@ -6,6 +6,7 @@
 #include "calc/sight_check.h"
 #include "calc/sight_fast.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace kestrova {
@@ -56,6 +57,7 @@ void RunCalculation(tRoadModel& model, const tProgress& progress, tCalcEngine en
     progress.Line(QStringLiteral("CalcLog.CalcForwardInviisiblePoints"));
     InitSightData(plan, counter);
     std::unique_ptr<tFastSight> fast;
+    tEarlyCrossRoadsPtr early;
     if (engine == tCalcEngine::Reference) {
         ForwardScan(plan, counter);
         ForwardLookSpeeds(plan);
@@ -66,6 +68,10 @@ void RunCalculation(tRoadModel& model, const tProgress& progress, tCalcEngine en
         // The sections do not change after the vegetation preparation, so
         // their geometry is taken once here.
         fast = std::make_unique<tFastSight>(MakeFastSight(plan, threads));
+        // The crossroads need nothing the scans compute: their helpers start
+        // now and use the cores the scans leave idle.
+        if (model.CrossRoads.Count() > 0 && fast->Threads > 1)
+            early = StartCrossRoads(model, *fast, std::min(fast->Threads, model.CrossRoads.Count()) - 1);
         FastForwardScan(plan, *fast, counter);
         FastForwardLookSpeeds(plan, *fast);
         progress.Line(QStringLiteral("CalcLog.CalcBackwardInvisiblePoints"));
@@ -82,7 +88,10 @@ void RunCalculation(tRoadModel& model, const tProgress& progress, tCalcEngine en
     const int c = model.CrossRoads.Count();
     if (c > 0) {
         progress.Line(QStringLiteral("CalcLog.CalcCrossRoadsVisibility"));
-        if (fast) {
+        if (early) {
+            FinishCrossRoads(model, *fast, *early, counter);
+            early.reset();
+        } else if (fast) {
             // The crossroads stage's sight checks use the cached geometry too.
             const tSightAcceleration acceleration(plan, *fast);
             CalcCrossRoads(model, counter);

@@ -594,6 +594,7 @@ void HeightsAt(const TMPlan& plan, const tFastSight& fast, const tGroundIndex& i
     const tFastProfile& g = fast.Profiles[k];
     // The track height is only the fallback of a line without a height; the
     // profile record is not read otherwise (it is large and far apart).
+    // FastSampleCheck tells the caller when it was read.
     zs = sightLine.Mode == tHeightLine::None ? plan.Profiles[k].SightTrack[variant].H : sightLine.At(x, y, 0);
     const double v = g.Upright ? y : x;
     const double* lo = index.Lo.data() + g.FirstGround;
@@ -644,32 +645,63 @@ struct tSightHit {
 };
 
 // What the sight checks of one crossroad leave in the profiles, gathered on a
-// private copy of the written fields (indexed by profile).
+// private copy of the written fields (indexed by profile). What a crossing
+// writes shares one record, so a check touches one place per profile.
 struct tEffectScratch {
     enum : uint8_t { kObstructed = 1, kPoints = 2, kCentre = 4 };
-    std::vector<uint8_t> Flags;
-    std::vector<uint8_t> Obstructed;
-    std::vector<uint8_t> EndWritten;  // the points were last written as a check's end
+    struct tEntry {
+        uint8_t Flags = 0;
+        uint8_t Obstructed = 0;
+        uint8_t EndWritten = 0;  // the points were last written as a check's end
+        double X = 0, Y = 0, Zs = 0, Zg = 0;  // the last crossing: plan point, sight and ground height
+    };
+    std::vector<tEntry> Entries;
     std::vector<tRoadPoint> Sight, Ground;  // end points
-    std::vector<tSightHit> Crossed;         // crossing points: X, Y, sight and ground height
     std::vector<int32_t> Touched;
     std::vector<tSightHit> Far;   // crossings of the scan towards the crossing
-    std::vector<tSightHit> Hits;  // crossings of the check
     std::vector<tSightLine> Lines;  // sight lines of one side, before they are kept at their size
+    // The samples of the crossing road per side, the same for every observer:
+    // taken once per crossroad, as far as an observer asked for them.
+    std::vector<tRoadPoint> Samples[2];
+    bool SamplesEnd[2] = {false, false};  // the polyline ends after the last one
+    bool TrackRead = false;         // a check used a profile's track height
 
     void Resize(int32_t n) {
-        if (static_cast<int32_t>(Flags.size()) == n) return;
-        Flags.assign(n, 0);
-        Obstructed.assign(n, 0);
-        EndWritten.assign(n, 0);
-        Crossed.assign(n, tSightHit());
+        if (static_cast<int32_t>(Entries.size()) == n) return;
+        Entries.assign(n, tEntry());
         Sight.assign(n, tRoadPoint());
         Ground.assign(n, tRoadPoint());
         Touched.clear();
     }
-    void Touch(int32_t k, uint8_t flag) {
-        if (!Flags[k]) Touched.push_back(k);
-        Flags[k] |= flag;
+    tEntry& Touch(int32_t k, uint8_t flag) {
+        tEntry& e = Entries[k];
+        if (!e.Flags) Touched.push_back(k);
+        e.Flags |= flag;
+        return e;
+    }
+    // Sample i (i * kCrossRoadSampleStep from the crossing) of a side; false
+    // beyond the polyline.
+    bool Sample(const tCrossRoadRec& road, int side, int64_t i, const tRoadPoint*& point) {
+        std::vector<tRoadPoint>& samples = Samples[side];
+        while (static_cast<int64_t>(samples.size()) <= i) {
+            if (SamplesEnd[side]) return false;
+            const double sign = side == 0 ? -1 : 1;
+            const double chainage = sign * kCrossRoadSampleStep * static_cast<double>(samples.size());
+            tRoadPoint sample;
+            if (!SampleCrossRoad(road, chainage, sample)) {
+                SamplesEnd[side] = true;
+                return false;
+            }
+            samples.push_back(sample);
+        }
+        point = &samples[i];
+        return true;
+    }
+    void ForgetSamples() {
+        for (int side = 0; side < 2; ++side) {
+            Samples[side].clear();
+            SamplesEnd[side] = false;
+        }
     }
 };
 
@@ -698,6 +730,8 @@ struct tFastApproach {
 
 struct tFastCrossRoad {
     bool Prepared = false;
+    bool TrackRead = false;  // the result used track heights
+    bool Redo = false;       // ... before they were final: to be computed again
     int32_t Crossings = 0;
     tFastApproach Approach[2];
     std::vector<tEffect> Effects;
@@ -705,8 +739,8 @@ struct tFastCrossRoad {
 
 // The forced sight check of one sample (plain: FarProfile, then
 // CheckSightLine), computed into the scratch. Returns whether the line is cut;
-// the crossings of the check are left in scratch.Hits in increasing profile
-// order.
+// the check's Obstructed flags and crossings are then those of the scratch
+// entries strictly between the eye's profile and `far`.
 bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, const tGroundIndex& index, int32_t p, int direction, const tRoadPoint& eye,
                      const tRoadPoint& sample, tEffectScratch& s, int32_t& far) {
     const int32_t n = plan.Count();
@@ -736,17 +770,12 @@ bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, const tGroundIn
     const int variant = direction == DirFwd ? 1 : 0;
     const int32_t start = direction == DirFwd ? p : c;
     const int32_t end = direction == DirFwd ? c : p;
-    s.Hits.clear();
-    for (int32_t q = std::max(start, 0); q <= end; ++q) {
-        s.Touch(q, tEffectScratch::kObstructed);
-        s.Obstructed[q] = 0;
-    }
+    for (int32_t q = std::max(start, 0); q <= end; ++q) s.Touch(q, tEffectScratch::kObstructed).Obstructed = 0;
     if (end - start < 2) return false;
     tRoadPoint a = direction == DirFwd ? SightEndPoint(plan.Profiles[start], variant) : sample;
     tRoadPoint b = direction == DirFwd ? sample : SightEndPoint(plan.Profiles[end], variant);
-    s.Touch(start, tEffectScratch::kPoints);
-    s.Touch(end, tEffectScratch::kPoints);
-    s.EndWritten[start] = s.EndWritten[end] = 1;
+    s.Touch(start, tEffectScratch::kPoints).EndWritten = 1;
+    s.Touch(end, tEffectScratch::kPoints).EndWritten = 1;
     s.Ground[start] = a;
     s.Ground[end] = b;
     a.H += variant == 0 ? kEyeRaise : kTargetRaise;
@@ -754,17 +783,20 @@ bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, const tGroundIn
     s.Sight[start] = a;
     s.Sight[end] = b;
     const tHeightLine height = MakeHeightLine(a, b);
+    if (height.Mode == tHeightLine::None) s.TrackRead = true;
     bool cut = false;
     auto hit = [&](int32_t q, double x, double y) {
-        tSightHit h{q, 0, x, y, 0, 0};
-        HeightsAt(plan, fast, index, q, height, variant, x, y, h.Zs, h.Zg);
-        h.Obstructed = h.Zs < h.Zg - kInvisibleMargin ? 1 : 0;
-        cut |= h.Obstructed != 0;
-        s.Hits.push_back(h);
-        s.Touch(q, tEffectScratch::kCentre | tEffectScratch::kPoints);
-        s.EndWritten[q] = 0;
-        s.Crossed[q] = h;
-        s.Obstructed[q] = h.Obstructed;
+        double zs = 0, zg = 0;
+        HeightsAt(plan, fast, index, q, height, variant, x, y, zs, zg);
+        const uint8_t obstructed = zs < zg - kInvisibleMargin ? 1 : 0;
+        cut |= obstructed != 0;
+        tEffectScratch::tEntry& e = s.Touch(q, tEffectScratch::kCentre | tEffectScratch::kPoints);
+        e.EndWritten = 0;
+        e.Obstructed = obstructed;
+        e.X = x;
+        e.Y = y;
+        e.Zs = zs;
+        e.Zg = zg;
     };
     if (direction == DirFwd) {
         // The check's line has the scan's plan line: its crossings are the scan's.
@@ -805,15 +837,16 @@ void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, const tGrou
     out.Lines[0].emplace_back();
     out.Lines[1].emplace_back();
 
+    const int32_t step = direction == DirFwd ? 1 : -1;
     for (int side = 0; side < 2; ++side) {
         std::vector<tSightLine>& lines = s.Lines;
         lines.clear();
-        const double sign = side == 0 ? -1 : 1;
         const double limit = (side == 0 && direction == DirRev) ? eyeGap + kCrossRoadSampleStep : kCrossRoadSampleStep;
         for (int64_t i = 0;; ++i) {
-            const double chainage = sign * kCrossRoadSampleStep * static_cast<double>(i);
-            tRoadPoint sample;
-            if (!SampleCrossRoad(road, chainage, sample)) break;
+            const tRoadPoint* sampled = nullptr;
+            if (!s.Sample(road, side, i, sampled)) break;
+            const tRoadPoint& sample = *sampled;
+            const double chainage = sample.Chainage;
             minChainage = std::min(minChainage, chainage);
             maxChainage = std::max(maxChainage, chainage);
 
@@ -829,9 +862,8 @@ void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, const tGrou
                 hidden = 1;
                 bool first = true;
                 // The obstacles from the eye towards the crossing.
-                const int32_t count = static_cast<int32_t>(s.Hits.size());
-                for (int32_t h = 0; h < count; ++h) {
-                    const tSightHit& o = s.Hits[direction == DirFwd ? h : count - 1 - h];
+                for (int32_t q = p + step; q != c; q += step) {
+                    const tEffectScratch::tEntry& o = s.Entries[q];
                     if (!o.Obstructed) continue;
                     tRoadPoint point;
                     point.X = o.X;
@@ -846,15 +878,14 @@ void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, const tGrou
                         hiddenPoint.Point = point;
                         hiddenPoint.ObserverProfile = p;
                         hiddenPoint.CrossRoad = roadIndex;
-                        out.HiddenPoints.push_back({o.K, side, hiddenPoint});
+                        out.HiddenPoints.push_back({q, side, hiddenPoint});
                         road.NotVisible[direction] = 1;
                     }
                 }
             }
             lines.push_back(line);
 
-            const double angle = std::fabs(AngleBetween(false, rdx, rdy, sample.X - eye.X, sample.Y - eye.Y));
-            if (angle < halfAngle) continue;
+            if (AngleBelow(rdx, rdy, sample.X - eye.X, sample.Y - eye.Y, halfAngle)) continue;
             if (PlanDistance(sample, k) > limit + kSamePoint) break;
         }
         out.Lines[side].back().assign(lines.begin(), lines.end());
@@ -879,6 +910,8 @@ void FastComputeCrossRoad(const TMPlan& plan, const tFastSight& fast, const tGro
     if (!out.Prepared) return;
     const int32_t n = plan.Count();
     s.Resize(n);
+    s.ForgetSamples();
+    s.TrackRead = false;
     for (int direction : {DirFwd, DirRev}) {
         if (!road.DirectionOpen[direction]) continue;
         const int32_t outward = direction == DirFwd ? -1 : 1;
@@ -898,22 +931,23 @@ void FastComputeCrossRoad(const TMPlan& plan, const tFastSight& fast, const tGro
     for (int32_t k : s.Touched) {
         tEffect e;
         e.K = k;
-        e.Flags = s.Flags[k];
-        e.Obstructed = s.Obstructed[k];
-        if (s.EndWritten[k]) {
+        tEffectScratch::tEntry& entry = s.Entries[k];
+        e.Flags = entry.Flags;
+        e.Obstructed = entry.Obstructed;
+        if (entry.EndWritten) {
             e.Sight = s.Sight[k];
             e.Ground = s.Ground[k];
         } else {
-            const tSightHit& h = s.Crossed[k];
-            e.Sight.X = e.Ground.X = h.X;
-            e.Sight.Y = e.Ground.Y = h.Y;
-            e.Sight.H = h.Zs;
-            e.Ground.H = h.Zg;
+            e.Sight.X = e.Ground.X = entry.X;
+            e.Sight.Y = e.Ground.Y = entry.Y;
+            e.Sight.H = entry.Zs;
+            e.Ground.H = entry.Zg;
         }
         out.Effects.push_back(e);
-        s.Flags[k] = 0;
+        entry.Flags = 0;
     }
     s.Touched.clear();
+    out.TrackRead = s.TrackRead;
 }
 
 // Writes one computed crossroad into the profiles, as the plain stage leaves
@@ -983,53 +1017,6 @@ void FastApplyCrossRoad(TMPlan& plan, tFastSight& fast, tCrossRoadRec& road, tFa
     }
 }
 
-// The crossroads are computed by the helper threads and by this one as it
-// waits, each on its own copy of the crossroad record, and applied here
-// strictly in order as soon as each is ready; the model's records and profiles
-// are only written by this thread, so the receiver may repaint between two.
-void FastCalcCrossRoads(tRoadModel& model, tFastSight& fast, tProgressCounter& progress) {
-    TMPlan& plan = model.Plan;
-    ResetCrossLook(plan);
-    const int32_t count = model.CrossRoads.Count();
-    if (count == 0) return;
-    const int threads = std::max(1, std::min(fast.Threads, count));
-    std::vector<tEffectScratch> scratch(threads);
-    const tGroundIndex index = MakeGroundIndex(fast);
-    std::vector<tFastCrossRoad> work(count);
-    std::vector<tCrossRoadRec> roads(model.CrossRoads.Roads.begin(), model.CrossRoads.Roads.end());
-    const std::unique_ptr<std::atomic<uint8_t>[]> done(new std::atomic<uint8_t>[count]);
-    for (int32_t t = 0; t < count; ++t) done[t].store(0, std::memory_order_relaxed);
-    std::atomic<int32_t> next{0};
-    // Takes the next crossroad not yet started; false when none is left.
-    auto computeOne = [&](int w) {
-        const int32_t t = next.fetch_add(1, std::memory_order_relaxed);
-        if (t >= count) return false;
-        FastComputeCrossRoad(plan, fast, index, roads[t], t, scratch[w], work[t]);
-        done[t].store(1, std::memory_order_release);
-        return true;
-    };
-    std::vector<std::thread> pool;
-    for (int w = 1; w < threads; ++w)
-        pool.emplace_back([&computeOne, w] {
-            while (computeOne(w)) {
-            }
-        });
-    for (int32_t i = 0; i < count; ++i) {
-        while (!done[i].load(std::memory_order_acquire))
-            if (!computeOne(0)) std::this_thread::yield();
-        progress.Advance(1);
-        progress.Progress.Idle();
-        tCrossRoadRec& road = model.CrossRoads.Roads[i];
-        road = std::move(roads[i]);
-        if (work[i].Prepared)
-            FastApplyCrossRoad(plan, fast, road, work[i]);
-        else
-            ReportSkipped(road, work[i].Crossings, progress.Progress);
-        work[i] = tFastCrossRoad();
-    }
-    for (std::thread& th : pool) th.join();
-}
-
 // Crossings of the ray from (x, y) along (dx, dy) with the band's edges, and
 // whether one of them lies so close to an edge's end that the count is unsure.
 int CountRayCrossings(const tRoadPoint corners[4], double x, double y, double dx, double dy, bool& nearEnd) {
@@ -1052,6 +1039,91 @@ int CountRayCrossings(const tRoadPoint corners[4], double x, double y, double dx
 }
 
 }  // namespace
+
+// Every crossroad is computed on its own copy of the record, by the helper
+// threads and by the calculation's thread as it waits, and applied by the
+// calculation's thread strictly in order as soon as each is ready; the
+// model's records and profiles are only written by that thread, so the
+// receiver may repaint between two.
+struct tEarlyCrossRoads {
+    const TMPlan& Plan;
+    const tFastSight& Fast;
+    const tGroundIndex Index;
+    const int32_t Count;
+    std::vector<tCrossRoadRec> Roads;
+    std::vector<tFastCrossRoad> Work;
+    std::unique_ptr<std::atomic<uint8_t>[]> Done;
+    std::atomic<int32_t> Next{0};
+    // Set once the sight stages are over: the profiles' track heights are final.
+    std::atomic<bool> TracksFinal{false};
+    std::vector<tEffectScratch> Scratch;  // 0: the calculation's thread, then one per helper
+    std::vector<std::thread> Helpers;
+
+    tEarlyCrossRoads(const tRoadModel& model, const tFastSight& fast, int helpers, bool tracksFinal)
+        : Plan(model.Plan),
+          Fast(fast),
+          Index(MakeGroundIndex(fast)),
+          Count(model.CrossRoads.Count()),
+          Roads(model.CrossRoads.Roads.begin(), model.CrossRoads.Roads.end()),
+          Work(Count),
+          Done(new std::atomic<uint8_t>[Count]),
+          TracksFinal(tracksFinal),
+          Scratch(1 + std::max(0, std::min(helpers, Count))) {
+        for (int32_t t = 0; t < Count; ++t) Done[t].store(0, std::memory_order_relaxed);
+        for (int w = 1; w < static_cast<int>(Scratch.size()); ++w)
+            Helpers.emplace_back([this, w] {
+                while (ComputeOne(w)) {
+                }
+            });
+    }
+    ~tEarlyCrossRoads() {
+        Next.store(Count);  // an abandoned run starts nothing more
+        for (std::thread& th : Helpers) th.join();
+    }
+
+    // Takes the next crossroad not yet started; false when none is left.
+    bool ComputeOne(int w) {
+        const int32_t t = Next.fetch_add(1, std::memory_order_relaxed);
+        if (t >= Count) return false;
+        const bool final = TracksFinal.load(std::memory_order_acquire);
+        FastComputeCrossRoad(Plan, Fast, Index, Roads[t], t, Scratch[w], Work[t]);
+        // Computed while the sight stages could still change a track height
+        // it read: done again at the stage.
+        Work[t].Redo = Work[t].TrackRead && !final;
+        Done[t].store(1, std::memory_order_release);
+        return true;
+    }
+};
+
+void tEarlyCrossRoadsDeleter::operator()(tEarlyCrossRoads* early) const { delete early; }
+
+tEarlyCrossRoadsPtr StartCrossRoads(const tRoadModel& model, const tFastSight& fast, int helpers) {
+    return tEarlyCrossRoadsPtr(new tEarlyCrossRoads(model, fast, helpers, false));
+}
+
+void FinishCrossRoads(tRoadModel& model, tFastSight& fast, tEarlyCrossRoads& early, tProgressCounter& progress) {
+    TMPlan& plan = model.Plan;
+    early.TracksFinal.store(true, std::memory_order_release);
+    ResetCrossLook(plan);
+    for (int32_t i = 0; i < early.Count; ++i) {
+        while (!early.Done[i].load(std::memory_order_acquire))
+            if (!early.ComputeOne(0)) std::this_thread::yield();
+        progress.Advance(1);
+        progress.Progress.Idle();
+        tFastCrossRoad& work = early.Work[i];
+        if (work.Redo) {
+            early.Roads[i] = model.CrossRoads.Roads[i];
+            FastComputeCrossRoad(plan, fast, early.Index, early.Roads[i], i, early.Scratch[0], work);
+        }
+        tCrossRoadRec& road = model.CrossRoads.Roads[i];
+        road = std::move(early.Roads[i]);
+        if (work.Prepared)
+            FastApplyCrossRoad(plan, fast, road, work);
+        else
+            ReportSkipped(road, work.Crossings, progress.Progress);
+        work = tFastCrossRoad();
+    }
+}
 
 int32_t FindProfileBand(const TMPlan& plan, int32_t a, double x, double y, bool& onSectionA, bool& onSectionB) {
     onSectionA = false;
@@ -1117,7 +1189,9 @@ bool SampleCrossRoad(const tCrossRoadRec& road, double chainage, tRoadPoint& poi
 void CalcCrossRoads(tRoadModel& model, tProgressCounter& progress) {
     TMPlan& plan = model.Plan;
     if (tFastSight* fast = SightAccelerationFor(plan)) {
-        FastCalcCrossRoads(model, *fast, progress);
+        const int helpers = std::min(fast->Threads, model.CrossRoads.Count()) - 1;
+        tEarlyCrossRoads work(model, *fast, helpers, true);
+        FinishCrossRoads(model, *fast, work, progress);
         return;
     }
     ResetCrossLook(plan);

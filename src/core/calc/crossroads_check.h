@@ -63,6 +63,7 @@
 #include "model/road_model.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace kestrova {
 
@@ -83,6 +84,24 @@ constexpr double kCrossRoadViewAngle = 12;
 // "%ObjectName%" and "%CrossCount%"; the message also carries
 // "LoadData.RoadWillBeExcluded" as its second line).
 void CalcCrossRoads(tRoadModel& model, tProgressCounter& progress);
+
+// The fast engine's crossroads work, started before the sight stages: helper
+// threads compute every crossroad from the cached section geometry while the
+// scans run, since the computation reads nothing the scans write (but for
+// the track height of a sight line without a height, which only degenerate
+// sections give; such a crossroad is computed again at the stage).
+// FinishCrossRoads is then the whole stage, with the same results, log lines,
+// messages and progress as CalcCrossRoads. The plan's sections and the
+// crossroads must not change in between; destroying the work before it is
+// finished waits for the helpers.
+struct tFastSight;
+struct tEarlyCrossRoads;
+struct tEarlyCrossRoadsDeleter {
+    void operator()(tEarlyCrossRoads* early) const;
+};
+using tEarlyCrossRoadsPtr = std::unique_ptr<tEarlyCrossRoads, tEarlyCrossRoadsDeleter>;
+tEarlyCrossRoadsPtr StartCrossRoads(const tRoadModel& model, const tFastSight& fast, int helpers);
+void FinishCrossRoads(tRoadModel& model, tFastSight& fast, tEarlyCrossRoads& early, tProgressCounter& progress);
 
 // Whether the point (x, y) lies in the band between the section lines of
 // profiles a and a + 1: returns a when it is inside or on section a

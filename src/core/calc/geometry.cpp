@@ -123,6 +123,21 @@ double AngleBetween(bool wrap, double dx1, double dy1, double dx2, double dy2) {
     return d;
 }
 
+bool AngleBelow(double dx1, double dy1, double dx2, double dy2, double limit) {
+    // Away from the axis cases DirectionAngle treats apart, the computed
+    // angle is the true one to a few units in the last place, so the tangent
+    // decides wherever it is clear by a wide margin.
+    if (std::fabs(dx1) > 0.001 && std::fabs(dx2) > 0.001) {
+        const double dot = dx1 * dx2 + dy1 * dy2;
+        if (dot <= 0) return false;
+        const double cross = std::fabs(dx1 * dy2 - dy1 * dx2);
+        const double edge = dot * std::tan(limit);
+        if (cross < edge * (1 - 1e-9)) return true;
+        if (cross > edge * (1 + 1e-9)) return false;
+    }
+    return std::fabs(AngleBetween(false, dx1, dy1, dx2, dy2)) < limit;
+}
+
 QString FormatShortest(double x, const QString& decimalSeparator) {
     if (x == 0) x = 0;  // no "-0"
     QString text = QString::number(x, 'g', 15);

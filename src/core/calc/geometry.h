@@ -54,6 +54,11 @@ double DirectionAngle(bool wrap, double dx, double dy);
 // Signed angle from vector 1 to vector 2 in [-pi, pi], or [0, 2pi) with wrap.
 double AngleBetween(bool wrap, double dx1, double dy1, double dx2, double dy2);
 
+// std::fabs(AngleBetween(false, dx1, dy1, dx2, dy2)) < limit for a limit
+// below a right angle, with the same answer; the arc tangents are only taken
+// near the limit.
+bool AngleBelow(double dx1, double dy1, double dx2, double dy2, double limit);
+
 // x in the shortest general form (up to 15 significant digits, no trailing
 // zeros), with the given decimal separator; never "-0".
 QString FormatShortest(double x, const QString& decimalSeparator = QStringLiteral("."));
