@@ -4,8 +4,8 @@
 #pragma once
 
 #include "calc/factor_speeds.h"
-#include "import/road_import.h"
 #include "model/road_model.h"
+#include "test_road_builder.h"
 
 #include <functional>
 #include <utility>
@@ -24,15 +24,6 @@ struct tRoadShape {
     std::function<double(int profile)> LeftWall = [](int) { return kGround; };
 };
 
-inline tRoadPoint Pt(double x, double y, double h) {
-    tRoadPoint p;
-    p.X = x;
-    p.Y = y;
-    p.H = h;
-    p.H2 = h;
-    return p;
-}
-
 // Key points (number, lateral offset, height) of one cross section, left to right.
 inline std::vector<std::pair<int, std::pair<double, double>>> SectionKeyPoints(double wall) {
     return {{1, {15, wall}},  {2, {6, wall}},     {109, {5, kGround}},  {112, {3.75, kGround}},
@@ -43,26 +34,15 @@ inline std::vector<std::pair<int, std::pair<double, double>>> SectionKeyPoints(d
 inline tRoadModel MakeStraightRoad(const tRoadShape& shape = {}) {
     tRoadModel model;
     for (int i = 0; i < shape.Count; ++i) {
-        tPlanProfile p;
         const double x = kSpacing * i;
+        tPlanProfile p = BareProfile(i, kStartKm + x);
         p.RoadCathegory = shape.Category;
-        p.Position = kStartKm + x;
-        p.RecordNumber = i + 1;
         p.KeyPoint0 = Pt(x, 0, kGround);
         p.KeyPointM1 = Pt(x, 2, kGround);
-        const auto keys = SectionKeyPoints(shape.LeftWall(i));
-        for (size_t k = 0; k + 1 < keys.size(); ++k) {
-            tProfileSegment s;
-            s.A = Pt(x, keys[k].second.first, keys[k].second.second);
-            s.B = Pt(x, keys[k + 1].second.first, keys[k + 1].second.second);
-            s.Kind = SegmentKind(keys[k].first);
-            s.FromDtm = 1;
-            s.SegNo = static_cast<int32_t>(k + 1);
-            s.APoint = keys[k].first;
-            s.BPoint = keys[k + 1].first;
-            p.Segments.push_back(s);
-        }
-        for (int d = 0; d < 2; ++d) p.CrossLook[d].FirstVisible = i;
+        std::vector<tKeyPoint> chain;
+        for (const auto& [number, place] : SectionKeyPoints(shape.LeftWall(i)))
+            chain.push_back({number, Pt(x, place.first, place.second)});
+        AddSection(p, chain);
         // As the calculation run leaves it before the crossroads stage.
         p.CrossV[0] = p.CrossV[1] = FreeCarSpeed(p.RoadCathegory);
         model.Plan.Profiles.push_back(p);

@@ -3,8 +3,8 @@
 // arc, with the fields the importer would fill.
 #pragma once
 
-#include "import/road_import.h"
 #include "model/road_model.h"
+#include "test_road_builder.h"
 
 #include <cmath>
 #include <functional>
@@ -32,12 +32,10 @@ constexpr double kM1Offset = -1.75;
 // ground height per lateral offset.
 inline tPlanProfile MakeProfile(int index, double position, double cx, double cy, double dx, double dy,
                                 const std::function<double(double offset)>& ground, uint8_t category = 4) {
-    tPlanProfile p;
+    tPlanProfile p = BareProfile(index, position);
     p.RoadCathegory = category;
     p.TrafficIntensity = 1000;
     p.Cars = 1;
-    p.Position = position;
-    p.RecordNumber = index + 1;
     const double nx = -dy, ny = dx;  // left normal
     auto point = [&](double off) {
         tRoadPoint r;
@@ -48,21 +46,13 @@ inline tPlanProfile MakeProfile(int index, double position, double cx, double cy
     };
     p.KeyPointM1 = point(kM1Offset);
     p.KeyPoint0 = point(0);
-    const auto& keys = StandardKeys();
-    for (size_t s = 0; s + 1 < keys.size(); ++s) {
-        tProfileSegment seg;
-        seg.A = point(keys[s].Offset);
-        seg.A.H2 = seg.A.H;
-        seg.B = point(keys[s + 1].Offset);
-        seg.B.H2 = seg.B.H;
-        seg.Kind = SegmentKind(keys[s].Number);
-        seg.FromDtm = 1;
-        seg.SegNo = static_cast<int>(s) + 1;
-        seg.APoint = keys[s].Number;
-        seg.BPoint = keys[s + 1].Number;
-        p.Segments.push_back(seg);
+    std::vector<tKeyPoint> chain;
+    for (const auto& key : StandardKeys()) {
+        tRoadPoint r = point(key.Offset);
+        r.H2 = r.H;
+        chain.push_back({key.Number, r});
     }
-    for (int d = 0; d < 2; ++d) p.CrossLook[d].FirstVisible = index;
+    AddSection(p, chain);
     return p;
 }
 

@@ -23,7 +23,7 @@ tViewOptions Options(int profile, QSize size = QSize(800, 600)) {
 // Marks profile p hidden in a variant with its invisible point at across-road x.
 void Hide(tPlanProfile& p, int variant, double x, double h) {
     p.HasFwdTrack[variant] = 1;
-    p.SightTrack[variant] = test::RP(x, p.Position, h);
+    p.SightTrack[variant] = test::Pt(x, p.Position, h);
 }
 
 TEST(CrossProfile, FrameTerrainAndCarriageway) {
@@ -114,7 +114,7 @@ TEST(CrossProfile, HiddenPointsGiveTextBlocksAndRedCrosses) {
 TEST(CrossProfile, CrossroadsHiddenCrossingsInMagenta) {
     tRoadModel m = MakeRoad(5, 20);
     tHiddenPoint hp;
-    hp.Point = test::RP(-60, 40, 1.0);  // beyond the section's left end
+    hp.Point = test::Pt(-60, 40, 1.0);  // beyond the section's left end
     hp.ObserverProfile = 0;
     m.Plan.Profiles[2].CrossLook[DirFwd].HiddenPoints[0].Points.push_back(hp);
     tProfileData pd;
@@ -255,7 +255,7 @@ TEST(CrossProfile, ZeroWidthSectionShowsFrameAndTextsOnly) {
     tRoadModel m;
     std::vector<test::tSectionPoint> section = {{112, 0, 0}, {123, 0, 0}};
     m.Plan.Profiles.push_back(test::MakeProfile(0, 0, section, 1));
-    m.Plan.Profiles[0].KeyPoint0 = test::RP(0, 0, 0);
+    m.Plan.Profiles[0].KeyPoint0 = test::Pt(0, 0, 0);
     Hide(m.Plan.Profiles[0], 0, 0, 1);
     m.Plan.Profiles[0].SightTrack[0].Y = 0;
     tProfileData pd;

@@ -11,12 +11,12 @@ namespace {
 
 using test::CountColour;
 using test::MakeRoad;
-using test::RP;
+using test::Pt;
 
 constexpr double kCrossY = 210;  // the side road crosses between profiles 10 and 11
 constexpr double kRoadX = 1.75;   // the road line through KeyPoint0
 
-tRoadPoint OnSideRoad(double chainage) { return RP(kRoadX + chainage, kCrossY, 0.2); }
+tRoadPoint OnSideRoad(double chainage) { return Pt(kRoadX + chainage, kCrossY, 0.2); }
 
 // Sight lines from profile p to the side road, five per side; with `hidden`
 // the outer lines of side 0 end where the ground hides them, and profile

@@ -327,7 +327,7 @@ TEST(RoadView, CrossroadLinesInOrange) {
     tCrossRoadRec road;
     road.Name = QStringLiteral("Side road");
     for (double x : {-60.0, -30.0, 0.0, 30.0, 60.0}) {
-        tRoadPoint p = test::RP(x, 110, 0.3);
+        tRoadPoint p = test::Pt(x, 110, 0.3);
         p.ProfileIndex = 5;  // in the band between profiles 5 and 6
         road.Points.push_back(p);
     }

@@ -4,8 +4,8 @@
 // running the sight check.
 #pragma once
 
-#include "import/road_import.h"
 #include "model/road_model.h"
+#include "test_road_builder.h"
 
 #include <QColor>
 #include <QImage>
@@ -30,36 +30,16 @@ inline std::vector<tSectionPoint> StandardSection(double halfWidth = 40) {
             {123, 0, 0.1},        {127, 5, 0},    {130, 7, 0.3}, {200, halfWidth, 2.0}};
 }
 
-inline tRoadPoint RP(double x, double y, double h) {
-    tRoadPoint p;
-    p.X = x;
-    p.Y = y;
-    p.H = h;
-    p.H2 = h;
-    return p;
-}
-
 // Builds a profile at position y along the road with base height `lift`.
 inline tPlanProfile MakeProfile(double y, double lift, const std::vector<tSectionPoint>& section, int record) {
-    tPlanProfile p;
-    p.Position = y;
-    p.RecordNumber = record;
+    tPlanProfile p = BareProfile(record - 1, y);
     p.FwdLookDist = -1;
     p.RevLookDist = -1;
-    p.KeyPointM1 = RP(-1.75, y, lift + 0.05);
-    p.KeyPoint0 = RP(1.75, y, lift + 0.05);
-    for (size_t i = 0; i + 1 < section.size(); ++i) {
-        tProfileSegment s;
-        s.A = RP(section[i].X, y, lift + section[i].H);
-        s.B = RP(section[i + 1].X, y, lift + section[i + 1].H);
-        s.Kind = SegmentKind(section[i].Number);
-        s.FromDtm = 1;
-        s.SegNo = static_cast<int32_t>(i) + 1;
-        s.APoint = section[i].Number;
-        s.BPoint = section[i + 1].Number;
-        p.Segments.push_back(s);
-    }
-    for (int d = 0; d < 2; ++d) p.CrossLook[d].FirstVisible = record - 1;
+    p.KeyPointM1 = Pt(-1.75, y, lift + 0.05);
+    p.KeyPoint0 = Pt(1.75, y, lift + 0.05);
+    std::vector<tKeyPoint> chain;
+    for (const auto& point : section) chain.push_back({point.Number, Pt(point.X, y, lift + point.H)});
+    AddSection(p, chain);
     return p;
 }
 
@@ -88,7 +68,7 @@ inline void AddObject(tRoadModel& m, int first, int last, bool vegetation, doubl
         const tProfileSegment outer = segs[at];
         const auto point = [&](double x) {
             const double t = (x - outer.A.X) / (outer.B.X - outer.A.X);
-            return RP(x, outer.A.Y, outer.A.H + (outer.B.H - outer.A.H) * t);
+            return Pt(x, outer.A.Y, outer.A.H + (outer.B.H - outer.A.H) * t);
         };
         tProfileSegment a = outer, mid = outer, b = outer;
         a.B = point(x1);
