@@ -5,31 +5,17 @@
 //   bench_calc --benchmark_filter='Reference/100'
 // Arguments are the road length in km; the thread count is the second argument
 // of the fast runs (0 = all hardware threads).
+#include "bench_road.h"
 #include "calc/calc_run.h"
-#include "generate/road_generator.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QFile>
-#include <map>
 #include <memory>
 
 using namespace kestrova;
 
 namespace {
-
-const tRoadModel& Road(int km) {
-    static std::map<int, std::unique_ptr<tRoadModel>> roads;
-    auto& slot = roads[km];
-    if (!slot) {
-        tGenerateOptions options;
-        options.LengthKm = km;
-        options.SpacingM = 5;
-        options.Seed = 2026;
-        slot = std::make_unique<tRoadModel>(BuildRoadModel(GenerateRoad(options)));
-    }
-    return *slot;
-}
 
 // Peak resident memory of the process in MB, where the system tells it.
 double PeakMemoryMb() {
@@ -43,7 +29,7 @@ double PeakMemoryMb() {
 void RunBench(benchmark::State& state, tCalcEngine engine) {
     const int km = static_cast<int>(state.range(0));
     const int threads = state.range(1) > 0 ? static_cast<int>(state.range(1)) : 0;
-    const tRoadModel& road = Road(km);
+    const tRoadModel& road = bench::BenchRoad(km);
     for (auto _ : state) {
         state.PauseTiming();
         auto model = std::make_unique<tRoadModel>(road);

@@ -5,36 +5,28 @@
 //   crossroads_bench --benchmark_filter='FastStage/100/1'    100 km, fast engine, one thread
 // The first argument is the road length in km; the second of the fast runs is
 // the thread count (0 = all hardware threads).
+#include "bench_road.h"
 #include "calc/crossroads_check.h"
 #include "calc/factor_speeds.h"
 #include "calc/sight_check.h"
 #include "calc/sight_fast.h"
-#include "generate/road_generator.h"
 
 #include <benchmark/benchmark.h>
 
-#include <map>
 #include <memory>
 
 using namespace kestrova;
 
 namespace {
 
+// The road as the calculation run leaves it before the crossroads stage.
 const tRoadModel& Road(int km) {
-    static std::map<int, std::unique_ptr<tRoadModel>> roads;
-    auto& slot = roads[km];
-    if (!slot) {
-        tGenerateOptions options;
-        options.LengthKm = km;
-        options.SpacingM = 5;
-        options.Seed = 2026;
-        slot = std::make_unique<tRoadModel>(BuildRoadModel(GenerateRoad(options)));
+    return bench::BenchRoad(km, [](tRoadModel& road) {
         tProgress quiet;
         tProgressCounter counter(quiet);
-        PrepareGreens(slot->Plan, slot->Greens, counter);
-        for (tPlanProfile& p : slot->Plan.Profiles) p.CrossV[0] = p.CrossV[1] = FreeCarSpeed(p.RoadCathegory);
-    }
-    return *slot;
+        PrepareGreens(road.Plan, road.Greens, counter);
+        for (tPlanProfile& p : road.Plan.Profiles) p.CrossV[0] = p.CrossV[1] = FreeCarSpeed(p.RoadCathegory);
+    });
 }
 
 void RunStage(benchmark::State& state, bool accelerated) {

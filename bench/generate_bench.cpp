@@ -1,6 +1,7 @@
 // The road generator: generating the three tables, building the model from
 // them directly, and writing the CSV texts and the workbook.
 //   generate_bench --benchmark_filter='Generate/100'    100 km at 5 m
+#include "bench_road.h"
 #include "generate/road_generator.h"
 
 #include <benchmark/benchmark.h>
@@ -13,18 +14,10 @@ using namespace kestrova;
 
 namespace {
 
-tGenerateOptions Options(int km) {
-    tGenerateOptions o;
-    o.LengthKm = km;
-    o.SpacingM = 5;
-    o.Seed = 2026;
-    return o;
-}
-
 const tGeneratedRoad& Road(int km) {
     static std::map<int, std::unique_ptr<tGeneratedRoad>> roads;
     auto& slot = roads[km];
-    if (!slot) slot = std::make_unique<tGeneratedRoad>(GenerateRoad(Options(km)));
+    if (!slot) slot = std::make_unique<tGeneratedRoad>(GenerateRoad(bench::BenchRoadOptions(km)));
     return *slot;
 }
 
@@ -32,7 +25,7 @@ void Generate(benchmark::State& state) {
     const int km = static_cast<int>(state.range(0));
     size_t rows = 0;
     for (auto _ : state) {
-        const tGeneratedRoad road = GenerateRoad(Options(km));
+        const tGeneratedRoad road = GenerateRoad(bench::BenchRoadOptions(km));
         rows = road.Road.Rows.size();
         benchmark::DoNotOptimize(road.Road.Rows.data());
     }
