@@ -172,6 +172,11 @@ private:
 
 enum class tKind { Plain, SharpCurve, Valley, Slick, Bridge, Busy, Village, HiddenCrossing, Crest, Divided, WoodedCurve };
 
+// A range values are drawn from.
+struct tSpan {
+    double Lo = 0, Hi = 0;
+};
+
 struct tStretch {
     tKind Kind = tKind::Plain;
     double Begin = 0, End = 0;
@@ -476,6 +481,45 @@ private:
         P.Grades.Add(a, g, 0);
     }
 
+    // A valley (sign -1) or a hill (sign +1) between level ends of 30 m: the
+    // grade turns to sign * g over `turn`, holds, turns to the opposite grade
+    // over `middle`, holds as long and turns back to level over `turn`.
+    // Returns the length of each held grade.
+    double LayValleyOrHill(double len, double g, int sign, double turn, double middle) {
+        const double s = sign * g;
+        const double grade = (len - 2 * turn - middle - 60) / 2;
+        P.Grades.Add(30, 0, 0);
+        P.Grades.Add(turn, 0, s);
+        P.Grades.Add(grade, s, s);
+        P.Grades.Add(middle, s, -s);
+        P.Grades.Add(grade, -s, -s);
+        P.Grades.Add(turn, -s, 0);
+        P.Grades.Add(len - 30 - 2 * turn - middle - 2 * grade, 0, 0);
+        return grade;
+    }
+
+    // With the given chance an arc of a radius drawn from `radii`, starting
+    // lead * len into the stretch and arc * len long; else a straight.
+    void LayArcOrStraight(double b, double e, double chance, double lead, tSpan radii, double arc) {
+        const double len = e - b;
+        if (R.Chance(chance)) LayArc(b, e, lead * len, R.Range(radii.Lo, radii.Hi), arc * len);
+        else P.Plan.Add(len, 0);
+    }
+
+    // A road crossing this one, named by `name` with its number for %1: both
+    // arms drawn from `arms` (the far one first), the angle in degrees from
+    // `angles`, then the crossing's place as a part of the stretch from
+    // `places` (a fixed place when the span is one value). Returns the angle.
+    double AddDrawnCrossing(const QString& name, double b, double len, tSpan arms, tSpan angles,
+                            tSpan places) {
+        const double after = R.Range(arms.Lo, arms.Hi);
+        const double before = R.Range(arms.Lo, arms.Hi);
+        const double angle = R.Range(angles.Lo, angles.Hi);
+        const double at = b + len * (places.Lo == places.Hi ? places.Lo : R.Range(places.Lo, places.Hi));
+        AddCrossing(name.arg(++CrossCount), at, angle, before, after);
+        return angle;
+    }
+
     void AddCrossing(const QString& name, double station, double angleDeg, double before, double after) {
         tCrossPlan c;
         c.Name = name;
@@ -598,10 +642,8 @@ private:
                 P.Crossings.push_back(loop);
                 st.Description += QStringLiteral(", an old loop road crossing it twice");
             } else if (len >= 400) {
-                const double after = R.Range(120, 180);
-                const double before = R.Range(120, 180);
-                const double angle = R.Range(45, 135);
-                AddCrossing(QStringLiteral("Side road %1").arg(++CrossCount), b + len / 2, angle, before, after);
+                const double angle = AddDrawnCrossing(QStringLiteral("Side road %1"), b, len, {120, 180},
+                                                      {45, 135}, {0.5, 0.5});
                 st.Description += QStringLiteral(", side road at %1 degrees").arg(std::round(angle));
                 // Now and then a bus stop or a roadside market.
                 if (R.Chance(0.35)) {
@@ -625,31 +667,20 @@ private:
             P.Plan.Add(len, 0);
             const double g = R.Range(0.06, 0.065);
             const double crest = 2000 * g, sag = 1500 * 2 * g;
-            const double grade = (len - 2 * crest - sag - 60) / 2;
-            P.Grades.Add(30, 0, 0);
-            P.Grades.Add(crest, 0, -g);
-            P.Grades.Add(grade, -g, -g);
-            P.Grades.Add(sag, -g, g);
-            P.Grades.Add(grade, g, g);
-            P.Grades.Add(crest, g, 0);
-            P.Grades.Add(len - 30 - 2 * crest - sag - 2 * grade, 0, 0);
+            LayValleyOrHill(len, g, -1, crest, sag);
             st.Description = QStringLiteral("valley with grades of %1 %").arg(g * 100, 0, 'f', 1);
             break;
         }
         case tKind::Slick: {
-            if (R.Chance(0.5)) LayArc(b, e, 0.2 * len, R.Range(2000, 4000), 0.6 * len);
-            else P.Plan.Add(len, 0);
+            LayArcOrStraight(b, e, 0.5, 0.2, {2000, 4000}, 0.6);
             LayLevel(len);
             const double zl = R.Range(200, 280);
             const double z0 = b + (len - zl) / 2;
             P.Slick.push_back({z0, z0 + zl, std::round(R.Range(300, 600))});
             st.Description = QStringLiteral("slick pavement (slickness %1)").arg(P.Slick.back().Value);
             if (R.Chance(0.5)) {
-                const double after = R.Range(100, 160);
-                const double before = R.Range(100, 160);
-                const double angle = R.Range(45, 135);
-                const double at = b + len * R.Range(0.4, 0.6);
-                AddCrossing(QStringLiteral("Side road %1").arg(++CrossCount), at, angle, before, after);
+                const double angle = AddDrawnCrossing(QStringLiteral("Side road %1"), b, len, {100, 160},
+                                                      {45, 135}, {0.4, 0.6});
                 st.Description += QStringLiteral(", side road at %1 degrees").arg(std::round(angle));
             }
             break;
@@ -665,13 +696,10 @@ private:
             break;
         }
         case tKind::Busy: {
-            if (R.Chance(0.5)) LayArc(b, e, 0.15 * len, R.Range(1500, 3000), 0.5 * len);
-            else P.Plan.Add(len, 0);
+            LayArcOrStraight(b, e, 0.5, 0.15, {1500, 3000}, 0.5);
             LayLevel(len);
-            const double after = R.Range(120, 180);
-            const double before = R.Range(120, 180);
-            const double angle = R.Range(50, 130);
-            AddCrossing(QStringLiteral("Side road %1").arg(++CrossCount), b + len / 2, angle, before, after);
+            const double angle =
+                AddDrawnCrossing(QStringLiteral("Side road %1"), b, len, {120, 180}, {50, 130}, {0.5, 0.5});
             st.Description = QStringLiteral("busy section, side road at %1 degrees").arg(std::round(angle));
             break;
         }
@@ -719,30 +747,19 @@ private:
             P.Plan.Add(len, 0);
             const double g = R.Range(0.04, 0.045);
             const double sag = 2500 * g, crest = 2000 * 2 * g;
-            const double grade = (len - 2 * sag - crest - 60) / 2;
-            P.Grades.Add(30, 0, 0);
-            P.Grades.Add(sag, 0, g);
-            P.Grades.Add(grade, g, g);
-            P.Grades.Add(crest, g, -g);
-            P.Grades.Add(grade, -g, -g);
-            P.Grades.Add(sag, -g, 0);
-            P.Grades.Add(len - 30 - 2 * sag - crest - 2 * grade, 0, 0);
+            const double grade = LayValleyOrHill(len, g, 1, sag, crest);
             const double top = b + 30 + sag + grade;
             P.Bumps.push_back({top, top + crest, 80, 2.8, 0});  // the road cuts through the hilltop
             st.Description = QStringLiteral("crest in a cutting, grades of %1 %").arg(g * 100, 0, 'f', 1);
             break;
         }
         case tKind::Divided: {
-            if (R.Chance(0.6)) LayArc(b, e, 0.25 * len, R.Range(1500, 2500), 0.5 * len);
-            else P.Plan.Add(len, 0);
+            LayArcOrStraight(b, e, 0.6, 0.25, {1500, 2500}, 0.5);
             LayGentle(len);
             P.Divided.push_back({b + 30, e - 30, std::round(R.Range(4, 8))});
             // A junction through a gap in the median.
-            const double after = R.Range(120, 180);
-            const double before = R.Range(120, 180);
-            const double angle = R.Range(60, 120);
-            const double at = b + len * R.Range(0.45, 0.55);
-            AddCrossing(QStringLiteral("Junction road %1").arg(++CrossCount), at, angle, before, after);
+            const double angle = AddDrawnCrossing(QStringLiteral("Junction road %1"), b, len, {120, 180},
+                                                  {60, 120}, {0.45, 0.55});
             st.Description = QStringLiteral("divided road, median %1 m, junction at %2 degrees")
                                  .arg(P.Divided.back().Value)
                                  .arg(std::round(angle));
