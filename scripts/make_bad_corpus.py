@@ -238,7 +238,7 @@ def main():
             if os.path.exists(os.path.join(HERE, name)):
                 manifest.append((name, "road", "LoadData.ExcelOpenError", "", ""))
     # Inputs found by fuzzing, kept as they were found (not written here).
-    for name in ["xls_directory_name_overrun.xls"]:
+    for name in ["xls_directory_name_overrun.xls", "xls_second_dimension_too_large.xls"]:
         if os.path.exists(os.path.join(HERE, name)):
             manifest.append((name, "road", "LoadData.ExcelOpenError", "", ""))
 

@@ -4,21 +4,199 @@
 #include <QFile>
 #include <QIODevice>
 
+#include <algorithm>
+#include <vector>
+
 namespace kestrova {
 
 namespace {
 
 constexpr qint64 kHeaderSize = 512;
 constexpr quint32 kEntrySize = 128;
-constexpr quint32 kNameLengthAt = 0x40;  // within a directory entry
-constexpr quint16 kNameField = 64;       // UTF-16 name with its terminator, in bytes
+constexpr quint16 kNameField = 64;  // UTF-16 name with its terminator, in bytes
+constexpr quint32 kFreeSector = 0xFFFFFFFF;
+constexpr quint32 kEndOfChain = 0xFFFFFFFE;
+constexpr quint16 kBof = 0x0809;
+constexpr quint16 kDimension = 0x0200;
+// The largest sheet of the BIFF formats, 65,536 rows by 256 columns, is also
+// the most cells the library allocates for a sheet.
+constexpr quint64 kMaxCells = quint64(1) << 24;
+// Longest record the library takes from a sector chain and from the mini
+// stream; a longer one ends its reading.
+constexpr quint16 kMaxRecord = 0x2020;
+constexpr quint16 kMaxMiniRecord = 0x1FFF;
 
-quint16 U16(const QByteArray& b, quint32 at) {
-    return quint16(uchar(b[at]) | uchar(b[at + 1]) << 8);
+quint16 U16(const char* p) { return quint16(uchar(p[0]) | uchar(p[1]) << 8); }
+quint32 U32(const char* p) { return quint32(U16(p)) | quint32(U16(p + 2)) << 16; }
+
+// The file's sectors as the library finds them: sector n starts at
+// (n + 1) * sector size, computed in 32 bits.
+class tSectors {
+public:
+    tSectors(QIODevice& file, quint32 sectorSize)
+        : File(file), Size(sectorSize), FileSize(file.size()), Count(FileSize / sectorSize) {}
+
+    quint32 SectorSize() const { return Size; }
+    // More sectors than this in one chain means the chain runs in a circle.
+    qint64 FileSectors() const { return Count; }
+
+    bool Readable(quint32 sector) const { return qint64((sector + 1u) * Size) + Size <= FileSize; }
+
+    bool Read(quint32 sector, QByteArray& to) {
+        if (!Readable(sector) || !File.seek(qint64((sector + 1u) * Size))) return false;
+        to = File.read(Size);
+        return to.size() == qsizetype(Size);
+    }
+
+    // The sectors holding the allocation table, in the library's order.
+    std::vector<quint32> Table;
+
+    // The allocation-table entry of sector; false when the table has none.
+    bool Next(quint32 sector, quint32& next) {
+        const quint32 perSector = Size / 4;
+        const quint64 index = sector / perSector;
+        if (index >= Table.size()) return false;
+        if (qint64(index) != CachedIndex) {
+            if (!Read(Table[index], Cached)) return false;
+            CachedIndex = qint64(index);
+        }
+        next = U32(Cached.constData() + (sector % perSector) * 4);
+        return true;
+    }
+
+private:
+    QIODevice& File;
+    quint32 Size;
+    qint64 FileSize;
+    qint64 Count;
+    QByteArray Cached;
+    qint64 CachedIndex = -1;
+};
+
+// Lists the allocation-table sectors: those named in the header, then those
+// named by the chain of extra list sectors. The library quietly stops or
+// fails where a sector cannot be read; a sound file never gets there, so
+// those files are refused instead of followed.
+bool LoadTable(tSectors& s, const QByteArray& header) {
+    auto add = [&s](quint32 sector) {
+        if (!s.Readable(sector) || qint64(s.Table.size()) >= s.FileSectors()) return false;
+        s.Table.push_back(sector);
+        return true;
+    };
+    for (qint64 at = 0x4C; at < kHeaderSize; at += 4) {
+        const quint32 sector = U32(header.constData() + at);
+        if (sector != kFreeSector && !add(sector)) return false;
+    }
+    const quint32 listSectors = U32(header.constData() + 0x48);
+    if (listSectors > s.FileSectors()) return false;
+    quint32 next = U32(header.constData() + 0x44);
+    const quint32 perSector = s.SectorSize() / 4;
+    QByteArray list;
+    for (quint32 done = 0; done < listSectors;) {
+        if (!s.Read(next, list)) return false;
+        ++done;
+        for (quint32 i = 0; i < perSector; ++i) {
+            const quint32 v = U32(list.constData() + 4 * i);
+            if (v == kEndOfChain) return done == listSectors;
+            if (i == perSector - 1)
+                next = v;
+            else if (v != kFreeSector && !add(v))
+                return false;
+        }
+    }
+    return true;
 }
 
-quint32 U32(const QByteArray& b, quint32 at) {
-    return quint32(U16(b, at)) | quint32(U16(b, at + 2)) << 16;
+struct tStream {
+    quint32 Start = kEndOfChain;
+    quint32 Size = 0;
+};
+
+// Whether the library can copy the mini stream's container: its chain must
+// hold exactly its size and then end.
+bool ContainerReadable(tSectors& s, const tStream& root) {
+    quint64 total = 0;
+    quint32 sector = root.Start;
+    for (qint64 steps = 0; total < root.Size; ++steps) {
+        quint32 next = 0;
+        if (steps > s.FileSectors() || !s.Readable(sector) || !s.Next(sector, next)) return false;
+        total += s.SectorSize();
+        if (next == kEndOfChain) return total >= root.Size;
+        sector = next;
+    }
+    return false;
+}
+
+// The first `limit` bytes of a sector chain, read a sector at a time.
+class tChainReader {
+public:
+    tChainReader(tSectors& sectors, quint32 start, quint32 limit) : S(sectors), Sector(start), Left(limit) {}
+
+    // False at the end of the chain or of the limit.
+    bool Read(char* to, quint32 n) {
+        if (n > Left) return false;
+        while (n > 0) {
+            if (At == Buffer.size() && !Load()) return false;
+            const quint32 part = std::min<quint32>(n, quint32(Buffer.size() - At));
+            std::copy_n(Buffer.constData() + At, part, to);
+            At += part;
+            to += part;
+            n -= part;
+            Left -= part;
+        }
+        return true;
+    }
+    // The chain came back to a sector it had passed.
+    bool Circled() const { return Steps > S.FileSectors(); }
+
+private:
+    bool Load() {
+        if (Steps > 0) {
+            quint32 next = 0;
+            if (!S.Next(Sector, next) || next == kEndOfChain) return false;
+            Sector = next;
+        }
+        if (++Steps > S.FileSectors() || !S.Read(Sector, Buffer)) return false;
+        At = 0;
+        return true;
+    }
+
+    tSectors& S;
+    quint32 Sector;
+    quint32 Left;
+    qint64 Steps = 0;
+    QByteArray Buffer;
+    qsizetype At = 0;
+};
+
+// Walks the workbook stream's records as the library reads them, looking at
+// every DIMENSION record.
+tXlsContainerCheck WalkRecords(tChainReader& in, bool mini) {
+    // The library keeps each record in one buffer; a short record leaves the
+    // bytes of a longer one before it there, and the library reads them too.
+    QByteArray record(kMaxRecord, '\0');
+    int version = 0;
+    char head[4];
+    while (in.Read(head, 4)) {
+        const quint16 type = U16(head);
+        const quint16 length = U16(head + 2);
+        if (!mini && type == 0 && length == 0) break;
+        if (length > (mini ? kMaxMiniRecord : kMaxRecord) || !in.Read(record.data(), length)) break;
+        if (version == 0) {
+            // The library takes only a BIFF5 or BIFF8 workbook and refuses
+            // anything else right here.
+            const quint16 vers = U16(record.constData());
+            if (type != kBof || (vers != 0x0500 && vers != 0x0600)) return tXlsContainerCheck::Sound;
+            version = vers == 0x0600 ? 8 : 5;
+            continue;
+        }
+        if (type != kDimension) continue;
+        const char* r = record.constData();
+        const quint64 rows = version == 8 ? U32(r + 4) : U16(r + 2);
+        const quint64 cols = version == 8 ? U16(r + 10) : U16(r + 6);
+        if (rows * cols > kMaxCells) return tXlsContainerCheck::DimensionTooLarge;
+    }
+    return in.Circled() ? tXlsContainerCheck::ContainerBroken : tXlsContainerCheck::Sound;
 }
 
 }  // namespace
@@ -29,23 +207,58 @@ tXlsContainerCheck CheckXlsContainer(QIODevice& file) {
     if (header.size() != kHeaderSize || !header.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
         return tXlsContainerCheck::NotCompoundFile;
     // The library reads only 512- and 4096-byte sectors and refuses the rest.
-    const quint16 shift = U16(header, 0x1E);
+    const quint16 shift = U16(header.constData() + 0x1E);
     if (shift != 9 && shift != 12) return tXlsContainerCheck::NotCompoundFile;
-    const quint32 sectorSize = 1u << shift;
-    // The library finds the first directory sector in 32-bit arithmetic, so a
-    // start sector near 0xFFFFFFFF wraps round (to the header itself for
-    // 0xFFFFFFFF). Look where it will look.
-    const quint32 offset = (U32(header, 0x30) + 1u) * sectorSize;
-    if (qint64(offset) + sectorSize > file.size() || !file.seek(offset))
-        return tXlsContainerCheck::DirectoryMissing;
-    const QByteArray sector = file.read(sectorSize);
-    if (sector.size() != qsizetype(sectorSize)) return tXlsContainerCheck::DirectoryMissing;
+    tSectors sectors(file, 1u << shift);
+
+    // The first directory sector, where a start sector near 0xFFFFFFFF wraps
+    // round (to the header itself for 0xFFFFFFFF) just as in the library.
+    QByteArray directory;
+    if (!sectors.Read(U32(header.constData() + 0x30), directory)) return tXlsContainerCheck::DirectoryMissing;
     // The library converts the names of this sector's entries in turn until
     // it meets the workbook stream. A sound writer keeps every length within
     // the name field (unused entries have 0), so all of them are checked.
-    for (quint32 entry = 0; entry < sectorSize; entry += kEntrySize)
-        if (U16(sector, entry + kNameLengthAt) > kNameField) return tXlsContainerCheck::NameTooLong;
-    return tXlsContainerCheck::Sound;
+    for (quint32 at = 0; at < sectors.SectorSize(); at += kEntrySize)
+        if (U16(directory.constData() + at + 0x40) > kNameField) return tXlsContainerCheck::NameTooLong;
+
+    // The streams the library picks: the last "Root Entry" and the first
+    // "Workbook" or "Book" with a start sector, up to the first NUL of the name.
+    tStream root;
+    tStream book;
+    bool found = false;
+    for (quint32 at = 0; at < sectors.SectorSize() && !found; at += kEntrySize) {
+        const char* entry = directory.constData() + at;
+        const quint16 length = U16(entry + 0x40);
+        if (length % 2 != 0) return tXlsContainerCheck::Sound;  // the library fails to convert it and stops
+        QString name;
+        for (quint16 i = 0; i + 1 < length; i += 2) {
+            const char16_t c = U16(entry + i);
+            if (c == 0) break;
+            name += QChar(c);
+        }
+        const tStream stream{U32(entry + 0x74), U32(entry + 0x78)};
+        if (name == u"Root Entry") root = stream;
+        if ((name == u"Workbook" || name == u"Book") && stream.Start != kFreeSector) {
+            book = stream;
+            found = true;
+        }
+    }
+    if (!found) return tXlsContainerCheck::Sound;  // the library finds no workbook and stops
+
+    if (!LoadTable(sectors, header)) return tXlsContainerCheck::ContainerBroken;
+    // A stream no longer than the header's mini-stream cutoff is read from
+    // the start of the mini stream's container, up to the stream's size. The
+    // library heeds the cutoff only in a file with a mini allocation table.
+    const quint32 cutoff = U32(header.constData() + 0x40) != 0 ? U32(header.constData() + 0x38) : 0;
+    const bool mini = book.Size <= cutoff;
+    if (mini) {
+        if (!ContainerReadable(sectors, root)) return tXlsContainerCheck::Sound;  // the library stops there
+        if (book.Size > root.Size) return tXlsContainerCheck::StreamPastContainer;
+        tChainReader in(sectors, root.Start, book.Size);
+        return WalkRecords(in, true);
+    }
+    tChainReader in(sectors, book.Start, book.Size);
+    return WalkRecords(in, false);
 }
 
 tXlsContainerCheck CheckXlsContainer(const QString& fileName) {

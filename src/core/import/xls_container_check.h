@@ -1,12 +1,19 @@
-// A look at an .xls file's compound-file container before libfreexl opens it.
+// A look at an .xls file before libfreexl opens it.
 //
-// libfreexl 1.0.6 converts the name of every entry in the first directory
-// sector with the entry's own 16-bit name length and never checks it against
-// the 64-byte name field: a length past the sector makes it read beyond its
-// stack copy of the sector (an uninitialised read, or a read of up to 64 KB
-// past the end of its buffer). The check below reads the same header fields
-// and the same sector the library reads and refuses such a file, so the
-// library only ever sees names that fit their field.
+// libfreexl 1.0.6 trusts several fields of a broken file far enough to read
+// outside its own buffers:
+// - it converts the name of each entry in the first directory sector with the
+//   entry's own 16-bit name length, never checked against the 64-byte name
+//   field, so a longer length reads past its stack copy of the sector;
+// - a worksheet's DIMENSION record sets the sheet's size before its cells are
+//   allocated; when a second one is too large to allocate, the sheet keeps
+//   its old, smaller cell array and the clean-up walks past its end;
+// - a workbook stream kept in the mini stream is read from a copy of the mini
+//   stream's container, whose own length is never compared with the
+//   workbook's.
+// The check reads the same header, directory, allocation table and workbook
+// stream the library reads, the way it reads them, and refuses such files.
+// Files that are no compound file at all are left to the library.
 #pragma once
 
 #include <QString>
@@ -16,14 +23,19 @@ class QIODevice;
 namespace kestrova {
 
 enum class tXlsContainerCheck {
-    Sound,              // the library may open it
-    NotCompoundFile,    // no compound-file header, or one with a sector size the library does not read
-    DirectoryMissing,   // the first directory sector lies beyond the end of the file
-    NameTooLong,        // a directory entry's name length exceeds its 64-byte field
+    Sound,                // the library may open it
+    NotCompoundFile,      // no compound-file header, or one with a sector size the library does not read
+    DirectoryMissing,     // the first directory sector lies beyond the end of the file
+    NameTooLong,          // a directory entry's name length exceeds its 64-byte field
+    ContainerBroken,      // allocation table or a stream's sector chain cannot be followed
+    StreamPastContainer,  // a workbook stream in the mini stream is longer than the mini stream
+    DimensionTooLarge,    // a DIMENSION record declares more cells than a sheet can hold
 };
 
-// Reads at most the 512-byte header and one directory sector (4 KB), however
-// large the file.
+// Reads the header, the directory sector, the list of allocation-table
+// sectors and the workbook stream once, a sector at a time: memory stays
+// small and the time is bounded by the file's size, however large or
+// hostile the file.
 tXlsContainerCheck CheckXlsContainer(QIODevice& file);
 tXlsContainerCheck CheckXlsContainer(const QString& fileName);
 

@@ -25,9 +25,11 @@ private:
 };
 
 bool tXlsReader::Open(const QString& fileName) {
-    // libfreexl reads past its own buffers on some broken containers: those
-    // never reach it.
-    if (CheckXlsContainer(fileName) != tXlsContainerCheck::Sound) return false;
+    // libfreexl reads past its own buffers on some broken workbooks: those
+    // never reach it. A file that is no compound file is the library's to
+    // judge (it also reads the older BIFF2-4 worksheets kept as bare streams).
+    const tXlsContainerCheck check = CheckXlsContainer(fileName);
+    if (check != tXlsContainerCheck::Sound && check != tXlsContainerCheck::NotCompoundFile) return false;
     const QByteArray name = QFile::encodeName(fileName);
     if (freexl_open(name.constData(), &Handle) != FREEXL_OK) {
         if (Handle) freexl_close(Handle);
