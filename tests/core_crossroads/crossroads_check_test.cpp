@@ -1,4 +1,5 @@
 #include "calc/crossroads_check.h"
+#include "calc/sight_fast.h"
 
 #include "calc/factor_speeds.h"
 #include "calc/sight_check.h"
@@ -624,6 +625,61 @@ INSTANTIATE_TEST_SUITE_P(Crossroads, MovedRoad,
                          ::testing::Values(tPlace{0.5235987755982988, 512345.6, 6012345.7},
                                            tPlace{2.0, -3000, 150}, tPlace{-1.2, 0, 0},
                                            tPlace{std::numbers::pi / 2, 10, 20}));
+
+// The fast engine's quick rejection of a band must never reject a point
+// the full test puts in the band: random bands (crossed, thin, axis-parallel
+// sections), points anywhere around them, on the sections' extensions and
+// next to their corners.
+TEST(ProfileBandQuickTest, NeverRejectsAPointTheBandHolds) {
+    uint64_t state = 0x9E3779B97F4A7C15ull;
+    auto next = [&] {  // xorshift: a fixed, portable sequence
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return static_cast<double>(state >> 11) / 9007199254740992.0;
+    };
+    int rejected = 0, held = 0, tried = 0;
+    for (int band = 0; band < 400; ++band) {
+        tRoadModel model;
+        for (int i = 0; i < 2; ++i) {
+            tPlanProfile p = test::BareProfile(i, 1000 + 10 * i);
+            const double cx = 10 * i + (next() - 0.5) * 8, cy = (next() - 0.5) * 8;
+            double angle = next() * std::numbers::pi;
+            if (band % 5 == 0) angle = std::numbers::pi / 2 * (band % 2);  // axis-parallel sections
+            const double half = band % 7 == 0 ? 0.002 : 2 + next() * 20;
+            const double ux = std::cos(angle) * half, uy = std::sin(angle) * half;
+            p.KeyPoint0 = test::Pt(cx, cy, 100);
+            test::AddSection(p, {{1, test::Pt(cx + ux, cy + uy, 100)}, {117, test::Pt(cx, cy, 100)},
+                                 {200, test::Pt(cx - ux, cy - uy, 100)}});
+            model.Plan.Profiles.push_back(p);
+        }
+        const tFastSight fast = MakeFastSight(model.Plan, 1);
+        for (int k = 0; k < 300; ++k) {
+            double x = (next() - 0.3) * 80, y = (next() - 0.5) * 80;
+            const tProfileSegment& s = model.Plan.Profiles[k % 2].Segments.front();
+            if (k % 3 == 1) {  // on a section line's extension, a hair off it
+                const double t = (next() - 0.5) * 20;
+                x = s.A.X + (s.B.X - s.A.X) * t + (next() - 0.5) * 1e-4;
+                y = s.A.Y + (s.B.Y - s.A.Y) * t + (next() - 0.5) * 1e-4;
+            } else if (k % 3 == 2) {  // next to a corner
+                x = s.A.X + (next() - 0.5) * 0.01;
+                y = s.A.Y + (next() - 0.5) * 0.01;
+            }
+            bool onA = false, onB = false;
+            const int32_t found = FindProfileBand(model.Plan, 0, x, y, onA, onB);
+            const bool quick = SurelyOutsideBand(fast.Profiles[0], fast.Profiles[1], x, y);
+            ++tried;
+            held += found >= 0;
+            rejected += quick;
+            if (quick) {
+                EXPECT_EQ(found, -1) << band << " " << x << " " << y;
+            }
+        }
+    }
+    // Both answers occur, and most points are settled without the full test.
+    EXPECT_GT(held, tried / 20);
+    EXPECT_GT(rejected, tried / 3);
+}
 
 // ---------------------------------------------------------------------------
 // The two helpers on their own.

@@ -156,10 +156,17 @@ std::vector<int32_t> ProfilesNear(const TMPlan& plan, double cx, double cy) {
     return near;
 }
 
-void MatchPointsToProfiles(const TMPlan& plan, tCrossRoadRec& road, const std::vector<int32_t>& near) {
+// Each point not yet matched takes the first band (in `near` order) that
+// holds it. With the fast engine's geometry, bands that surely do not hold
+// it are passed over without the full test.
+void MatchPointsToProfiles(const TMPlan& plan, const tFastSight* fast, tCrossRoadRec& road,
+                           const std::vector<int32_t>& near) {
+    const int32_t n = plan.Count();
     for (tRoadPoint& p : road.Points) {
         if (p.ProfileIndex >= 0) continue;
         for (int32_t d : near) {
+            if (fast && (d + 1 >= n || SurelyOutsideBand(fast->Profiles[d], fast->Profiles[d + 1], p.X, p.Y)))
+                continue;
             bool onA = false, onB = false;
             const int32_t band = FindProfileBand(plan, d, p.X, p.Y, onA, onB);
             if (band >= 0) {
@@ -435,7 +442,8 @@ void CheckApproach(TMPlan& plan, tCrossRoadRec& road, int32_t roadIndex, int32_t
 // One crossroad's crossing and polyline preparation: false when it does not
 // cross the road exactly once (Skip set, `crossings` found), else the crossing
 // segment's profile in `d` and the approach fields set.
-bool PrepareCrossRoad(const TMPlan& plan, tCrossRoadRec& road, int32_t& crossings, int32_t& d) {
+bool PrepareCrossRoad(const TMPlan& plan, const tFastSight* fast, tCrossRoadRec& road, int32_t& crossings,
+                      int32_t& d) {
     road.Skip = 0;
     road.NotVisible[0] = road.NotVisible[1] = 0;
     const int32_t n = plan.Count();
@@ -475,7 +483,7 @@ bool PrepareCrossRoad(const TMPlan& plan, tCrossRoadRec& road, int32_t& crossing
     road.DirectionOpen[DirRev] = upper < n - 1 ? 1 : 0;
 
     road.CrossIndex = InsertCrossing(road, k);
-    MatchPointsToProfiles(plan, road, ProfilesNear(plan, cx, cy));
+    MatchPointsToProfiles(plan, fast, road, ProfilesNear(plan, cx, cy));
     Densify(plan, road);
     Orient(plan, road, d);
     SetChainages(road);
@@ -485,7 +493,7 @@ bool PrepareCrossRoad(const TMPlan& plan, tCrossRoadRec& road, int32_t& crossing
 // One crossroad: crossing, polyline preparation and both approaches.
 void CheckCrossRoad(TMPlan& plan, tCrossRoadRec& road, int32_t roadIndex, const tProgress& progress) {
     int32_t crossings = 0, d = 0;
-    if (!PrepareCrossRoad(plan, road, crossings, d)) {
+    if (!PrepareCrossRoad(plan, nullptr, road, crossings, d)) {
         ReportSkipped(road, crossings, progress);
         return;
     }
@@ -547,94 +555,15 @@ bool PlanCrossing(const tPlanLine& l, const tFastProfile& g, double& x, double& 
     return true;
 }
 
-// The two halves of InRangeInclusive with the ends already ordered: v not
-// below lo, v not above hi, each within 0.000001.
-inline bool NotBelow(double v, double lo) { return v > lo || std::fabs(v - lo) < 0.000001; }
-inline bool NotAbove(double v, double hi) { return v < hi || std::fabs(hi - v) < 0.000001; }
-
-// The ground segments of every profile as ranges of the coordinate the plain
-// check tests (Y for an upright section, else X). When both ends of the ranges
-// run the same way along a section, NotBelow holds on one side of a place and
-// NotAbove on the other, so the segments holding a point are one run and the
-// first of them is found by halving; otherwise they are tried in order.
-struct tGroundIndex {
-    enum : uint8_t { Linear, Rising, Falling };
-    std::vector<uint8_t> Order;  // per profile
-    std::vector<double> Lo, Hi;  // per segment of tFastSight::Ground
-};
-
-tGroundIndex MakeGroundIndex(const tFastSight& fast) {
-    tGroundIndex index;
-    index.Order.assign(fast.Profiles.size(), tGroundIndex::Linear);
-    index.Lo.resize(fast.Ground.size());
-    index.Hi.resize(fast.Ground.size());
-    for (size_t k = 0; k < fast.Profiles.size(); ++k) {
-        const tFastProfile& g = fast.Profiles[k];
-        bool rising = true, falling = true;
-        for (int32_t s = g.FirstGround; s < g.FirstGround + g.GroundCount; ++s) {
-            const tFastGround& seg = fast.Ground[s];
-            const double a = g.Upright ? seg.AY : seg.AX;
-            const double b = g.Upright ? seg.BY : seg.BX;
-            index.Lo[s] = a > b ? b : a;
-            index.Hi[s] = a > b ? a : b;
-            if (s > g.FirstGround) {
-                rising = rising && index.Lo[s] >= index.Lo[s - 1] && index.Hi[s] >= index.Hi[s - 1];
-                falling = falling && index.Lo[s] <= index.Lo[s - 1] && index.Hi[s] <= index.Hi[s - 1];
-            }
-        }
-        index.Order[k] = rising ? tGroundIndex::Rising : (falling ? tGroundIndex::Falling : tGroundIndex::Linear);
-    }
-    return index;
-}
-
 // Sight and ground height of profile k at the plan crossing (x, y) of a
 // forced check, as the plain check finds them.
-void HeightsAt(const TMPlan& plan, const tFastSight& fast, const tGroundIndex& index, int32_t k,
-               const tHeightLine& sightLine, int variant, double x, double y, double& zs, double& zg) {
-    const tFastProfile& g = fast.Profiles[k];
+void HeightsAt(const TMPlan& plan, const tFastSight& fast, int32_t k, const tHeightLine& sightLine, int variant,
+               double x, double y, double& zs, double& zg) {
     // The track height is only the fallback of a line without a height; the
     // profile record is not read otherwise (it is large and far apart).
     // FastSampleCheck tells the caller when it was read.
     zs = sightLine.Mode == tHeightLine::None ? plan.Profiles[k].SightTrack[variant].H : sightLine.At(x, y, 0);
-    const double v = g.Upright ? y : x;
-    const double* lo = index.Lo.data() + g.FirstGround;
-    const double* hi = index.Hi.data() + g.FirstGround;
-    const int32_t count = g.GroundCount;
-    int32_t found = -1;
-    switch (index.Order[k]) {
-        case tGroundIndex::Rising: {
-            int32_t a = 0, b = count;  // first segment not ending below v
-            while (a < b) {
-                const int32_t m = (a + b) / 2;
-                if (NotAbove(v, hi[m]))
-                    b = m;
-                else
-                    a = m + 1;
-            }
-            if (a < count && NotBelow(v, lo[a])) found = a;
-            break;
-        }
-        case tGroundIndex::Falling: {
-            int32_t a = 0, b = count;  // first segment not starting above v
-            while (a < b) {
-                const int32_t m = (a + b) / 2;
-                if (NotBelow(v, lo[m]))
-                    b = m;
-                else
-                    a = m + 1;
-            }
-            if (a < count && NotAbove(v, hi[a])) found = a;
-            break;
-        }
-        default:
-            for (int32_t s = 0; s < count; ++s) {
-                if (NotBelow(v, lo[s]) && NotAbove(v, hi[s])) {
-                    found = s;
-                    break;
-                }
-            }
-    }
-    const tHeightLine& ground = found >= 0 ? fast.Ground[g.FirstGround + found].Height : g.Whole;
+    const tHeightLine& ground = GroundLineAt(fast, k, x, y);
     zg = ground.At(x, y, zs - 1);
 }
 
@@ -741,7 +670,7 @@ struct tFastCrossRoad {
 // CheckSightLine), computed into the scratch. Returns whether the line is cut;
 // the check's Obstructed flags and crossings are then those of the scratch
 // entries strictly between the eye's profile and `far`.
-bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, const tGroundIndex& index, int32_t p, int direction, const tRoadPoint& eye,
+bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, int32_t p, int direction, const tRoadPoint& eye,
                      const tRoadPoint& sample, tEffectScratch& s, int32_t& far) {
     const int32_t n = plan.Count();
     const int32_t step = direction == DirFwd ? 1 : -1;
@@ -787,7 +716,7 @@ bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, const tGroundIn
     bool cut = false;
     auto hit = [&](int32_t q, double x, double y) {
         double zs = 0, zg = 0;
-        HeightsAt(plan, fast, index, q, height, variant, x, y, zs, zg);
+        HeightsAt(plan, fast, q, height, variant, x, y, zs, zg);
         const uint8_t obstructed = zs < zg - kInvisibleMargin ? 1 : 0;
         cut |= obstructed != 0;
         tEffectScratch::tEntry& e = s.Touch(q, tEffectScratch::kCentre | tEffectScratch::kPoints);
@@ -819,7 +748,7 @@ bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, const tGroundIn
 
 // TestFromProfile of the fast engine: the same samples and tests, the effects
 // kept in `out` (slot = p's place in the approach) and the scratch.
-void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, const tGroundIndex& index, tCrossRoadRec& road, int32_t roadIndex,
+void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, tCrossRoadRec& road, int32_t roadIndex,
                          int32_t crossProfile, int32_t p, int direction, tEffectScratch& s, tFastApproach& out) {
     const int32_t n = plan.Count();
     const tRoadPoint eye = EyePoint(plan.Profiles[p], direction);
@@ -856,7 +785,7 @@ void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, const tGrou
             line.CrossRoad = roadIndex;
 
             int32_t c = p;
-            const bool invisible = FastSampleCheck(plan, fast, index, p, direction, eye, sample, s, c);
+            const bool invisible = FastSampleCheck(plan, fast, p, direction, eye, sample, s, c);
             reach = direction == DirFwd ? std::max(reach, c) : std::min(reach, c);
             if (invisible) {
                 hidden = 1;
@@ -902,11 +831,11 @@ void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, const tGrou
 
 // One crossroad without touching the profiles: preparation of the polyline
 // and both approaches, with ApproachEnd and NotVisible set on the crossroad.
-void FastComputeCrossRoad(const TMPlan& plan, const tFastSight& fast, const tGroundIndex& index, tCrossRoadRec& road, int32_t roadIndex,
+void FastComputeCrossRoad(const TMPlan& plan, const tFastSight& fast, tCrossRoadRec& road, int32_t roadIndex,
                           tEffectScratch& s, tFastCrossRoad& out) {
     out = tFastCrossRoad();
     int32_t d = 0;
-    out.Prepared = PrepareCrossRoad(plan, road, out.Crossings, d);
+    out.Prepared = PrepareCrossRoad(plan, &fast, road, out.Crossings, d);
     if (!out.Prepared) return;
     const int32_t n = plan.Count();
     s.Resize(n);
@@ -917,7 +846,7 @@ void FastComputeCrossRoad(const TMPlan& plan, const tFastSight& fast, const tGro
         const int32_t outward = direction == DirFwd ? -1 : 1;
         int32_t p = road.ApproachRange[direction];
         for (;;) {
-            FastTestFromProfile(plan, fast, index, road, roadIndex, d, p, direction, s, out.Approach[direction]);
+            FastTestFromProfile(plan, fast, road, roadIndex, d, p, direction, s, out.Approach[direction]);
             const tPlanProfile& profile = plan.Profiles[p];
             const double g = std::fabs(road.CrossKm - profile.Position);
             const double required = SightDistance(false, FreeCarSpeed(profile.RoadCathegory));
@@ -1048,7 +977,6 @@ int CountRayCrossings(const tRoadPoint corners[4], double x, double y, double dx
 struct tEarlyCrossRoads {
     const TMPlan& Plan;
     const tFastSight& Fast;
-    const tGroundIndex Index;
     const int32_t Count;
     std::vector<tCrossRoadRec> Roads;
     std::vector<tFastCrossRoad> Work;
@@ -1062,7 +990,6 @@ struct tEarlyCrossRoads {
     tEarlyCrossRoads(const tRoadModel& model, const tFastSight& fast, int helpers, bool tracksFinal)
         : Plan(model.Plan),
           Fast(fast),
-          Index(MakeGroundIndex(fast)),
           Count(model.CrossRoads.Count()),
           Roads(model.CrossRoads.Roads.begin(), model.CrossRoads.Roads.end()),
           Work(Count),
@@ -1086,7 +1013,7 @@ struct tEarlyCrossRoads {
         const int32_t t = Next.fetch_add(1, std::memory_order_relaxed);
         if (t >= Count) return false;
         const bool final = TracksFinal.load(std::memory_order_acquire);
-        FastComputeCrossRoad(Plan, Fast, Index, Roads[t], t, Scratch[w], Work[t]);
+        FastComputeCrossRoad(Plan, Fast, Roads[t], t, Scratch[w], Work[t]);
         // Computed while the sight stages could still change a track height
         // it read: done again at the stage.
         Work[t].Redo = Work[t].TrackRead && !final;
@@ -1113,7 +1040,7 @@ void FinishCrossRoads(tRoadModel& model, tFastSight& fast, tEarlyCrossRoads& ear
         tFastCrossRoad& work = early.Work[i];
         if (work.Redo) {
             early.Roads[i] = model.CrossRoads.Roads[i];
-            FastComputeCrossRoad(plan, fast, early.Index, early.Roads[i], i, early.Scratch[0], work);
+            FastComputeCrossRoad(plan, fast, early.Roads[i], i, early.Scratch[0], work);
         }
         tCrossRoadRec& road = model.CrossRoads.Roads[i];
         road = std::move(early.Roads[i]);
@@ -1123,6 +1050,24 @@ void FinishCrossRoads(tRoadModel& model, tFastSight& fast, tEarlyCrossRoads& ear
             ReportSkipped(road, work.Crossings, progress.Progress);
         work = tFastCrossRoad();
     }
+}
+
+bool SurelyOutsideBand(const tFastProfile& ga, const tFastProfile& gb, double x, double y) {
+    if (!ga.HasSegments || !gb.HasSegments) return true;
+    // IsCollinear within 0.001 per unit-vector component allows a sine of at
+    // most 0.0015 between the point's and the section's direction.
+    auto outsideCone = [x, y](const tFastProfile& g) {
+        const double ex = g.RX - g.LX, ey = g.RY - g.LY;
+        const double dx = x - g.LX, dy = y - g.LY;
+        const double cross = ex * dy - ey * dx;
+        return cross * cross > 0.000004 * (dx * dx + dy * dy) * (ex * ex + ey * ey);
+    };
+    if (!outsideCone(ga) || !outsideCone(gb)) return false;
+    constexpr double kMargin = 0.001;
+    const double minX = std::min(std::min(ga.LX, ga.RX), std::min(gb.LX, gb.RX));
+    const double maxX = std::max(std::max(ga.LX, ga.RX), std::max(gb.LX, gb.RX));
+    const double maxY = std::max(std::max(ga.LY, ga.RY), std::max(gb.LY, gb.RY));
+    return x < minX - kMargin || x > maxX + kMargin || y > maxY + kMargin;
 }
 
 int32_t FindProfileBand(const TMPlan& plan, int32_t a, double x, double y, bool& onSectionA, bool& onSectionB) {

@@ -108,6 +108,14 @@ void FinishCrossRoads(tRoadModel& model, tFastSight& fast, tEarlyCrossRoads& ear
 // (onSectionA set), a + 1 when on section a + 1 (onSectionB set), else -1.
 int32_t FindProfileBand(const TMPlan& plan, int32_t a, double x, double y, bool& onSectionA, bool& onSectionB);
 
+// Whether FindProfileBand(plan, a, x, y) is surely -1 for the bands of the
+// fast engine's geometry ga (profile a) and gb (a + 1), by a few products:
+// the point lies in neither section line's collinearity cone, and beside or
+// above the band's box, where the band's first (upward) ray meets no edge.
+// False means "maybe": the full test decides.
+struct tFastProfile;
+bool SurelyOutsideBand(const tFastProfile& ga, const tFastProfile& gb, double x, double y);
+
 // The point of the crossroad's polyline at the given chainage, X, Y and H
 // interpolated between the two points around it. False when the chainage lies
 // outside the polyline. Needs the chainages set by CalcCrossRoads.

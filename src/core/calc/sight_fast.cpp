@@ -117,16 +117,7 @@ bool Evaluate(const TMPlan& plan, const tFastSight& fast, int k, const tCheckLin
     // The track height is only the fallback of a vertical-line crossing that
     // cannot fail once the plan crossing exists; it is read for fidelity.
     const double zs = line.Height.At(x, y, p.SightTrack[variant].H);
-    const tHeightLine* ground = &g.Whole;
-    const tFastGround* seg = fast.Ground.data() + g.FirstGround;
-    for (int s = 0; s < g.GroundCount; ++s, ++seg) {
-        const bool holds = g.Upright ? InRangeInclusive(y, seg->AY, seg->BY) : InRangeInclusive(x, seg->AX, seg->BX);
-        if (holds) {
-            ground = &seg->Height;
-            break;
-        }
-    }
-    const double zg = ground->At(x, y, zs - 1);
+    const double zg = GroundLineAt(fast, k, x, y).At(x, y, zs - 1);
     out.K = k;
     out.X = x;
     out.Y = y;
@@ -449,6 +440,26 @@ tFastSight MakeFastSight(const TMPlan& plan, int threads) {
             fast.Ground.push_back({s.A.X, s.A.Y, s.B.X, s.B.Y, MakeHeightLine(s.A, s.B)});
         }
         g.GroundCount = static_cast<int32_t>(fast.Ground.size()) - g.FirstGround;
+    }
+    fast.GroundOrder.assign(n, tFastSight::GroundInOrder);
+    fast.GroundLo.resize(fast.Ground.size());
+    fast.GroundHi.resize(fast.Ground.size());
+    for (int k = 0; k < n; ++k) {
+        const tFastProfile& g = fast.Profiles[k];
+        bool rising = true, falling = true;
+        for (int32_t s = g.FirstGround; s < g.FirstGround + g.GroundCount; ++s) {
+            const tFastGround& seg = fast.Ground[s];
+            const double a = g.Upright ? seg.AY : seg.AX;
+            const double b = g.Upright ? seg.BY : seg.BX;
+            fast.GroundLo[s] = a > b ? b : a;
+            fast.GroundHi[s] = a > b ? a : b;
+            if (s > g.FirstGround) {
+                rising = rising && fast.GroundLo[s] >= fast.GroundLo[s - 1] && fast.GroundHi[s] >= fast.GroundHi[s - 1];
+                falling = falling && fast.GroundLo[s] <= fast.GroundLo[s - 1] && fast.GroundHi[s] <= fast.GroundHi[s - 1];
+            }
+        }
+        fast.GroundOrder[k] =
+            rising ? tFastSight::GroundRising : (falling ? tFastSight::GroundFalling : tFastSight::GroundInOrder);
     }
     return fast;
 }

@@ -13,6 +13,7 @@
 
 #include "calc/sight_check.h"
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -56,10 +57,69 @@ struct tFastProfile {
 struct tFastSight {
     std::vector<tFastProfile> Profiles;
     std::vector<tFastGround> Ground;
+    // The ground segments as ranges of the coordinate the plain check tests
+    // (Y for an upright section, else X), and per profile how they run: when
+    // both ends of the ranges rise (or fall) along a section, the segments
+    // holding a point are one run and the first of them is found by halving;
+    // otherwise they are tried in order.
+    enum : uint8_t { GroundInOrder, GroundRising, GroundFalling };
+    std::vector<uint8_t> GroundOrder;  // per profile
+    std::vector<double> GroundLo, GroundHi;  // per segment of Ground
     std::vector<uint8_t> CentreWritten;  // RoadCentre already holds its span's midpoint
     int Threads = 1;
     int BlockSize = 256;
 };
+
+// The two halves of InRangeInclusive with the ends already ordered: v not
+// below lo, v not above hi, each within 0.000001.
+inline bool NotBelow(double v, double lo) { return v > lo || std::fabs(v - lo) < 0.000001; }
+inline bool NotAbove(double v, double hi) { return v < hi || std::fabs(hi - v) < 0.000001; }
+
+// The ground height line of profile k at the plan point (x, y) as the plain
+// check picks it: the first segment whose range holds the point, else the
+// line of the whole section.
+inline const tHeightLine& GroundLineAt(const tFastSight& fast, int32_t k, double x, double y) {
+    const tFastProfile& g = fast.Profiles[k];
+    const double v = g.Upright ? y : x;
+    const double* lo = fast.GroundLo.data() + g.FirstGround;
+    const double* hi = fast.GroundHi.data() + g.FirstGround;
+    const int32_t count = g.GroundCount;
+    int32_t found = -1;
+    switch (fast.GroundOrder[k]) {
+        case tFastSight::GroundRising: {
+            int32_t a = 0, b = count;  // first segment not ending below v
+            while (a < b) {
+                const int32_t m = (a + b) / 2;
+                if (NotAbove(v, hi[m]))
+                    b = m;
+                else
+                    a = m + 1;
+            }
+            if (a < count && NotBelow(v, lo[a])) found = a;
+            break;
+        }
+        case tFastSight::GroundFalling: {
+            int32_t a = 0, b = count;  // first segment not starting above v
+            while (a < b) {
+                const int32_t m = (a + b) / 2;
+                if (NotBelow(v, lo[m]))
+                    b = m;
+                else
+                    a = m + 1;
+            }
+            if (a < count && NotAbove(v, hi[a])) found = a;
+            break;
+        }
+        default:
+            for (int32_t s = 0; s < count; ++s) {
+                if (NotBelow(v, lo[s]) && NotAbove(v, hi[s])) {
+                    found = s;
+                    break;
+                }
+            }
+    }
+    return found >= 0 ? fast.Ground[g.FirstGround + found].Height : g.Whole;
+}
 
 // Takes the section geometry of every profile; run after PrepareGreens.
 // threads = 0 uses the machine's hardware threads.
