@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace kestrova;
 using kestrova::test::ReadFile;
 using kestrova::test::WriteFile;
@@ -100,50 +102,60 @@ TEST_F(IniFileTest, NumbersAndFlags) {
     EXPECT_FALSE(ini.ReadFlag("S", "bad", false));
 }
 
-TEST_F(IniFileTest, WriteKeepsTheSpellingOfTheNameAndReplacesTheValue) {
-    const QString path = Make("[Sec]\nMyKey=old\n");
+// A file, what a writable object does with it (checking what it reads on the
+// way), and the file the object leaves behind.
+struct tWriteCase {
+    const char* Name;
+    QByteArray Before;
+    std::function<void(TIniFile& ini)> Change;
+    QByteArray After;
+};
+
+class IniWriteTest : public IniFileTest, public ::testing::WithParamInterface<tWriteCase> {};
+
+TEST_P(IniWriteTest, LeavesTheExpectedFile) {
+    const tWriteCase& c = GetParam();
+    const QString path = Make(c.Before);
     {
         TIniFile ini(path, false);
-        ini.WriteText("SEC", "mykey", "new");
-        ini.WriteNumber("sec", "Count", 12);
-        ini.WriteFlag("Other", "On", true);
-        ini.WriteFlag("Other", "Off", false);
+        c.Change(ini);
     }
-    EXPECT_EQ(ReadFile(path), QByteArray("[Sec]\r\nMyKey=new\r\nCount=12\r\n\r\n[Other]\r\nOn=1\r\nOff=0\r\n\r\n"));
+    EXPECT_EQ(ReadFile(path), c.After);
 }
 
-TEST_F(IniFileTest, WriteDoesNotFindANameWithABlankBeforeTheEqualsSign) {
-    const QString path = Make("[S]\nkey =1\n");
-    {
-        TIniFile ini(path, false);
-        EXPECT_EQ(ini.ReadText("S", "key", ""), "1");
-        ini.WriteText("S", "key", "2");
-        // The reader still finds the first line; both lines are kept.
-        EXPECT_EQ(ini.ReadText("S", "key", ""), "1");
-    }
-    EXPECT_EQ(ReadFile(path), QByteArray("[S]\r\nkey =1\r\nkey=2\r\n\r\n"));
-}
-
-TEST_F(IniFileTest, DroppedSectionIsWrittenOnceAtTheEnd) {
-    const QString path = Make("[A]\na=1\n[B]\nb=2\n");
-    {
-        TIniFile ini(path, false);
-        ini.DropSection("a");
-        EXPECT_EQ(ini.ReadText("A", "a", "gone"), "gone");
-        ini.WriteText("A", "c", "3");
-        EXPECT_EQ(ini.ReadText("A", "c", ""), "3");
-    }
-    EXPECT_EQ(ReadFile(path), QByteArray("[B]\r\nb=2\r\n\r\n[A]\r\nc=3\r\n\r\n"));
-}
-
-TEST_F(IniFileTest, CommentsAndEmptySectionsAreNotWrittenBack) {
-    const QString path = Make("; comment\n[Empty]\n[S]\na=1\n");
-    {
-        TIniFile ini(path, false);
-        ini.WriteText("S", "b", "2");
-    }
-    EXPECT_EQ(ReadFile(path), QByteArray("[S]\r\na=1\r\nb=2\r\n\r\n"));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Changes, IniWriteTest,
+    ::testing::Values(
+        tWriteCase{"WriteKeepsTheSpellingOfTheNameAndReplacesTheValue", "[Sec]\nMyKey=old\n",
+                   [](TIniFile& ini) {
+                       ini.WriteText("SEC", "mykey", "new");
+                       ini.WriteNumber("sec", "Count", 12);
+                       ini.WriteFlag("Other", "On", true);
+                       ini.WriteFlag("Other", "Off", false);
+                   },
+                   "[Sec]\r\nMyKey=new\r\nCount=12\r\n\r\n[Other]\r\nOn=1\r\nOff=0\r\n\r\n"},
+        tWriteCase{"WriteDoesNotFindANameWithABlankBeforeTheEqualsSign", "[S]\nkey =1\n",
+                   [](TIniFile& ini) {
+                       EXPECT_EQ(ini.ReadText("S", "key", ""), "1");
+                       ini.WriteText("S", "key", "2");
+                       // The reader still finds the first line; both lines are kept.
+                       EXPECT_EQ(ini.ReadText("S", "key", ""), "1");
+                   },
+                   "[S]\r\nkey =1\r\nkey=2\r\n\r\n"},
+        tWriteCase{"DroppedSectionIsWrittenOnceAtTheEnd", "[A]\na=1\n[B]\nb=2\n",
+                   [](TIniFile& ini) {
+                       ini.DropSection("a");
+                       EXPECT_EQ(ini.ReadText("A", "a", "gone"), "gone");
+                       ini.WriteText("A", "c", "3");
+                       EXPECT_EQ(ini.ReadText("A", "c", ""), "3");
+                   },
+                   "[B]\r\nb=2\r\n\r\n[A]\r\nc=3\r\n\r\n"},
+        tWriteCase{"CommentsAndEmptySectionsAreNotWrittenBack", "; comment\n[Empty]\n[S]\na=1\n",
+                   [](TIniFile& ini) { ini.WriteText("S", "b", "2"); }, "[S]\r\na=1\r\nb=2\r\n\r\n"},
+        tWriteCase{"UnchangedObjectDoesNotRewriteTheFile", "; keep me\n[S]\na=1\n",
+                   [](TIniFile& ini) { EXPECT_EQ(ini.ReadText("S", "a", ""), "1"); },
+                   "; keep me\n[S]\na=1\n"}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(IniFileTest, LineBreaksInWrittenTextCannotSplitTheLine) {
     const QString path = Path();
@@ -203,12 +215,6 @@ TEST_F(IniFileTest, ReadOnlyObjectDropsChangesSilently) {
         EXPECT_FALSE(ini.WriteFailed());
     }
     EXPECT_EQ(ReadFile(path), QByteArray("[S]\na=1\n"));
-}
-
-TEST_F(IniFileTest, UnchangedObjectDoesNotRewriteTheFile) {
-    const QString path = Make("; keep me\n[S]\na=1\n");
-    { TIniFile ini(path, false); EXPECT_EQ(ini.ReadText("S", "a", ""), "1"); }
-    EXPECT_EQ(ReadFile(path), QByteArray("; keep me\n[S]\na=1\n"));
 }
 
 TEST_F(IniFileTest, TemporaryNameGetsOneMoreTildeWhileTaken) {
