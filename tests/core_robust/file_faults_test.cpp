@@ -42,6 +42,28 @@ QStringList Leftovers(const QString& folder, const QStringList& expected) {
     return extra;
 }
 
+// Puts a folder holding a file of its own where a file is to be written.
+bool PutFolderAt(const QString& path) { return QDir().mkpath(path) && WriteFile(path + "/inside.txt", "keep"); }
+
+// Nothing was left in the folder of path beside path itself.
+void ExpectNothingBeside(const QString& path) {
+    const QFileInfo info(path);
+    EXPECT_EQ(Leftovers(info.path(), {info.fileName()}), QStringList()) << path.toStdString();
+}
+
+// The folder put at path still stands with its file.
+void ExpectFolderKept(const QString& path) {
+    EXPECT_TRUE(QFileInfo(path).isDir()) << path.toStdString();
+    EXPECT_EQ(ReadFile(path + "/inside.txt"), "keep");
+    ExpectNothingBeside(path);
+}
+
+// The file at path still holds bytes, whole.
+void ExpectFileKept(const QString& path, const QByteArray& bytes) {
+    EXPECT_EQ(ReadFile(path), bytes) << path.toStdString();
+    ExpectNothingBeside(path);
+}
+
 #if defined(Q_OS_UNIX)
 // A disk that holds only `bytes` more per file for as long as it lives.
 class tFullDisk {
@@ -81,15 +103,13 @@ TEST(SettingsFaults, ParentIsAFile) {
         EXPECT_TRUE(ini.WriteBack());  // nothing was due: the file could never be written
         EXPECT_EQ(ini.ReadText("MainForm.Components", "cbLanguage", "x"), "English");
     }
-    EXPECT_EQ(ReadFile(parent), "not a folder");
-    EXPECT_EQ(Leftovers(dir.path(), {"Kestrova"}), QStringList());
+    ExpectFileKept(parent, "not a folder");
 }
 
 TEST(SettingsFaults, TargetIsAFolder) {
     QTemporaryDir dir;
     const QString path = dir.filePath("Kestrova.ini");
-    ASSERT_TRUE(QDir().mkpath(path));
-    ASSERT_TRUE(WriteFile(path + "/inside.txt", "keep"));
+    ASSERT_TRUE(PutFolderAt(path));
     bool reported = false;
     {
         TIniFile ini(path, false);
@@ -100,9 +120,7 @@ TEST(SettingsFaults, TargetIsAFolder) {
         ini.OnWriteError = [&](const QString&) { reported = true; };
     }
     EXPECT_FALSE(reported);
-    EXPECT_TRUE(QFileInfo(path).isDir());
-    EXPECT_EQ(ReadFile(path + "/inside.txt"), "keep");
-    EXPECT_EQ(Leftovers(dir.path(), {"Kestrova.ini"}), QStringList());
+    ExpectFolderKept(path);
 }
 
 // The file was read at start-up and is a folder (empty or not) by the time
@@ -158,8 +176,7 @@ TEST(SettingsFaults, FullDiskKeepsThePreviousFile) {
         EXPECT_TRUE(ini.WriteFailed());
         ini.OnWriteError = [](const QString&) {};
     }
-    EXPECT_EQ(ReadFile(path), kSettings);
-    EXPECT_EQ(Leftovers(dir.path(), {"Kestrova.ini"}), QStringList());
+    ExpectFileKept(path, kSettings);
     // With room again the same change is written whole.
     {
         TIniFile ini(path, false);
@@ -191,13 +208,10 @@ const QByteArray kOldExport = "old;export\r\n";
 TEST(CsvExportFaults, TargetIsAFolder) {
     QTemporaryDir dir;
     const QString path = dir.filePath("grid.csv");
-    ASSERT_TRUE(QDir().mkpath(path));
-    ASSERT_TRUE(WriteFile(path + "/inside.txt", "keep"));
+    ASSERT_TRUE(PutFolderAt(path));
     const tTextTable t = Table(5);
     EXPECT_NE(ExportGridToCsv(TableView(t), path), tCsvResult::Success);
-    EXPECT_TRUE(QFileInfo(path).isDir());
-    EXPECT_EQ(ReadFile(path + "/inside.txt"), "keep");
-    EXPECT_EQ(Leftovers(dir.path(), {"grid.csv"}), QStringList());
+    ExpectFolderKept(path);
 }
 
 TEST(CsvExportFaults, ParentIsAFile) {
@@ -205,7 +219,7 @@ TEST(CsvExportFaults, ParentIsAFile) {
     ASSERT_TRUE(WriteFile(dir.filePath("out"), "a file"));
     const tTextTable t = Table(5);
     EXPECT_EQ(ExportGridToCsv(TableView(t), dir.filePath("out/grid.csv")), tCsvResult::ErrorNoFileCreate);
-    EXPECT_EQ(ReadFile(dir.filePath("out")), "a file");
+    ExpectFileKept(dir.filePath("out"), "a file");
 }
 
 TEST(CsvExportFaults, FullDiskKeepsThePreviousFile) {
@@ -222,8 +236,7 @@ TEST(CsvExportFaults, FullDiskKeepsThePreviousFile) {
     }
     EXPECT_TRUE(result == tCsvResult::FileWriteError || result == tCsvResult::FileSaveError)
         << CsvMessageKey(result).toStdString();
-    EXPECT_EQ(ReadFile(path), kOldExport);
-    EXPECT_EQ(Leftovers(dir.path(), {"grid.csv"}), QStringList());
+    ExpectFileKept(path, kOldExport);
 #else
     GTEST_SKIP() << "the full disk is simulated with a Unix file-size limit";
 #endif
@@ -256,14 +269,11 @@ TEST(CsvExportFaults, TargetReplacedByAFolderDuringTheExport) {
     progress.Yield = [&] {
         if (++yields == 3) {
             QFile::remove(path);
-            QDir().mkpath(path);
-            WriteFile(path + "/inside.txt", "keep");
+            PutFolderAt(path);
         }
     };
     EXPECT_EQ(ExportGridToCsv(TableView(t), path, progress), tCsvResult::FileSaveError);
-    EXPECT_TRUE(QFileInfo(path).isDir());
-    EXPECT_EQ(ReadFile(path + "/inside.txt"), "keep");
-    EXPECT_EQ(Leftovers(dir.path(), {"grid.csv"}), QStringList());
+    ExpectFolderKept(path);
 }
 
 // --- workbook saving -------------------------------------------------------
@@ -280,14 +290,12 @@ const QByteArray kOldBook = "PK old workbook bytes";
 TEST(WorkbookSaveFaults, TargetIsAFolder) {
     QTemporaryDir dir;
     const QString path = dir.filePath("grid.xlsx");
-    ASSERT_TRUE(QDir().mkpath(path));
-    ASSERT_TRUE(WriteFile(path + "/inside.txt", "keep"));
+    ASSERT_TRUE(PutFolderAt(path));
     TExcel book{QString()};
     FillBook(book, 10);
     EXPECT_FALSE(book.SaveAs(path));
     EXPECT_EQ(book.LastError(), TExcel::NoDataWrite);
-    EXPECT_EQ(ReadFile(path + "/inside.txt"), "keep");
-    EXPECT_EQ(Leftovers(dir.path(), {"grid.xlsx"}), QStringList());
+    ExpectFolderKept(path);
 }
 
 TEST(WorkbookSaveFaults, ParentIsAFile) {
@@ -296,7 +304,7 @@ TEST(WorkbookSaveFaults, ParentIsAFile) {
     TExcel book{QString()};
     FillBook(book, 10);
     EXPECT_FALSE(book.SaveAs(dir.filePath("out/grid.xlsx")));
-    EXPECT_EQ(ReadFile(dir.filePath("out")), "a file");
+    ExpectFileKept(dir.filePath("out"), "a file");
 }
 
 TEST(WorkbookSaveFaults, FullDiskKeepsThePreviousFile) {
@@ -313,8 +321,7 @@ TEST(WorkbookSaveFaults, FullDiskKeepsThePreviousFile) {
         saved = book.SaveAs(path);
     }
     EXPECT_FALSE(saved);
-    EXPECT_EQ(ReadFile(path), kOldBook);
-    EXPECT_EQ(Leftovers(dir.path(), {"grid.xlsx"}), QStringList());
+    ExpectFileKept(path, kOldBook);
     // With room again the same workbook is saved and reads back.
     book.LastError();
     ASSERT_TRUE(book.SaveAs(path));
