@@ -681,13 +681,20 @@ bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, int32_t p, int 
     s.Far.clear();
     int32_t k = p + step;
     if (length >= kGeometryTolerance) {
+        // along = dot / length must lie in [-tolerance, length - tolerance).
+        // A positive dot below this bound gives such a quotient whatever its
+        // rounding, so the division is only done near the ends.
+        const double within = (length - kGeometryTolerance) * length * (1 - 1e-12);
         for (; k >= 0 && k < n; k += step) {
             const tFastProfile& g = fast.Profiles[k];
             if (!g.HasSegments) break;
             double x = 0, y = 0;
             if (!PlanCrossing(toSample, g, x, y)) break;
-            const double along = ((x - eye.X) * (sample.X - eye.X) + (y - eye.Y) * (sample.Y - eye.Y)) / length;
-            if (!(along >= -kGeometryTolerance && along < length - kGeometryTolerance)) break;
+            const double dot = (x - eye.X) * (sample.X - eye.X) + (y - eye.Y) * (sample.Y - eye.Y);
+            if (!(dot > 0 && dot < within)) {
+                const double along = dot / length;
+                if (!(along >= -kGeometryTolerance && along < length - kGeometryTolerance)) break;
+            }
             s.Far.push_back({k, 0, x, y, 0, 0});
         }
     }  // a line this short crosses nothing: the scan stops at once
