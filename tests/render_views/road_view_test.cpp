@@ -29,11 +29,17 @@ std::function<double(int)> Bump(int at, double top) {
     return [=](int i) { return std::max(0.0, top - std::abs(i - at) * 1.0); };
 }
 
-TEST(RoadView, FrameOnWhite) {
-    tRoadModel m = MakeRoad(30, 20);
+// The buffers a drawing fills, kept by the caller between drawings as the
+// window keeps them.
+class RoadView : public ::testing::Test {
+protected:
     T3DData d3;
     T2DData d2;
     QImage img;
+};
+
+TEST_F(RoadView, FrameOnWhite) {
+    tRoadModel m = MakeRoad(30, 20);
     const auto r = DrawRoadView(m, Options(tViewKind::Forward, 0), d3, d2, img);
     ASSERT_EQ(r.Outcome, tDrawOutcome::Drawn);
     EXPECT_EQ(img.size(), QSize(640, 480));
@@ -49,11 +55,8 @@ TEST(RoadView, FrameOnWhite) {
     EXPECT_EQ(img.pixel(mg + 4, mg + 4), QColor(Qt::white).rgb());
 }
 
-TEST(RoadView, PixelsPerInchScalesTheMargin) {
+TEST_F(RoadView, PixelsPerInchScalesTheMargin) {
     tRoadModel m = MakeRoad(30, 20);
-    T3DData d3;
-    T2DData d2;
-    QImage img;
     auto o = Options(tViewKind::Forward, 0);
     o.Target.PixelsPerInch = 192;  // margin 32, frame pen 2
     DrawRoadView(m, o, d3, d2, img);
@@ -68,7 +71,7 @@ struct WindowCase {
     int Far;
 };
 
-TEST(RoadView, TooFewProfilesAtTheEnds) {
+TEST_F(RoadView, TooFewProfilesAtTheEnds) {
     const int n = 12;
     const WindowCase cases[] = {
         {tViewKind::Forward, n - 2, tDrawOutcome::TooFewProfiles, -1},
@@ -81,9 +84,9 @@ TEST(RoadView, TooFewProfilesAtTheEnds) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Profile);
         tRoadModel m = MakeRoad(n, 20);
-        T3DData d3;
-        T2DData d2;
-        QImage img;
+        d3 = T3DData();  // fresh buffers for every case
+        d2 = T2DData();
+        img = QImage();
         auto o = Options(c.View, c.Profile);
         QStringList asked;
         o.Texts.Message = [&](const tMessage& msg) {
@@ -104,7 +107,7 @@ TEST(RoadView, TooFewProfilesAtTheEnds) {
     }
 }
 
-TEST(RoadView, WindowFollowsTheLookDistance) {
+TEST_F(RoadView, WindowFollowsTheLookDistance) {
     tRoadModel m = MakeRoad(40, 20);
     int far = 0;
     ASSERT_TRUE(RoadViewWindow(m.Plan, 5, true, far));
@@ -124,10 +127,8 @@ TEST(RoadView, WindowFollowsTheLookDistance) {
     EXPECT_EQ(far, 39);
 }
 
-TEST(RoadView, LookLinesOnlyAddRedPixels) {
+TEST_F(RoadView, LookLinesOnlyAddRedPixels) {
     tRoadModel m = MakeRoad(30, 20);
-    T3DData d3;
-    T2DData d2;
     QImage on, off;
     auto o = Options(tViewKind::Forward, 0);
     DrawRoadView(m, o, d3, d2, on);
@@ -151,14 +152,11 @@ double SlotLength(const T3DLook& l) {
                      std::pow(l.End.H - l.Start.H, 2));
 }
 
-TEST(RoadView, SightLinesStopWhereTheyEnterTheGround) {
+TEST_F(RoadView, SightLinesStopWhereTheyEnterTheGround) {
     // A 6 m bump at profile 6 hides the road behind it from profile 0.
     tRoadModel m = MakeRoad(30, 20, Bump(6, 6));
-    T3DData d3;
-    T2DData d2;
-    QImage hiddenImg;
-    DrawRoadView(m, Options(tViewKind::Forward, 0), d3, d2, hiddenImg);
-    test::MaybeSave(hiddenImg, QStringLiteral("road_bump"));
+    DrawRoadView(m, Options(tViewKind::Forward, 0), d3, d2, img);
+    test::MaybeSave(img, QStringLiteral("road_bump"));
     int invisible = 0, cut = 0;
     for (int k = 0; k < d3.Count; ++k) {
         const auto& near = m.Plan.Profiles[k];
@@ -182,25 +180,22 @@ TEST(RoadView, SightLinesStopWhereTheyEnterTheGround) {
     EXPECT_GT(invisible, 0);
     EXPECT_GT(cut, 0);
     // What remains above the ground is drawn in red, and only with look lines on.
-    EXPECT_GT(CountColour(hiddenImg, kRed), 20);
+    EXPECT_GT(CountColour(img, kRed), 20);
     auto off = Options(tViewKind::Forward, 0);
     off.DrawLookLines = false;
-    DrawRoadView(m, off, d3, d2, hiddenImg);
-    EXPECT_EQ(CountColour(hiddenImg, kRed), 0);
+    DrawRoadView(m, off, d3, d2, img);
+    EXPECT_EQ(CountColour(img, kRed), 0);
 
     // The same window on a flat road keeps every sight segment.
     tRoadModel flat = MakeRoad(30, 20);
-    DrawRoadView(flat, Options(tViewKind::Forward, 0), d3, d2, hiddenImg);
+    DrawRoadView(flat, Options(tViewKind::Forward, 0), d3, d2, img);
     for (int k = 0; k < d3.Count; ++k) EXPECT_TRUE(d3.Strips[k].Look[0].Visible && d3.Strips[k].Look[1].Visible);
 }
 
-TEST(RoadView, KindColoursOfCarriagewayAndObjects) {
+TEST_F(RoadView, KindColoursOfCarriagewayAndObjects) {
     tRoadModel m = MakeRoad(30, 20);
     test::AddObject(m, 3, 8, true, 6, 0);
     test::AddObject(m, 12, 16, false, 8, 1);
-    T3DData d3;
-    T2DData d2;
-    QImage img;
     auto o = Options(tViewKind::Forward, 0, QSize(800, 600));
     o.DrawLookLines = false;
     ASSERT_EQ(DrawRoadView(m, o, d3, d2, img).Outcome, tDrawOutcome::Drawn);
@@ -223,11 +218,8 @@ TEST(RoadView, KindColoursOfCarriagewayAndObjects) {
     EXPECT_EQ(layers[3], 5 + 4);
 }
 
-TEST(RoadView, CaptionShrinksToFourAndNoFurther) {
+TEST_F(RoadView, CaptionShrinksToFourAndNoFurther) {
     tRoadModel m = MakeRoad(30, 20);
-    T3DData d3;
-    T2DData d2;
-    QImage img;
     int last = 100;
     for (int w : {2000, 900, 600, 400, 250, 120}) {
         auto o = Options(tViewKind::Forward, 0, QSize(w, 400));
@@ -244,12 +236,9 @@ TEST(RoadView, CaptionShrinksToFourAndNoFurther) {
     EXPECT_EQ(DrawRoadView(m, o, d3, d2, img).CaptionFontSize, 10);
 }
 
-TEST(RoadView, BackwardViewLooksDownTheRoad) {
+TEST_F(RoadView, BackwardViewLooksDownTheRoad) {
     tRoadModel m = MakeRoad(40, 20, Bump(20, 6));
     test::AddObject(m, 22, 26, true, 6, 0);
-    T3DData d3;
-    T2DData d2;
-    QImage img;
     const auto r = DrawRoadView(m, Options(tViewKind::Backward, 30), d3, d2, img);
     ASSERT_EQ(r.Outcome, tDrawOutcome::Drawn);
     test::MaybeSave(img, QStringLiteral("road_backward"));
@@ -259,13 +248,10 @@ TEST(RoadView, BackwardViewLooksDownTheRoad) {
     EXPECT_GT(CountColour(img, QColor(0, 0, 0), QRect(40, 100, 560, 300)), 200);
 }
 
-TEST(RoadView, ObjectsStandOnTheDriversSide) {
+TEST_F(RoadView, ObjectsStandOnTheDriversSide) {
     // Vegetation right of the road (larger X) in the forward sense.
     tRoadModel m = MakeRoad(40, 20);
     test::AddObject(m, 0, 39, true, 6, 0);
-    T3DData d3;
-    T2DData d2;
-    QImage img;
     auto o = Options(tViewKind::Forward, 10, QSize(800, 600));
     o.DrawLookLines = false;
     DrawRoadView(m, o, d3, d2, img);
@@ -287,13 +273,10 @@ TEST(RoadView, ObjectsStandOnTheDriversSide) {
     EXPECT_NEAR(d3.Strips[0].Ref2.Y, 70, 1e-9);
 }
 
-TEST(RoadView, GradeLevelsAClimbingRoad) {
+TEST_F(RoadView, GradeLevelsAClimbingRoad) {
     // A steady 5 % climb: after the grade rotation the road ahead is level,
     // so the far strips' centres lie at the near centre's height.
     tRoadModel m = MakeRoad(40, 20, [](int i) { return i * 1.0; });
-    T3DData d3;
-    T2DData d2;
-    QImage img;
     DrawRoadView(m, Options(tViewKind::Forward, 5), d3, d2, img);
     const double nearZ = d3.Strips[0].CentreNear.H;
     EXPECT_NEAR(d3.Strips[d3.Count - 1].CentreFar.H, nearZ, 1e-6);
@@ -301,11 +284,8 @@ TEST(RoadView, GradeLevelsAClimbingRoad) {
     EXPECT_NEAR(nearZ, 0.05 - 10, 0.01);
 }
 
-TEST(RoadView, CentreLineWhereTheMedianHasNoWidth) {
+TEST_F(RoadView, CentreLineWhereTheMedianHasNoWidth) {
     tRoadModel withMedian = MakeRoad(30, 20);
-    T3DData d3;
-    T2DData d2;
-    QImage img;
     auto o = Options(tViewKind::Forward, 0);
     o.DrawLookLines = false;
     DrawRoadView(withMedian, o, d3, d2, img);
@@ -322,7 +302,7 @@ TEST(RoadView, CentreLineWhereTheMedianHasNoWidth) {
     EXPECT_FALSE(d3.Strips[0].ZeroWidth);
 }
 
-TEST(RoadView, CrossroadLinesInOrange) {
+TEST_F(RoadView, CrossroadLinesInOrange) {
     tRoadModel m = MakeRoad(30, 20);
     tCrossRoadRec road;
     road.Name = QStringLiteral("Side road");
@@ -332,9 +312,6 @@ TEST(RoadView, CrossroadLinesInOrange) {
         road.Points.push_back(p);
     }
     m.CrossRoads.Roads.push_back(road);
-    T3DData d3;
-    T2DData d2;
-    QImage img;
     auto o = Options(tViewKind::Forward, 0);
     o.DrawLookLines = false;
     DrawRoadView(m, o, d3, d2, img);
@@ -346,7 +323,7 @@ TEST(RoadView, CrossroadLinesInOrange) {
     EXPECT_EQ(CountColour(img, QColor(255, 128, 0)), 0);
 }
 
-TEST(RoadView, PointsBehindTheEyeAreDroppedNotProjected) {
+TEST_F(RoadView, PointsBehindTheEyeAreDroppedNotProjected) {
     // A road that turns back on itself: after the half turn its profiles lie
     // behind the observer, some across the eye plane.
     tRoadModel m;
@@ -371,9 +348,6 @@ TEST(RoadView, PointsBehindTheEyeAreDroppedNotProjected) {
         }
         m.Plan.Profiles.push_back(p);
     }
-    T3DData d3;
-    T2DData d2;
-    QImage img;
     const auto r = DrawRoadView(m, Options(tViewKind::Forward, 0), d3, d2, img);
     ASSERT_EQ(r.Outcome, tDrawOutcome::Drawn);
     test::MaybeSave(img, QStringLiteral("road_turn"));
@@ -386,11 +360,8 @@ TEST(RoadView, PointsBehindTheEyeAreDroppedNotProjected) {
     EXPECT_GT(CountColour(img, QColor(0, 0, 0), QRect(40, 60, 560, 360)), 100);
 }
 
-TEST(RoadView, BuffersAreReusedAcrossCalls) {
+TEST_F(RoadView, BuffersAreReusedAcrossCalls) {
     tRoadModel m = MakeRoad(40, 20);
-    T3DData d3;
-    T2DData d2;
-    QImage img;
     DrawRoadView(m, Options(tViewKind::Forward, 0), d3, d2, img);
     const auto capacity = d3.Strips.size();
     EXPECT_EQ(d3.Count, 20);
