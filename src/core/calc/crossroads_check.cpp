@@ -558,12 +558,12 @@ bool PlanCrossing(const tPlanLine& l, const tFastProfile& g, double& x, double& 
 // Sight and ground height of profile k at the plan crossing (x, y) of a
 // forced check, as the plain check finds them.
 void HeightsAt(const TMPlan& plan, const tFastSight& fast, int32_t k, const tHeightLine& sightLine, int variant,
-               double x, double y, double& zs, double& zg) {
+               double x, double y, int32_t* hint, double& zs, double& zg) {
     // The track height is only the fallback of a line without a height; the
     // profile record is not read otherwise (it is large and far apart).
     // FastSampleCheck tells the caller when it was read.
     zs = sightLine.Mode == tHeightLine::None ? plan.Profiles[k].SightTrack[variant].H : sightLine.At(x, y, 0);
-    const tHeightLine& ground = GroundLineAt(fast, k, x, y);
+    const tHeightLine& ground = GroundLineAt(fast, k, x, y, hint);
     zg = ground.At(x, y, zs - 1);
 }
 
@@ -585,6 +585,7 @@ struct tEffectScratch {
         double X = 0, Y = 0, Zs = 0, Zg = 0;  // the last crossing: plan point, sight and ground height
     };
     std::vector<tEntry> Entries;
+    std::vector<int32_t> GroundHints;  // per profile, for GroundLineAt
     std::vector<tRoadPoint> Sight, Ground;  // end points
     std::vector<int32_t> Touched;
     std::vector<tSightHit> Far;   // crossings of the scan towards the crossing
@@ -598,6 +599,7 @@ struct tEffectScratch {
     void Resize(int32_t n) {
         if (static_cast<int32_t>(Entries.size()) == n) return;
         Entries.assign(n, tEntry());
+        GroundHints.assign(n, 0);
         Sight.assign(n, tRoadPoint());
         Ground.assign(n, tRoadPoint());
         Touched.clear();
@@ -723,7 +725,7 @@ bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, int32_t p, int 
     bool cut = false;
     auto hit = [&](int32_t q, double x, double y) {
         double zs = 0, zg = 0;
-        HeightsAt(plan, fast, q, height, variant, x, y, zs, zg);
+        HeightsAt(plan, fast, q, height, variant, x, y, &s.GroundHints[q], zs, zg);
         const uint8_t obstructed = zs < zg - kInvisibleMargin ? 1 : 0;
         cut |= obstructed != 0;
         tEffectScratch::tEntry& e = s.Touch(q, tEffectScratch::kCentre | tEffectScratch::kPoints);

@@ -105,8 +105,16 @@ bool PlanCrossing(const tCheckLine& l, const tFastProfile& g, double& x, double&
 
 // Evaluates profile k against the sight line exactly as the plain check
 // does, without touching the profile. False when the lines do not meet.
+// This thread's ground segment hints of the profiles (see GroundLineAt); any
+// value is safe, so they need no reset between runs.
+int32_t* GroundHints(const tFastSight& fast) {
+    thread_local std::vector<int32_t> hints;
+    if (hints.size() < fast.Profiles.size()) hints.assign(fast.Profiles.size(), 0);
+    return hints.data();
+}
+
 bool Evaluate(const TMPlan& plan, const tFastSight& fast, int k, const tCheckLine& line, int variant,
-              bool forceCheck, tCrossing& out) {
+              bool forceCheck, int32_t* hints, tCrossing& out) {
     const tFastProfile& g = fast.Profiles[k];
     if (!g.HasSegments) return false;
     double x = 0;
@@ -117,7 +125,7 @@ bool Evaluate(const TMPlan& plan, const tFastSight& fast, int k, const tCheckLin
     // The track height is only the fallback of a vertical-line crossing that
     // cannot fail once the plan crossing exists; it is read for fidelity.
     const double zs = line.Height.At(x, y, p.SightTrack[variant].H);
-    const double zg = GroundLineAt(fast, k, x, y).At(x, y, zs - 1);
+    const double zg = GroundLineAt(fast, k, x, y, hints + k).At(x, y, zs - 1);
     out.K = k;
     out.X = x;
     out.Y = y;
@@ -134,10 +142,11 @@ bool ComputeCheck(const TMPlan& plan, const tFastSight& fast, int start, int end
     if (end - start < 2) return false;
     const tCheckLine line =
         MakeCheckLine(RaisedEnd(plan.Profiles[start], variant, true), RaisedEnd(plan.Profiles[end], variant, false));
+    int32_t* hints = GroundHints(fast);
     bool hidden = false;
     tCrossing c;
     for (int k = start + 1; k < end; ++k) {
-        if (!Evaluate(plan, fast, k, line, variant, false, c)) continue;
+        if (!Evaluate(plan, fast, k, line, variant, false, hints, c)) continue;
         hidden |= c.Obstructed != 0;
         out.push_back(c);
     }
@@ -155,15 +164,16 @@ bool QuickCheck(const TMPlan& plan, const tFastSight& fast, int start, int end, 
     if (end - start < 2) return false;
     const tCheckLine line =
         MakeCheckLine(RaisedEnd(plan.Profiles[start], variant, true), RaisedEnd(plan.Profiles[end], variant, false));
+    int32_t* hints = GroundHints(fast);
     const bool needCentres = unwritten[end] - unwritten[start + 1] > 0;
     tCrossing c;
-    if (!needCentres && hint > start && hint < end && Evaluate(plan, fast, hint, line, variant, false, c) &&
+    if (!needCentres && hint > start && hint < end && Evaluate(plan, fast, hint, line, variant, false, hints, c) &&
         c.Obstructed)
         return true;
     int k = start + 1;
     bool hidden = false;
     for (; k < end; ++k) {
-        if (!Evaluate(plan, fast, k, line, variant, false, c)) continue;
+        if (!Evaluate(plan, fast, k, line, variant, false, hints, c)) continue;
         if (needCentres && !fast.CentreWritten[k]) centres.push_back(k);
         if (c.Obstructed) {
             hidden = true;
@@ -481,10 +491,11 @@ bool FastCheckSightLine(TMPlan& plan, tFastSight& fast, int start, int end, int 
     pr[start].SightPoint = a;
     pr[end].SightPoint = b;
     const tCheckLine line = MakeCheckLine(a, b);
+    int32_t* hints = GroundHints(fast);
     bool result = false;
     tCrossing c;
     for (int k = start + 1; k < end; ++k) {
-        if (!Evaluate(plan, fast, k, line, variant, forceCheck, c)) continue;
+        if (!Evaluate(plan, fast, k, line, variant, forceCheck, hints, c)) continue;
         tPlanProfile& p = pr[k];
         p.RoadCentre = fast.Profiles[k].Span.Centre;
         fast.CentreWritten[k] = 1;

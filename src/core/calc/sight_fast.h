@@ -77,15 +77,26 @@ inline bool NotAbove(double v, double hi) { return v < hi || std::fabs(hi - v) <
 
 // The ground height line of profile k at the plan point (x, y) as the plain
 // check picks it: the first segment whose range holds the point, else the
-// line of the whole section.
-inline const tHeightLine& GroundLineAt(const tFastSight& fast, int32_t k, double x, double y) {
+// line of the whole section. `hint` (per profile, or null) remembers the
+// segment found last time: nearby points usually fall in it again, and on a
+// rising or falling section it is then the first one as soon as the segment
+// before it does not hold the point.
+inline const tHeightLine& GroundLineAt(const tFastSight& fast, int32_t k, double x, double y,
+                                       int32_t* hint = nullptr) {
     const tFastProfile& g = fast.Profiles[k];
     const double v = g.Upright ? y : x;
     const double* lo = fast.GroundLo.data() + g.FirstGround;
     const double* hi = fast.GroundHi.data() + g.FirstGround;
     const int32_t count = g.GroundCount;
+    const uint8_t order = fast.GroundOrder[k];
     int32_t found = -1;
-    switch (fast.GroundOrder[k]) {
+    if (hint && *hint < count && order != tFastSight::GroundInOrder) {
+        const int32_t h = *hint;
+        if (NotBelow(v, lo[h]) && NotAbove(v, hi[h]) &&
+            (h == 0 || (order == tFastSight::GroundRising ? !NotAbove(v, hi[h - 1]) : !NotBelow(v, lo[h - 1]))))
+            return fast.Ground[g.FirstGround + h].Height;
+    }
+    switch (order) {
         case tFastSight::GroundRising: {
             int32_t a = 0, b = count;  // first segment not ending below v
             while (a < b) {
@@ -118,7 +129,9 @@ inline const tHeightLine& GroundLineAt(const tFastSight& fast, int32_t k, double
                 }
             }
     }
-    return found >= 0 ? fast.Ground[g.FirstGround + found].Height : g.Whole;
+    if (found < 0) return g.Whole;
+    if (hint) *hint = found;
+    return fast.Ground[g.FirstGround + found].Height;
 }
 
 // Takes the section geometry of every profile; run after PrepareGreens.
