@@ -4,7 +4,9 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QString>
+#include <QStringList>
 
 namespace kestrova::test {
 
@@ -22,6 +24,30 @@ inline QByteArray ReadFile(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return {};
     return f.readAll();
+}
+
+// One run of kestrova-batch: its exit code (-1 when it did not end in time or
+// crashed) and what it wrote to standard output and standard error.
+struct tBatchRun {
+    int Exit = -1;
+    QString Out;
+    QString Err;
+};
+
+// Runs `kestrova-batch command args...` from the build's program folder and waits for it.
+inline tBatchRun RunBatch(const QString& command, const QStringList& args, int timeoutMs = 120000) {
+    QProcess p;
+    p.start(BinDir() + QStringLiteral("/kestrova-batch"), QStringList{command} + args);
+    tBatchRun r;
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    if (p.exitStatus() == QProcess::NormalExit) r.Exit = p.exitCode();
+    r.Out = QString::fromUtf8(p.readAllStandardOutput());
+    r.Err = QString::fromUtf8(p.readAllStandardError());
+    return r;
 }
 
 }  // namespace kestrova::test

@@ -6,7 +6,6 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 using namespace kestrova;
@@ -14,26 +13,7 @@ using namespace kestrova::test;
 
 namespace {
 
-struct tRun {
-    int Exit = -1;
-    QString Out;
-    QString Err;
-};
-
-tRun Batch(const QStringList& args) {
-    QProcess p;
-    p.start(BinDir() + "/kestrova-batch", QStringList{"import"} + args);
-    tRun r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.Exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    r.Out = QString::fromUtf8(p.readAllStandardOutput());
-    r.Err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
+tBatchRun Batch(const QStringList& args) { return RunBatch(QStringLiteral("import"), args); }
 
 tRows Cross() {
     return {{"RecordName", "RecordNumber", "X", "Y", "H"},

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 
 using namespace kestrova;
@@ -15,20 +14,7 @@ using namespace kestrova::test;
 
 namespace {
 
-struct tRun {
-    int Code = -1;
-    QByteArray Err;
-};
-
-tRun Batch(const QStringList& args) {
-    QProcess p;
-    p.start(BinDir() + QStringLiteral("/kestrova-batch"), QStringList{QStringLiteral("calc")} + args);
-    tRun r;
-    if (!p.waitForFinished(120000)) return r;
-    r.Code = p.exitCode();
-    r.Err = p.readAllStandardError();
-    return r;
-}
+tBatchRun Batch(const QStringList& args) { return RunBatch(QStringLiteral("calc"), args); }
 
 class BatchCalc : public ::testing::Test {
 protected:
@@ -57,9 +43,9 @@ protected:
 
 TEST_F(BatchCalc, WritesEveryGridAndTheTranslatedLog) {
     const QString out = dir.filePath(QStringLiteral("out"));
-    const tRun r = Batch({"--road", In("road.csv"), "--greens", In("greens.csv"), "--crossroads", In("crossroads.csv"),
+    const tBatchRun r = Batch({"--road", In("road.csv"), "--greens", In("greens.csv"), "--crossroads", In("crossroads.csv"),
                           "--out", out});
-    ASSERT_EQ(r.Code, 0) << r.Err.toStdString();
+    ASSERT_EQ(r.Exit, 0) << r.Err.toStdString();
     for (const char* f : {"source.csv", "speeds.csv", "pivot.csv", "profiles.csv", "crossroads.csv", "log.txt"})
         EXPECT_TRUE(QFile::exists(QDir(out).filePath(QString::fromLatin1(f)))) << f;
     EXPECT_EQ(Lines(QDir(out).filePath("speeds.csv")).size(), profiles + 1);
@@ -86,8 +72,8 @@ TEST_F(BatchCalc, WritesEveryGridAndTheTranslatedLog) {
 TEST_F(BatchCalc, NoCrossroadsListWithoutCrossroadsAndLocaleDecimals) {
     const QString plain = dir.filePath(QStringLiteral("plain"));
     const QString german = dir.filePath(QStringLiteral("german"));
-    ASSERT_EQ(Batch({"--road", In("road.csv"), "--out", plain}).Code, 0);
-    ASSERT_EQ(Batch({"--road", In("road.csv"), "--out", german, "--locale", "de_DE"}).Code, 0);
+    ASSERT_EQ(Batch({"--road", In("road.csv"), "--out", plain}).Exit, 0);
+    ASSERT_EQ(Batch({"--road", In("road.csv"), "--out", german, "--locale", "de_DE"}).Exit, 0);
     EXPECT_FALSE(QFile::exists(QDir(plain).filePath("crossroads.csv")));
     const QStringList a = Lines(QDir(plain).filePath("source.csv"));
     const QStringList b = Lines(QDir(german).filePath("source.csv"));
@@ -107,16 +93,16 @@ TEST_F(BatchCalc, ReferenceEngineWritesTheSameFiles) {
     const QString fast = dir.filePath(QStringLiteral("fast"));
     const QString reference = dir.filePath(QStringLiteral("reference"));
     const QStringList in = {"--road", In("road.csv"), "--greens", In("greens.csv"), "--crossroads", In("crossroads.csv")};
-    ASSERT_EQ(Batch(in + QStringList{"--out", fast}).Code, 0);
-    ASSERT_EQ(Batch(in + QStringList{"--out", reference, "--engine", "reference"}).Code, 0);
+    ASSERT_EQ(Batch(in + QStringList{"--out", fast}).Exit, 0);
+    ASSERT_EQ(Batch(in + QStringList{"--out", reference, "--engine", "reference"}).Exit, 0);
     for (const char* f : {"source.csv", "speeds.csv", "pivot.csv", "profiles.csv", "crossroads.csv", "log.txt"})
         EXPECT_EQ(ReadFile(QDir(fast).filePath(f)), ReadFile(QDir(reference).filePath(f))) << f;
 }
 
 TEST_F(BatchCalc, FailuresWriteNothing) {
     const QString out = dir.filePath(QStringLiteral("never"));
-    const tRun missing = Batch({"--road", In("missing.csv"), "--out", out});
-    EXPECT_EQ(missing.Code, 2);
+    const tBatchRun missing = Batch({"--road", In("missing.csv"), "--out", out});
+    EXPECT_EQ(missing.Exit, 2);
     EXPECT_FALSE(missing.Err.isEmpty());
     EXPECT_FALSE(QFile::exists(out));
     const struct {
@@ -126,6 +112,6 @@ TEST_F(BatchCalc, FailuresWriteNothing) {
                  {{"--road", In("road.csv"), "--out", out, "--locale", "xx_nowhere"}},
                  {{"--road", In("road.csv"), "--out", out, "--out", out}},
                  {{"--road", In("road.csv"), "--out", out, "--bogus"}}};
-    for (const auto& u : usage) EXPECT_EQ(Batch(u.args).Code, 1) << u.args.join(' ').toStdString();
+    for (const auto& u : usage) EXPECT_EQ(Batch(u.args).Exit, 1) << u.args.join(' ').toStdString();
     EXPECT_FALSE(QFile::exists(out));
 }

@@ -2,7 +2,6 @@
 #include "generate/road_generator.h"
 #include "test_support.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -11,21 +10,7 @@ using namespace kestrova;
 
 namespace {
 
-struct tRun {
-    int ExitCode = -1;
-    QByteArray Out, Err;
-};
-
-tRun RunBatch(const QStringList& args) {
-    QProcess p;
-    p.start(test::BinDir() + QStringLiteral("/kestrova-batch"), QStringList{QStringLiteral("generate")} + args);
-    tRun r;
-    if (!p.waitForFinished(120000)) return r;
-    r.ExitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    r.Out = p.readAllStandardOutput();
-    r.Err = p.readAllStandardError();
-    return r;
-}
+test::tBatchRun RunBatch(const QStringList& args) { return test::RunBatch(QStringLiteral("generate"), args); }
 
 }  // namespace
 
@@ -65,8 +50,8 @@ TEST(GenerateCommand, UsageErrorsExitWithOneAndWriteNothing) {
         QStringList(ok.mid(0, 7)),                             // --out without its value
     };
     for (const QStringList& args : cases) {
-        const tRun r = RunBatch(args);
-        EXPECT_EQ(r.ExitCode, 1) << args.join(QLatin1Char(' ')).toStdString();
+        const test::tBatchRun r = RunBatch(args);
+        EXPECT_EQ(r.Exit, 1) << args.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(r.Err.contains("usage:")) << r.Err.toStdString();
     }
     EXPECT_FALSE(QFile::exists(out));
@@ -76,10 +61,10 @@ TEST(GenerateCommand, WritesTheGeneratorsTablesAndTheWorkbook) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString out = dir.filePath(QStringLiteral("new/folder"));
-    const tRun r = RunBatch({QStringLiteral("--km"), QStringLiteral("2.5"), QStringLiteral("--spacing"),
+    const test::tBatchRun r = RunBatch({QStringLiteral("--km"), QStringLiteral("2.5"), QStringLiteral("--spacing"),
                              QStringLiteral("12.5"), QStringLiteral("--seed"), QStringLiteral("77"),
                              QStringLiteral("--out"), out, QStringLiteral("--xlsx")});
-    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    ASSERT_EQ(r.Exit, 0) << r.Err.toStdString();
     tGenerateOptions o;
     o.LengthKm = 2.5;
     o.SpacingM = 12.5;
@@ -98,10 +83,10 @@ TEST(GenerateCommand, AnUnwritableOutputFolderIsAReportedFailure) {
     ASSERT_TRUE(dir.isValid());
     const QString blocker = dir.filePath(QStringLiteral("file"));
     ASSERT_TRUE(test::WriteFile(blocker, "keep"));
-    const tRun r = RunBatch({QStringLiteral("--km"), QStringLiteral("1"), QStringLiteral("--spacing"),
+    const test::tBatchRun r = RunBatch({QStringLiteral("--km"), QStringLiteral("1"), QStringLiteral("--spacing"),
                              QStringLiteral("10"), QStringLiteral("--seed"), QStringLiteral("1"),
                              QStringLiteral("--out"), blocker});
-    EXPECT_EQ(r.ExitCode, 2);
+    EXPECT_EQ(r.Exit, 2);
     EXPECT_FALSE(r.Err.isEmpty());
     EXPECT_EQ(test::ReadFile(blocker), QByteArray("keep"));
 }

@@ -8,25 +8,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 
 namespace kestrova {
 namespace {
 
-struct tRun {
-    int Code = -1;
-    QString Err;
-};
-
-tRun RunBatch(const QStringList& args) {
-    QProcess p;
-    p.setProgram(test::BinDir() + QStringLiteral("/kestrova-batch"));
-    p.setArguments(QStringList{QStringLiteral("render")} + args);
-    p.start();
-    p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
-}
+test::tBatchRun RunBatch(const QStringList& args) { return test::RunBatch(QStringLiteral("render"), args); }
 
 QStringList Road() {
     const QString dir = test::BinDir() + QStringLiteral("/examples/");
@@ -65,10 +52,10 @@ TEST_F(BatchRender, WritesEachViewAtTheAskedSize) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name.toStdString());
-        const tRun r = RunBatch(Road() + c.Args +
+        const test::tBatchRun r = RunBatch(Road() + c.Args +
                                 QStringList{QStringLiteral("--size"), QStringLiteral("500x300"), QStringLiteral("--png"),
                                             Png(c.Name)});
-        ASSERT_EQ(r.Code, 0) << r.Err.toStdString();
+        ASSERT_EQ(r.Exit, 0) << r.Err.toStdString();
         const QImage img(Png(c.Name));
         ASSERT_EQ(img.size(), QSize(500, 300));
         // Every view draws its black frame on white (the crossroads view inset by 5 px).
@@ -107,17 +94,17 @@ TEST_F(BatchRender, RefusesWhatItCannotDraw) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Says);
-        const tRun r = RunBatch(Road() + c.Args + QStringList{QStringLiteral("--png"), png});
-        EXPECT_EQ(r.Code, c.Code);
+        const test::tBatchRun r = RunBatch(Road() + c.Args + QStringList{QStringLiteral("--png"), png});
+        EXPECT_EQ(r.Exit, c.Code);
         EXPECT_TRUE(r.Err.contains(QString::fromLatin1(c.Says))) << r.Err.toStdString();
         EXPECT_FALSE(QFileInfo::exists(png));
     }
     // An unwritable target is reported and leaves nothing behind.
     const QString bad = dir_.filePath(QStringLiteral("missing/dir/x.png"));
-    const tRun r = RunBatch(Road() + QStringList{QStringLiteral("--view"), QStringLiteral("forward"),
+    const test::tBatchRun r = RunBatch(Road() + QStringList{QStringLiteral("--view"), QStringLiteral("forward"),
                                                  QStringLiteral("--profile"), QStringLiteral("1"), QStringLiteral("--png"),
                                                  bad});
-    EXPECT_EQ(r.Code, 2);
+    EXPECT_EQ(r.Exit, 2);
     EXPECT_TRUE(r.Err.contains(QStringLiteral("cannot write")));
 }
 
