@@ -22,10 +22,7 @@ protected:
     int profiles = 0;
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        tGenerateOptions options;
-        options.LengthKm = 2;
-        options.SpacingM = 10;
-        options.Seed = 5;
+        tGenerateOptions options{.LengthKm = 2, .SpacingM = 10, .Seed = 5};
         const tGeneratedRoad road = GenerateRoad(options);
         profiles = static_cast<int>(road.Road.Rows.size());
         QString error;

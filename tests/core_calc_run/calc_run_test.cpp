@@ -273,10 +273,7 @@ TEST(CalcEngines, FastEqualsReferenceOnGeneratedRoads) {
     int hidden = 0;
     for (uint32_t seed : {11u, 12u, 13u}) {
         SCOPED_TRACE(seed);
-        tGenerateOptions options;
-        options.LengthKm = 2 + seed % 3;
-        options.SpacingM = 5 + 2.5 * (seed % 2);
-        options.Seed = seed;
+        tGenerateOptions options{.LengthKm = 2.0 + seed % 3, .SpacingM = 5 + 2.5 * (seed % 2), .Seed = seed};
         const tRoadModel model = BuildRoadModel(GenerateRoad(options));
         ASSERT_GT(model.Plan.Count(), 100);
         hidden += ExpectEnginesAgree(model, 2);

@@ -79,10 +79,7 @@ tRoadModel WalledWithCrossRoads() {
 }
 
 tRoadModel Generated(uint32_t seed, double km, double spacing) {
-    tGenerateOptions options;
-    options.LengthKm = km;
-    options.SpacingM = spacing;
-    options.Seed = seed;
+    tGenerateOptions options{.LengthKm = km, .SpacingM = spacing, .Seed = seed};
     return BuildRoadModel(GenerateRoad(options));
 }
 

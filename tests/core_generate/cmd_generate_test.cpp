@@ -65,10 +65,7 @@ TEST(GenerateCommand, WritesTheGeneratorsTablesAndTheWorkbook) {
                              QStringLiteral("12.5"), QStringLiteral("--seed"), QStringLiteral("77"),
                              QStringLiteral("--out"), out, QStringLiteral("--xlsx")});
     ASSERT_EQ(r.Exit, 0) << r.Err.toStdString();
-    tGenerateOptions o;
-    o.LengthKm = 2.5;
-    o.SpacingM = 12.5;
-    o.Seed = 77;
+    tGenerateOptions o{.LengthKm = 2.5, .SpacingM = 12.5, .Seed = 77};
     const tGeneratedRoad road = GenerateRoad(o);
     EXPECT_EQ(test::ReadFile(out + QStringLiteral("/road.csv")), CsvText(road.Road));
     EXPECT_EQ(test::ReadFile(out + QStringLiteral("/crossroads.csv")), CsvText(road.CrossRoads));

@@ -39,12 +39,8 @@ tXY KeyXY(const QStringList& row, int col) { return {row[col].toDouble(), row[co
 
 const tGeneratedRoad& ExampleLikeRoad() {
     static const tGeneratedRoad road = [] {
-        tGenerateOptions o;
         // Long enough for one stretch of every kind.
-        o.LengthKm = 6.5;
-        o.SpacingM = 10;
-        o.Seed = 7;
-        return GenerateRoad(o);
+        return GenerateRoad({.LengthKm = 6.5, .SpacingM = 10, .Seed = 7});
     }();
     return road;
 }
@@ -80,10 +76,7 @@ std::vector<std::vector<tXY>> CrossRoadLines(const tGeneratedTable& t) {
 }  // namespace
 
 TEST(RoadGenerator, SameSeedGivesTheSameTablesAndAnotherSeedDoesNot) {
-    tGenerateOptions o;
-    o.LengthKm = 3;
-    o.SpacingM = 7.5;
-    o.Seed = 12345;
+    tGenerateOptions o{.LengthKm = 3, .SpacingM = 7.5, .Seed = 12345};
     const tGeneratedRoad a = GenerateRoad(o);
     const tGeneratedRoad b = GenerateRoad(o);
     EXPECT_EQ(CsvText(a.Road), CsvText(b.Road));
@@ -100,9 +93,7 @@ TEST(RoadGenerator, ProfileCountFollowsLengthAndSpacing) {
         size_t Profiles;
     };
     for (const tCase& c : {tCase{1, 10, 101}, tCase{2.5, 5, 501}, tCase{0.02, 10, 3}, tCase{1.234, 100, 13}}) {
-        tGenerateOptions o;
-        o.LengthKm = c.Km;
-        o.SpacingM = c.Spacing;
+        tGenerateOptions o{.LengthKm = c.Km, .SpacingM = c.Spacing};
         EXPECT_TRUE(CheckGenerateOptions(o).isEmpty()) << c.Km << " " << c.Spacing;
         const tGeneratedRoad r = GenerateRoad(o);
         EXPECT_EQ(r.Road.Rows.size(), c.Profiles) << c.Km << " " << c.Spacing;
@@ -115,15 +106,11 @@ TEST(RoadGenerator, RejectsOptionsThatCannotMakeARoadTable) {
     };
     for (const tCase& c : {tCase{0, 10}, tCase{-1, 10}, tCase{0.01, 10}, tCase{5, 0}, tCase{5, 0.5}, tCase{5, 101},
                            tCase{2001, 10}, tCase{NAN, 10}, tCase{5, INFINITY}}) {
-        tGenerateOptions o;
-        o.LengthKm = c.Km;
-        o.SpacingM = c.Spacing;
+        tGenerateOptions o{.LengthKm = c.Km, .SpacingM = c.Spacing};
         EXPECT_FALSE(CheckGenerateOptions(o).isEmpty()) << c.Km << " " << c.Spacing;
     }
     // Even rejected options give a valid table rather than a crash.
-    tGenerateOptions bad;
-    bad.LengthKm = -3;
-    bad.SpacingM = 0;
+    tGenerateOptions bad{.LengthKm = -3, .SpacingM = 0};
     EXPECT_GE(GenerateRoad(bad).Road.Rows.size(), 3u);
 }
 
@@ -258,10 +245,7 @@ TEST(RoadGenerator, RoadHasEveryKindOfStretch) {
 }
 
 TEST(RoadGenerator, CurveRadiusAndTiltAgreeWithTheGeometry) {
-    tGenerateOptions o;
-    o.LengthKm = 8;
-    o.SpacingM = 5;
-    o.Seed = 99;
+    tGenerateOptions o{.LengthKm = 8, .SpacingM = 5, .Seed = 99};
     const tGeneratedRoad road = GenerateRoad(o);
     const int c117 = KeyColumn(road.Road, 117), c123 = KeyColumn(road.Road, 123);
     const auto& rows = road.Road.Rows;
@@ -341,10 +325,7 @@ TEST(RoadGenerator, GeneratedCsvImportsIntoTheProfileTable) {
 TEST(RoadGenerator, GeneratedWorkbookImportsIntoTheProfileTable) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    tGenerateOptions o;
-    o.LengthKm = 2;
-    o.SpacingM = 20;
-    o.Seed = 3;
+    tGenerateOptions o{.LengthKm = 2, .SpacingM = 20, .Seed = 3};
     const tGeneratedRoad road = GenerateRoad(o);
     QString error;
     const QString path = dir.filePath(QStringLiteral("road.xlsx"));
@@ -362,8 +343,7 @@ TEST(RoadGenerator, WritingIntoAnUnusableFolderFailsWithAMessage) {
     // A plain file where the folder should be.
     const QString blocker = dir.filePath(QStringLiteral("blocker"));
     ASSERT_TRUE(test::WriteFile(blocker, "x"));
-    tGenerateOptions o;
-    o.LengthKm = 0.5;
+    tGenerateOptions o{.LengthKm = 0.5};
     const tGeneratedRoad road = GenerateRoad(o);
     QString error;
     EXPECT_FALSE(WriteGeneratedCsv(road, blocker + QStringLiteral("/sub"), error));
@@ -375,10 +355,7 @@ TEST(RoadGenerator, WritingIntoAnUnusableFolderFailsWithAMessage) {
 }
 
 TEST(RoadGenerator, HundredKilometresAtFiveMetres) {
-    tGenerateOptions o;
-    o.LengthKm = 100;
-    o.SpacingM = 5;
-    o.Seed = 2024;
+    tGenerateOptions o{.LengthKm = 100, .SpacingM = 5, .Seed = 2024};
     QElapsedTimer timer;
     timer.start();
     const tGeneratedRoad road = GenerateRoad(o);
@@ -439,10 +416,7 @@ TEST(RoadGenerator, AllThreeTablesImportFromCsvAndFromTheWorkbook) {
     SCOPED_TRACE(testing::Message() << c.Km << " km, " << c.Spacing << " m, seed " << c.Seed);
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    tGenerateOptions o;
-    o.LengthKm = c.Km;
-    o.SpacingM = c.Spacing;
-    o.Seed = c.Seed;
+    tGenerateOptions o{.LengthKm = c.Km, .SpacingM = c.Spacing, .Seed = c.Seed};
     const tGeneratedRoad road = GenerateRoad(o);
     QString error;
     ASSERT_TRUE(WriteGeneratedCsv(road, dir.path(), error)) << error.toStdString();
@@ -476,10 +450,7 @@ TEST(RoadGenerator, AllThreeTablesImportFromCsvAndFromTheWorkbook) {
 TEST(RoadGenerator, BundledExampleIsTheGeneratedRoadAndImports) {
     const QString folder = test::SourceDir() + QStringLiteral("/examples");
     // The example is kestrova-batch generate --km 6 --spacing 10 --seed 9.
-    tGenerateOptions o;
-    o.LengthKm = 6;
-    o.SpacingM = 10;
-    o.Seed = 9;
+    tGenerateOptions o{.LengthKm = 6, .SpacingM = 10, .Seed = 9};
     const tGeneratedRoad road = GenerateRoad(o);
     // Compared as a whole; a mismatch means the example needs regenerating.
     EXPECT_TRUE(test::ReadFile(folder + QStringLiteral("/road.csv")) == CsvText(road.Road));
