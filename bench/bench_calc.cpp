@@ -4,13 +4,16 @@
 //   bench_calc --benchmark_filter='Fast/100'    100 km, fast engine
 //   bench_calc --benchmark_filter='Reference/100'
 // Arguments are the road length in km; the thread count is the second argument
-// of the fast runs (0 = all hardware threads).
+// of the fast runs (0 = all hardware threads). Counters ms_<stage> give the
+// stages that take 5 ms or more.
 #include "bench_road.h"
 #include "calc/calc_run.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <map>
 #include <memory>
 
 using namespace kestrova;
@@ -30,11 +33,25 @@ void RunBench(benchmark::State& state, tCalcEngine engine) {
     const int km = static_cast<int>(state.range(0));
     const int threads = state.range(1) > 0 ? static_cast<int>(state.range(1)) : 0;
     const tRoadModel& road = bench::BenchRoad(km);
+    // Wall time per stage, from one stage's log line to the next (the
+    // crossroads' own skip lines do not start a stage).
+    std::map<QString, double> stageMs;
+    QString stage;
+    QElapsedTimer clock;
+    tProgress progress;
+    progress.Log = [&](const tMessage& line) {
+        if (!line.Key.startsWith(QLatin1String("CalcLog."))) return;
+        if (!stage.isEmpty()) stageMs[stage] += clock.nsecsElapsed() / 1e6;
+        stage = line.Key.mid(8);
+        clock.restart();
+    };
     for (auto _ : state) {
         state.PauseTiming();
         auto model = std::make_unique<tRoadModel>(road);
+        stage.clear();
         state.ResumeTiming();
-        RunCalculation(*model, tProgress{}, engine, {}, threads);
+        clock.start();
+        RunCalculation(*model, progress, engine, {}, threads);
         benchmark::DoNotOptimize(model->Pivot.Rows.data());
         state.PauseTiming();
         model.reset();
@@ -44,6 +61,8 @@ void RunBench(benchmark::State& state, tCalcEngine engine) {
     state.counters["greens"] = road.Greens.Count();
     state.counters["crossroads"] = road.CrossRoads.Count();
     state.counters["peak_MB"] = PeakMemoryMb();
+    for (const auto& [name, ms] : stageMs)
+        if (ms / state.iterations() >= 5) state.counters["ms_" + name.toStdString()] = ms / state.iterations();
 }
 
 void Fast(benchmark::State& state) { RunBench(state, tCalcEngine::Fast); }

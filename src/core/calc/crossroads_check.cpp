@@ -561,7 +561,6 @@ void HeightsAt(const TMPlan& plan, const tFastSight& fast, int32_t k, const tHei
                double x, double y, int32_t* hint, double& zs, double& zg) {
     // The track height is only the fallback of a line without a height; the
     // profile record is not read otherwise (it is large and far apart).
-    // FastSampleCheck tells the caller when it was read.
     zs = sightLine.Mode == tHeightLine::None ? plan.Profiles[k].SightTrack[variant].H : sightLine.At(x, y, 0);
     const tHeightLine& ground = GroundLineAt(fast, k, x, y, hint);
     zg = ground.At(x, y, zs - 1);
@@ -594,7 +593,6 @@ struct tEffectScratch {
     // taken once per crossroad, as far as an observer asked for them.
     std::vector<tRoadPoint> Samples[2];
     bool SamplesEnd[2] = {false, false};  // the polyline ends after the last one
-    bool TrackRead = false;         // a check used a profile's track height
 
     void Resize(int32_t n) {
         if (static_cast<int32_t>(Entries.size()) == n) return;
@@ -661,8 +659,6 @@ struct tFastApproach {
 
 struct tFastCrossRoad {
     bool Prepared = false;
-    bool TrackRead = false;  // the result used track heights
-    bool Redo = false;       // ... before they were final: to be computed again
     int32_t Crossings = 0;
     tFastApproach Approach[2];
     std::vector<tEffect> Effects;
@@ -720,8 +716,11 @@ bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, int32_t p, int 
     b.H += variant == 0 ? kTargetRaise : kEyeRaise;
     s.Sight[start] = a;
     s.Sight[end] = b;
+    // A line without a height has no plan direction either (both ends within
+    // the same tolerances), so it crosses no section and the track height
+    // HeightsAt would fall back on is never read: the scans may still be
+    // writing it when this runs.
     const tHeightLine height = MakeHeightLine(a, b);
-    if (height.Mode == tHeightLine::None) s.TrackRead = true;
     bool cut = false;
     auto hit = [&](int32_t q, double x, double y) {
         double zs = 0, zg = 0;
@@ -849,7 +848,6 @@ void FastComputeCrossRoad(const TMPlan& plan, const tFastSight& fast, tCrossRoad
     const int32_t n = plan.Count();
     s.Resize(n);
     s.ForgetSamples();
-    s.TrackRead = false;
     for (int direction : {DirFwd, DirRev}) {
         if (!road.DirectionOpen[direction]) continue;
         const int32_t outward = direction == DirFwd ? -1 : 1;
@@ -885,7 +883,6 @@ void FastComputeCrossRoad(const TMPlan& plan, const tFastSight& fast, tCrossRoad
         entry.Flags = 0;
     }
     s.Touched.clear();
-    out.TrackRead = s.TrackRead;
 }
 
 // Writes one computed crossroad into the profiles, as the plain stage leaves
@@ -991,19 +988,16 @@ struct tEarlyCrossRoads {
     std::vector<tFastCrossRoad> Work;
     std::unique_ptr<std::atomic<uint8_t>[]> Done;
     std::atomic<int32_t> Next{0};
-    // Set once the sight stages are over: the profiles' track heights are final.
-    std::atomic<bool> TracksFinal{false};
     std::vector<tEffectScratch> Scratch;  // 0: the calculation's thread, then one per helper
     std::vector<std::thread> Helpers;
 
-    tEarlyCrossRoads(const tRoadModel& model, const tFastSight& fast, int helpers, bool tracksFinal)
+    tEarlyCrossRoads(const tRoadModel& model, const tFastSight& fast, int helpers)
         : Plan(model.Plan),
           Fast(fast),
           Count(model.CrossRoads.Count()),
           Roads(model.CrossRoads.Roads.begin(), model.CrossRoads.Roads.end()),
           Work(Count),
           Done(new std::atomic<uint8_t>[Count]),
-          TracksFinal(tracksFinal),
           Scratch(1 + std::max(0, std::min(helpers, Count))) {
         for (int32_t t = 0; t < Count; ++t) Done[t].store(0, std::memory_order_relaxed);
         for (int w = 1; w < static_cast<int>(Scratch.size()); ++w)
@@ -1021,11 +1015,7 @@ struct tEarlyCrossRoads {
     bool ComputeOne(int w) {
         const int32_t t = Next.fetch_add(1, std::memory_order_relaxed);
         if (t >= Count) return false;
-        const bool final = TracksFinal.load(std::memory_order_acquire);
         FastComputeCrossRoad(Plan, Fast, Roads[t], t, Scratch[w], Work[t]);
-        // Computed while the sight stages could still change a track height
-        // it read: done again at the stage.
-        Work[t].Redo = Work[t].TrackRead && !final;
         Done[t].store(1, std::memory_order_release);
         return true;
     }
@@ -1034,12 +1024,11 @@ struct tEarlyCrossRoads {
 void tEarlyCrossRoadsDeleter::operator()(tEarlyCrossRoads* early) const { delete early; }
 
 tEarlyCrossRoadsPtr StartCrossRoads(const tRoadModel& model, const tFastSight& fast, int helpers) {
-    return tEarlyCrossRoadsPtr(new tEarlyCrossRoads(model, fast, helpers, false));
+    return tEarlyCrossRoadsPtr(new tEarlyCrossRoads(model, fast, helpers));
 }
 
 void FinishCrossRoads(tRoadModel& model, tFastSight& fast, tEarlyCrossRoads& early, tProgressCounter& progress) {
     TMPlan& plan = model.Plan;
-    early.TracksFinal.store(true, std::memory_order_release);
     ResetCrossLook(plan);
     for (int32_t i = 0; i < early.Count; ++i) {
         while (!early.Done[i].load(std::memory_order_acquire))
@@ -1047,10 +1036,6 @@ void FinishCrossRoads(tRoadModel& model, tFastSight& fast, tEarlyCrossRoads& ear
         progress.Advance(1);
         progress.Progress.Idle();
         tFastCrossRoad& work = early.Work[i];
-        if (work.Redo) {
-            early.Roads[i] = model.CrossRoads.Roads[i];
-            FastComputeCrossRoad(plan, fast, early.Roads[i], i, early.Scratch[0], work);
-        }
         tCrossRoadRec& road = model.CrossRoads.Roads[i];
         road = std::move(early.Roads[i]);
         if (work.Prepared)
@@ -1144,7 +1129,7 @@ void CalcCrossRoads(tRoadModel& model, tProgressCounter& progress) {
     TMPlan& plan = model.Plan;
     if (tFastSight* fast = SightAccelerationFor(plan)) {
         const int helpers = std::min(fast->Threads, model.CrossRoads.Count()) - 1;
-        tEarlyCrossRoads work(model, *fast, helpers, true);
+        tEarlyCrossRoads work(model, *fast, helpers);
         FinishCrossRoads(model, *fast, work, progress);
         return;
     }

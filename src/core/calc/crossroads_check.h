@@ -87,13 +87,13 @@ void CalcCrossRoads(tRoadModel& model, tProgressCounter& progress);
 
 // The fast engine's crossroads work, started before the sight stages: helper
 // threads compute every crossroad from the cached section geometry while the
-// scans run, since the computation reads nothing the scans write (but for
-// the track height of a sight line without a height, which only degenerate
-// sections give; such a crossroad is computed again at the stage).
-// FinishCrossRoads is then the whole stage, with the same results, log lines,
-// messages and progress as CalcCrossRoads. The plan's sections and the
-// crossroads must not change in between; destroying the work before it is
-// finished waits for the helpers.
+// scans run, since the computation reads nothing the scans write (the track
+// heights the scans record are only a plain check's fallback for a line
+// without a height, and such a line crosses no section). FinishCrossRoads is
+// then the whole stage, with the same results, log lines, messages and
+// progress as CalcCrossRoads. The plan's sections and the crossroads must not
+// change in between; destroying the work before it is finished waits for the
+// helpers.
 struct tFastSight;
 struct tEarlyCrossRoads;
 struct tEarlyCrossRoadsDeleter {
