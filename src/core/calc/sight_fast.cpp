@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <memory>
 #include <thread>
 
 namespace kestrova {
@@ -40,6 +41,53 @@ void ParallelFor(int count, int threads, F&& f) {
     for (int w = 0; w < extra; ++w) pool.emplace_back(worker);
     worker();
     for (auto& th : pool) th.join();
+}
+
+// Runs compute(t, slot) for every t in [0, count) on `threads` threads, this
+// one included, and apply(t, slot) on this thread strictly in order, each as
+// soon as its item is computed: no thread waits for a whole block. At most
+// `window` items are computed ahead of the apply; slot = t % window names
+// the item's work place, free again once the item is applied.
+template <class Compute, class Apply>
+void OrderedPipeline(int count, int threads, int window, Compute&& compute, Apply&& apply) {
+    if (threads <= 1 || count < 2) {
+        for (int t = 0; t < count; ++t) {
+            compute(t, t % window);
+            apply(t, t % window);
+        }
+        return;
+    }
+    const std::unique_ptr<std::atomic<int>[]> ready(new std::atomic<int>[window]);  // t + 1 once computed
+    for (int w = 0; w < window; ++w) ready[w].store(0, std::memory_order_relaxed);
+    std::atomic<int> next{0};
+    std::atomic<int> applied{0};
+    auto run = [&](int t) {
+        compute(t, t % window);
+        ready[t % window].store(t + 1, std::memory_order_release);
+    };
+    std::vector<std::thread> helpers;
+    for (int w = 1; w < std::min(threads, count); ++w)
+        helpers.emplace_back([&] {
+            for (;;) {
+                const int t = next.fetch_add(1, std::memory_order_relaxed);
+                if (t >= count) break;
+                while (t >= applied.load(std::memory_order_acquire) + window) std::this_thread::yield();
+                run(t);
+            }
+        });
+    for (int t = 0; t < count; ++t) {
+        while (ready[t % window].load(std::memory_order_acquire) != t + 1) {
+            // Lend a hand with an item whose place is free, else wait.
+            int u = next.load(std::memory_order_relaxed);
+            if (u < count && u < t + window && next.compare_exchange_weak(u, u + 1, std::memory_order_relaxed))
+                run(u);
+            else
+                std::this_thread::yield();
+        }
+        apply(t, t % window);
+        applied.store(t + 1, std::memory_order_release);
+    }
+    for (std::thread& th : helpers) th.join();
 }
 
 // Raised and unraised end points of a check without replacement.
@@ -122,9 +170,10 @@ bool Evaluate(const TMPlan& plan, const tFastSight& fast, int k, const tCheckLin
     if (!PlanCrossing(line, g, x, y)) return false;
     const tPlanProfile& p = plan.Profiles[k];
     const bool exempt = (g.Span.Width > kCentralSpanWidth || p.NoRoadCheck) && !forceCheck;
-    // The track height is only the fallback of a vertical-line crossing that
-    // cannot fail once the plan crossing exists; it is read for fidelity.
-    const double zs = line.Height.At(x, y, p.SightTrack[variant].H);
+    // The track height is only the fallback of a line without a height, and
+    // such a line has no plan direction to cross a section with; it is not
+    // read otherwise, since the scans write it while other observers run.
+    const double zs = line.Height.Mode == tHeightLine::None ? p.SightTrack[variant].H : line.Height.At(x, y, 0);
     const double zg = GroundLineAt(fast, k, x, y, hints + k).At(x, y, zs - 1);
     out.K = k;
     out.X = x;
@@ -231,19 +280,19 @@ void FastScan(TMPlan& plan, tFastSight& fast, tProgressCounter& progress, bool r
     else
         for (int i = 0; i <= n - 2; ++i) order.push_back(i);
     std::vector<tScanWork> work(std::min<size_t>(fast.BlockSize, std::max<size_t>(order.size(), 1)));
-    for (size_t base = 0; base < order.size(); base += work.size()) {
-        const int count = static_cast<int>(std::min(work.size(), order.size() - base));
-        ParallelFor(count, fast.Threads, [&](int t) {
-            const int i = order[base + t];
-            tScanWork& w = work[t];
+    OrderedPipeline(
+        static_cast<int>(order.size()), fast.Threads, static_cast<int>(work.size()),
+        [&](int t, int slot) {
+            const int i = order[t];
+            tScanWork& w = work[slot];
             w.Far = reverse ? ReverseLookEnd(plan, i) : ForwardLookEnd(plan, i);
             const int start = reverse ? w.Far : i;
             const int end = reverse ? i : w.Far;
             for (int v = 0; v < 2; ++v) w.Hidden[v] = ComputeCheck(plan, fast, start, end, v, w.Crossings[v]);
-        });
-        for (int t = 0; t < count; ++t) {
-            const int i = order[base + t];
-            tScanWork& w = work[t];
+        },
+        [&](int t, int slot) {
+            const int i = order[t];
+            tScanWork& w = work[slot];
             tPlanProfile& obs = plan.Profiles[i];
             const int start = reverse ? w.Far : i;
             const int end = reverse ? i : w.Far;
@@ -258,8 +307,7 @@ void FastScan(TMPlan& plan, tFastSight& fast, tProgressCounter& progress, bool r
                 }
             }
             progress.Step(i);
-        }
-    }
+        });
 }
 
 // Work of one hidden observer in a look-speed pass.
