@@ -371,11 +371,7 @@ tImportResult ImportRoad(const QString& fileName, tRoadModel& model, const tProg
         firstRow = false;
 
         const bool more = NextRow(src, row);
-        if (plan.Count() == capacity) {
-            capacity = capacity == 0 ? 16 : capacity * 2;
-            plan.Profiles.reserve(size_t(capacity));
-            progress.Max(capacity);
-        }
+        ReserveOneMore(plan.Profiles, capacity, progress);
         plan.Profiles.emplace_back();
         tPlanProfile& p = plan.Profiles.back();
         const int index = plan.Count() - 1;

@@ -154,20 +154,25 @@ struct tPointColumns {
 bool ReadPointCoordinate(const tShortTable& table, int col, const QString& text, const tPointColumns& columns,
                          tRoadPoint& point, tImportFailure& failure);
 
+// Makes room for one more record of a table read row by row: the room grows
+// by doubling from 16, and each growth is reported as the progress maximum.
+template <class tRecord>
+void ReserveOneMore(std::vector<tRecord>& records, int& capacity, const tProgress& progress) {
+    if (int(records.size()) != capacity) return;
+    capacity = capacity == 0 ? 16 : capacity * 2;
+    records.reserve(size_t(capacity));
+    progress.Max(capacity);
+}
+
 // Adds one point row to the objects of a point table: a row with a name starts
-// a new object (room grows by doubling from 16, each growth reported as the
-// progress maximum), and the row's point goes to the last object. Returns the
-// object the row started, else nullptr.
+// a new object (see ReserveOneMore), and the row's point goes to the last
+// object. Returns the object the row started, else nullptr.
 template <class tObject>
 tObject* AddPointRow(std::vector<tObject>& objects, int& capacity, const QString& name, const tRoadPoint& point,
                      const tProgress& progress) {
     tObject* started = nullptr;
     if (!name.isEmpty()) {
-        if (int(objects.size()) == capacity) {
-            capacity = capacity == 0 ? 16 : capacity * 2;
-            objects.reserve(size_t(capacity));
-            progress.Max(capacity);
-        }
+        ReserveOneMore(objects, capacity, progress);
         started = &objects.emplace_back();
         started->Name = name;
         progress.Pos(int(objects.size()) - 1);
