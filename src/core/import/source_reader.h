@@ -140,11 +140,8 @@ bool CheckPointNumber(const tShortTable& table, int col, const QString& text, bo
 
 // The column codes of a point table's coordinates and the heights it accepts.
 struct tPointColumns {
-    int X = 0;
-    int Y = 0;
-    int Height = 0;
-    double MinHeight = 0;
-    double MaxHeight = 0;
+    int X = 0, Y = 0, Height = 0;  // codes of the "X", "Y" and height columns
+    double MinHeight = 0, MaxHeight = 0;
 };
 
 // One coordinate cell of a point row, the column's code telling which: "X"
