@@ -238,7 +238,8 @@ def main():
             if os.path.exists(os.path.join(HERE, name)):
                 manifest.append((name, "road", "LoadData.ExcelOpenError", "", ""))
     # Inputs found by fuzzing, kept as they were found (not written here).
-    for name in ["xls_directory_name_overrun.xls", "xls_second_dimension_too_large.xls"]:
+    for name in ["xls_directory_name_overrun.xls", "xls_second_dimension_too_large.xls",
+                 "xls_sst_string_past_continue.xls"]:
         if os.path.exists(os.path.join(HERE, name)):
             manifest.append((name, "road", "LoadData.ExcelOpenError", "", ""))
 

@@ -9,7 +9,6 @@
 #include "import_tables.h"
 
 #include <QBuffer>
-#include <QtEndian>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -18,13 +17,21 @@ using namespace kestrova::test;
 
 namespace {
 
-quint32 DirectoryOffset(const QByteArray& xls) {
-    const quint16 shift = qFromLittleEndian<quint16>(xls.constData() + 0x1E);
-    return (qFromLittleEndian<quint32>(xls.constData() + 0x30) + 1) << shift;
+quint16 Get16(const QByteArray& b, qsizetype at) { return quint16(uchar(b.at(at)) | uchar(b.at(at + 1)) << 8); }
+quint32 Get32(const QByteArray& b, qsizetype at) { return Get16(b, at) | quint32(Get16(b, at + 2)) << 16; }
+
+void Put16(QByteArray& b, qsizetype at, quint16 v) {
+    b[at] = char(v & 0xFF);
+    b[at + 1] = char(v >> 8);
+}
+void Put32(QByteArray& b, qsizetype at, quint32 v) {
+    Put16(b, at, quint16(v & 0xFFFF));
+    Put16(b, at + 2, quint16(v >> 16));
 }
 
-void Put16(QByteArray& b, qsizetype at, quint16 v) { qToLittleEndian(v, b.data() + at); }
-void Put32(QByteArray& b, qsizetype at, quint32 v) { qToLittleEndian(v, b.data() + at); }
+qsizetype DirectoryOffset(const QByteArray& xls) {
+    return qsizetype(Get32(xls, 0x30) + 1) << Get16(xls, 0x1E);
+}
 
 // road.xls with the name length of directory entry `entry` set to `length`.
 QByteArray WithNameLength(QByteArray xls, int entry, quint16 length) {
@@ -52,6 +59,37 @@ QByteArray Dimension8(quint32 rows, quint16 cols) {
     Put32(p, 4, rows);
     Put16(p, 10, cols);
     return Record(0x0200, p);
+}
+
+// A BIFF8 shared string of 8-bit characters, or of 16-bit ones with wide;
+// rich adds that many formatting runs (4 bytes each) after the characters.
+QByteArray SstString(const QByteArray& text, bool wide = false, quint16 rich = 0) {
+    QByteArray s(3, '\0');
+    Put16(s, 0, quint16(text.size()));
+    s[2] = char((wide ? 1 : 0) | (rich ? 8 : 0));
+    if (rich) {
+        s += QByteArray(2, '\0');
+        Put16(s, 3, rich);
+    }
+    for (char c : text) s += wide ? QByteArray(1, c) + QByteArray(1, '\0') : QByteArray(1, c);
+    return s + QByteArray(4 * rich, '\x01');
+}
+
+// A string of two 8-bit characters with an extension block of `ext` bytes
+// announced (none of it present).
+QByteArray SstStringWithExtension(quint32 ext) {
+    QByteArray s(7, '\0');
+    Put16(s, 0, 2);
+    s[2] = 4;
+    Put32(s, 3, ext);
+    return s + "ab";
+}
+
+QByteArray Sst(quint32 count, const QByteArray& strings) {
+    QByteArray p(8, '\0');
+    Put32(p, 0, count);
+    Put32(p, 4, count);
+    return Record(0x00FC, p + strings);
 }
 
 // A bare compound file: the directory in sector 0, the allocation table in
@@ -121,12 +159,12 @@ QByteArray Regular(QByteArray stream) { return stream + QByteArray(4200, '\0'); 
 // long after `from` (a file offset too).
 qsizetype FindRecord(const QByteArray& xls, quint16 type, qsizetype from = 0, int minLength = 0) {
     const qsizetype dir = DirectoryOffset(xls);
-    const quint32 start = qFromLittleEndian<quint32>(xls.constData() + dir + 128 + 0x74);
-    const quint32 size = qFromLittleEndian<quint32>(xls.constData() + dir + 128 + 0x78);
-    const qsizetype begin = qsizetype(start + 1) << qFromLittleEndian<quint16>(xls.constData() + 0x1E);
+    const quint32 start = Get32(xls, dir + 128 + 0x74);
+    const quint32 size = Get32(xls, dir + 128 + 0x78);
+    const qsizetype begin = qsizetype(start + 1) << Get16(xls, 0x1E);
     for (qsizetype at = begin; at + 4 <= begin + size;) {
-        const quint16 t = qFromLittleEndian<quint16>(xls.constData() + at);
-        const quint16 n = qFromLittleEndian<quint16>(xls.constData() + at + 2);
+        const quint16 t = Get16(xls, at);
+        const quint16 n = Get16(xls, at + 2);
         if (at > from && (type == 0 || t == type) && n >= minLength) return at;
         at += 4 + n;
     }
@@ -254,6 +292,44 @@ std::vector<tCase> Cases() {
              return Build({data + QByteArray(4096, '\0'), 9, false, 8192, -1, true});
          },
          C::ContainerBroken, false},
+        {"found_by_fuzzing_sst", [](const QByteArray&) { return ReadFile(TestData("bad/xls_sst_string_past_continue.xls")); },
+         C::StringPastRecord},
+        {"sst_whole_strings",
+         [](const QByteArray&) { return Build({Regular(Stream(Sst(2, SstString("ab") + SstString("cd", true))))}); },
+         C::Sound, false},
+        {"sst_string_continued",
+         [](const QByteArray&) {
+             const QByteArray s = SstString("abcdefghij", true);
+             return Build({Regular(Stream(Sst(1, s.left(3 + 8)) + Record(0x003C, "\x01" + s.mid(11))))});
+         },
+         C::Sound, false},
+        {"sst_string_continued_past_continue",
+         [](const QByteArray&) {
+             const QByteArray s = SstString("abcdefghij", true);
+             return Build({Regular(Stream(Sst(1, s.left(3 + 8)) + Record(0x003C, "\x01" + s.mid(11, 6))))});
+         },
+         C::StringPastRecord, false},
+        // 8-bit characters: the library finds the short record itself.
+        {"sst_narrow_string_continued_past_continue",
+         [](const QByteArray&) {
+             const QByteArray s = SstString("abcdefghij");
+             return Build({Regular(Stream(Sst(1, s.left(3 + 4)) + Record(0x003C, QByteArray(1, '\0') + s.mid(7, 3))))});
+         },
+         C::Sound, false},
+        {"sst_formatting_runs_spill_into_continue",
+         [](const QByteArray&) {
+             const QByteArray s = SstString("ab", false, 2);
+             return Build({Regular(Stream(Sst(2, s.left(s.size() - 5)) + Record(0x003C, s.right(5) + SstString("cd"))))});
+         },
+         C::Sound, false},
+        {"sst_string_header_past_record",
+         [](const QByteArray&) { return Build({Regular(Stream(Sst(2, SstString("ab") + QByteArray(1, '\x05'))))}); },
+         C::StringPastRecord, false},
+        {"sst_extension_past_4_gb",
+         [](const QByteArray&) {
+             return Build({Regular(Stream(Sst(2, SstStringWithExtension(0xFFFFFFF0) + SstString("cd"))))});
+         },
+         C::StringPastRecord, false},
         {"bare_table_sector_missing",
          [](const QByteArray&) {
              QByteArray b = Build({Regular(Stream(Dimension8(7, 41)))});

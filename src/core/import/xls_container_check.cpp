@@ -17,7 +17,11 @@ constexpr quint16 kNameField = 64;  // UTF-16 name with its terminator, in bytes
 constexpr quint32 kFreeSector = 0xFFFFFFFF;
 constexpr quint32 kEndOfChain = 0xFFFFFFFE;
 constexpr quint16 kBof = 0x0809;
+constexpr quint16 kEof = 0x000A;
 constexpr quint16 kDimension = 0x0200;
+constexpr quint16 kSst = 0x00FC;
+constexpr quint16 kContinue = 0x003C;
+constexpr quint32 kMaxSstStrings = 0x100000;  // the library refuses more
 // The largest sheet of the BIFF formats, 65,536 rows by 256 columns, is also
 // the most cells the library allocates for a sheet.
 constexpr quint64 kMaxCells = quint64(1) << 24;
@@ -169,32 +173,131 @@ private:
     qsizetype At = 0;
 };
 
-// Walks the workbook stream's records as the library reads them, looking at
-// every DIMENSION record.
+enum class tStep { Go, LibraryStops, Overrun };
+
+// The library's progress through the shared-string table (SST record and
+// the CONTINUE records after it), kept the way the library keeps it.
+struct tSst {
+    bool Started = false;
+    quint32 Count = 0;
+    quint32 Index = 0;       // next string
+    quint32 Pending = 0;     // characters of a string cut by the record's end
+    quint32 Collected = 0;   // of those, the ones already read
+    quint32 Skip = 0;        // formatting runs and extension bytes after it
+    quint32 NextOffset = 0;  // where the next record's first string starts
+};
+
+// Follows one SST or CONTINUE record as the library parses it. Overrun when
+// the library would read past the end of the record: string headers that do
+// not fit, or the rest of a cut string of 16-bit characters that is longer
+// than the record, which the library copies without looking.
+tStep SstRecord(tSst& st, const char* rec, quint32 size) {
+    quint64 pos = 0;
+    if (!st.Started) {
+        st.Started = true;
+        st.Count = U32(rec + 4);
+        if (st.Count > kMaxSstStrings) return tStep::LibraryStops;
+        pos = 8;
+    } else if (st.Pending != 0) {
+        const quint32 remaining = st.Pending - st.Collected;
+        const bool wide = (uchar(rec[0]) & 1) != 0;
+        const quint64 bytes = wide ? 2 * quint64(remaining) : remaining;
+        if (1 + bytes > size) return wide ? tStep::Overrun : tStep::LibraryStops;
+        const quint64 end = 1 + bytes + st.Skip;
+        // Formatting runs that spill over are remembered where the next
+        // record does not look: it starts reading at its beginning.
+        st.Skip = end >= size ? quint32(end) - size : 0;
+        st.NextOffset = 0;
+        st.Pending = st.Collected = 0;
+        ++st.Index;
+        pos = end;
+    }
+    while (st.Index < st.Count) {
+        if (quint32(pos) >= size) return tStep::Go;  // the library compares the low 32 bits
+        const quint64 at = pos + st.NextOffset;
+        if (at + 3 > size) return tStep::Overrun;
+        const quint16 chars = U16(rec + at);
+        const uchar flags = uchar(rec[at + 2]);
+        const bool rich = (flags & 8) != 0;
+        const bool ext = (flags & 4) != 0;
+        const quint64 header = 3 + (rich ? 2 : 0) + (ext ? 4 : 0);
+        if (at + header > size) return tStep::Overrun;
+        quint32 skip = rich ? 4u * U16(rec + at + 3) : 0;
+        if (ext) skip += U32(rec + at + 3 + (rich ? 2 : 0));
+        const quint64 start = at + header;
+        const bool wide = (flags & 1) != 0;
+        const quint32 need = wide ? 2u * chars : chars;
+        const quint32 avail = size - quint32(start);
+        st.NextOffset = 0;
+        st.Skip = skip;
+        if (avail < need) {
+            // Cut by the record's end: the rest follows in the next record.
+            st.Pending = chars;
+            st.Collected = wide ? avail / 2 : avail;
+            return tStep::Go;
+        }
+        if (chars == 0) return tStep::LibraryStops;
+        const quint64 end = start + need + skip;
+        st.NextOffset = end >= size ? quint32(end) - size : 0;
+        st.Skip = 0;
+        ++st.Index;
+        pos = end;
+    }
+    return tStep::Go;
+}
+
+// Walks the workbook stream's records as the library reads them, following
+// the shared strings and looking at every DIMENSION record of a substream.
 tXlsContainerCheck WalkRecords(tChainReader& in, bool mini) {
     // The library keeps each record in one buffer; a short record leaves the
     // bytes of a longer one before it there, and the library reads them too.
-    QByteArray record(kMaxRecord, '\0');
+    QByteArray buffer(kMaxRecord, '\0');
+    const char* r = buffer.constData();
     int version = 0;
+    bool inSubstream = false;
+    quint16 last = 0;  // type of the last record that was no CONTINUE
+    tSst sst;
     char head[4];
     while (in.Read(head, 4)) {
         const quint16 type = U16(head);
         const quint16 length = U16(head + 2);
         if (!mini && type == 0 && length == 0) break;
-        if (length > (mini ? kMaxMiniRecord : kMaxRecord) || !in.Read(record.data(), length)) break;
+        if (length > (mini ? kMaxMiniRecord : kMaxRecord) || !in.Read(buffer.data(), length)) break;
         if (version == 0) {
             // The library takes only a BIFF5 or BIFF8 workbook and refuses
             // anything else right here.
-            const quint16 vers = U16(record.constData());
+            const quint16 vers = U16(r);
             if (type != kBof || (vers != 0x0500 && vers != 0x0600)) return tXlsContainerCheck::Sound;
             version = vers == 0x0600 ? 8 : 5;
+            inSubstream = true;
+            last = type;
             continue;
         }
-        if (type != kDimension) continue;
-        const char* r = record.constData();
-        const quint64 rows = version == 8 ? U32(r + 4) : U16(r + 2);
-        const quint64 cols = version == 8 ? U16(r + 10) : U16(r + 6);
-        if (rows * cols > kMaxCells) return tXlsContainerCheck::DimensionTooLarge;
+        if (type == kContinue && last == kSst) {
+            const tStep step = SstRecord(sst, r, length);
+            if (step == tStep::Overrun) return tXlsContainerCheck::StringPastRecord;
+            if (step == tStep::LibraryStops) return tXlsContainerCheck::Sound;
+            continue;
+        }
+        if (type == kContinue) continue;  // the library skips any other
+        last = type;
+        if (!inSubstream) {
+            // Between substreams only a BOF may follow; the library stops at anything else.
+            if (type != kBof) return tXlsContainerCheck::Sound;
+            inSubstream = true;
+            continue;
+        }
+        if (type == kEof) {
+            inSubstream = false;
+        } else if (type == kSst) {
+            const tStep step = SstRecord(sst, r, length);
+            if (step == tStep::Overrun) return tXlsContainerCheck::StringPastRecord;
+            if (step == tStep::LibraryStops) return tXlsContainerCheck::Sound;
+        } else if (type == kDimension) {
+            const quint64 rows = version == 8 ? U32(r + 4) : U16(r + 2);
+            const quint64 cols = version == 8 ? U16(r + 10) : U16(r + 6);
+            if (rows * cols > kMaxCells) return tXlsContainerCheck::DimensionTooLarge;
+        }
     }
     return in.Circled() ? tXlsContainerCheck::ContainerBroken : tXlsContainerCheck::Sound;
 }

@@ -8,6 +8,10 @@
 // - a worksheet's DIMENSION record sets the sheet's size before its cells are
 //   allocated; when a second one is too large to allocate, the sheet keeps
 //   its old, smaller cell array and the clean-up walks past its end;
+// - in the shared-string table it reads string headers wherever the
+//   previous string's lengths point, and copies the rest of a string of
+//   16-bit characters cut by a record's end from the next record without
+//   comparing it with that record's length;
 // - a workbook stream kept in the mini stream is read from a copy of the mini
 //   stream's container, whose own length is never compared with the
 //   workbook's.
@@ -30,6 +34,7 @@ enum class tXlsContainerCheck {
     ContainerBroken,      // allocation table or a stream's sector chain cannot be followed
     StreamPastContainer,  // a workbook stream in the mini stream is longer than the mini stream
     DimensionTooLarge,    // a DIMENSION record declares more cells than a sheet can hold
+    StringPastRecord,     // a shared string runs past the record that holds it
 };
 
 // Reads the header, the directory sector, the list of allocation-table
