@@ -69,9 +69,13 @@ void RunCalculation(tRoadModel& model, const tProgress& progress, tCalcEngine en
         // their geometry is taken once here.
         fast = std::make_unique<tFastSight>(MakeFastSight(plan, threads));
         // The crossroads need nothing the scans compute: their helpers start
-        // now and use the cores the scans leave idle.
-        if (model.CrossRoads.Count() > 0 && fast->Threads > 1)
-            early = StartCrossRoads(model, *fast, std::min(fast->Threads, model.CrossRoads.Count()) - 1);
+        // now on half the threads, the scans run on the others (more threads
+        // than cores would only make the scans' in-order apply wait).
+        if (model.CrossRoads.Count() > 0 && fast->Threads > 1) {
+            const int helpers = std::min(fast->Threads / 2, model.CrossRoads.Count());
+            early = StartCrossRoads(model, *fast, helpers);
+            fast->Threads -= helpers;
+        }
         FastForwardScan(plan, *fast, counter);
         FastForwardLookSpeeds(plan, *fast);
         progress.Line(QStringLiteral("CalcLog.CalcBackwardInvisiblePoints"));

@@ -66,7 +66,7 @@ struct tFastSight {
     std::vector<uint8_t> GroundOrder;  // per profile
     std::vector<double> GroundLo, GroundHi;  // per segment of Ground
     std::vector<uint8_t> CentreWritten;  // RoadCentre already holds its span's midpoint
-    int Threads = 1;
+    int Threads = 1;  // threads the scans and look-speed passes run on
     int BlockSize = 256;
 };
 
