@@ -85,6 +85,29 @@ QByteArray SstStringWithExtension(quint32 ext) {
     return s + "ab";
 }
 
+// A BIFF8 LABEL record at A1 announcing `chars` 8-bit characters and holding `text`.
+QByteArray Label(quint16 chars, const QByteArray& text) {
+    QByteArray p(9, '\0');
+    Put16(p, 6, chars);
+    return Record(0x0204, p + text);
+}
+
+// A BIFF8 FORMAT record announcing `chars` 16-bit characters and holding `text` (UTF-16).
+QByteArray Format(quint16 chars, const QByteArray& text) {
+    QByteArray p(5, '\0');
+    Put16(p, 0, 164);
+    Put16(p, 2, chars);
+    p[4] = 1;
+    return Record(0x041E, p + text);
+}
+
+// A BIFF8 BOUNDSHEET record announcing `chars` 8-bit characters of its name and holding `name`.
+QByteArray BoundSheet(quint8 chars, const QByteArray& name) {
+    QByteArray p(8, '\0');
+    p[6] = char(chars);
+    return Record(0x0085, p + name);
+}
+
 QByteArray Sst(quint32 count, const QByteArray& strings) {
     QByteArray p(8, '\0');
     Put32(p, 0, count);
@@ -329,6 +352,20 @@ std::vector<tCase> Cases() {
          [](const QByteArray&) {
              return Build({Regular(Stream(Sst(2, SstStringWithExtension(0xFFFFFFF0) + SstString("cd"))))});
          },
+         C::StringPastRecord, false},
+        {"found_by_fuzzing_label", [](const QByteArray&) { return ReadFile(TestData("bad/xls_label_past_record.xls")); },
+         C::StringPastRecord},
+        {"texts_fit",
+         [](const QByteArray&) {
+             return Build({Regular(Stream(BoundSheet(5, "Sheet") + Format(2, QByteArray("0\0%\0", 4)) + Label(2, "ab")))});
+         },
+         C::Sound, false},
+        {"label_past_record", [](const QByteArray&) { return Build({Regular(Stream(Label(1000, "ab")))}); },
+         C::StringPastRecord, false},
+        {"format_past_record",
+         [](const QByteArray&) { return Build({Regular(Stream(Format(5000, QByteArray("0\0", 2))))}); },
+         C::StringPastRecord, false},
+        {"sheet_name_past_record", [](const QByteArray&) { return Build({Regular(Stream(BoundSheet(9, "Sheet")))}); },
          C::StringPastRecord, false},
         {"bare_table_sector_missing",
          [](const QByteArray&) {

@@ -21,6 +21,9 @@ constexpr quint16 kEof = 0x000A;
 constexpr quint16 kDimension = 0x0200;
 constexpr quint16 kSst = 0x00FC;
 constexpr quint16 kContinue = 0x003C;
+constexpr quint16 kLabel = 0x0204;
+constexpr quint16 kFormat = 0x041E;
+constexpr quint16 kBoundSheet = 0x0085;
 constexpr quint32 kMaxSstStrings = 0x100000;  // the library refuses more
 // The largest sheet of the BIFF formats, 65,536 rows by 256 columns, is also
 // the most cells the library allocates for a sheet.
@@ -246,8 +249,27 @@ tStep SstRecord(tSst& st, const char* rec, quint32 size) {
     return tStep::Go;
 }
 
+// Whether the text of a LABEL, FORMAT or BOUNDSHEET record, where the
+// library finds it and as long as its character count and flags make it,
+// lies within the record. The library copies it without looking, up to
+// 128 KB past a LABEL or FORMAT record.
+bool TextFits(quint16 type, int version, const char* r, quint32 length) {
+    if (type == kBoundSheet) {
+        const quint64 chars = uchar(r[6]);
+        return version == 5 ? 7 + chars <= length : 8 + chars * (r[7] != 0 ? 2 : 1) <= length;
+    }
+    if (type == kFormat && version == 5) return true;  // at most 255 bytes, within the record buffer
+    const quint64 chars = type == kLabel ? U16(r + 6) : U16(r + 2);
+    const quint64 at = type == kLabel ? 8 : 4;
+    if (version == 5) return at + chars <= length;
+    const uchar flags = uchar(r[at]);
+    const quint64 header = 1 + ((flags & 8) ? 2 : 0) + ((flags & 4) ? 4 : 0);
+    return at + header + chars * ((flags & 1) ? 2 : 1) <= length;
+}
+
 // Walks the workbook stream's records as the library reads them, following
-// the shared strings and looking at every DIMENSION record of a substream.
+// the shared strings and looking at the texts and the DIMENSION records of
+// the substreams.
 tXlsContainerCheck WalkRecords(tChainReader& in, bool mini) {
     // The library keeps each record in one buffer; a short record leaves the
     // bytes of a longer one before it there, and the library reads them too.
@@ -293,6 +315,8 @@ tXlsContainerCheck WalkRecords(tChainReader& in, bool mini) {
             const tStep step = SstRecord(sst, r, length);
             if (step == tStep::Overrun) return tXlsContainerCheck::StringPastRecord;
             if (step == tStep::LibraryStops) return tXlsContainerCheck::Sound;
+        } else if (type == kLabel || type == kFormat || type == kBoundSheet) {
+            if (!TextFits(type, version, r, length)) return tXlsContainerCheck::StringPastRecord;
         } else if (type == kDimension) {
             const quint64 rows = version == 8 ? U32(r + 4) : U16(r + 2);
             const quint64 cols = version == 8 ? U16(r + 10) : U16(r + 6);

@@ -11,7 +11,9 @@
 // - in the shared-string table it reads string headers wherever the
 //   previous string's lengths point, and copies the rest of a string of
 //   16-bit characters cut by a record's end from the next record without
-//   comparing it with that record's length;
+//   comparing it with that record's length; the text of a LABEL, FORMAT or
+//   BOUNDSHEET record is copied with its own character count, whatever the
+//   record's length;
 // - a workbook stream kept in the mini stream is read from a copy of the mini
 //   stream's container, whose own length is never compared with the
 //   workbook's.
@@ -34,7 +36,7 @@ enum class tXlsContainerCheck {
     ContainerBroken,      // allocation table or a stream's sector chain cannot be followed
     StreamPastContainer,  // a workbook stream in the mini stream is longer than the mini stream
     DimensionTooLarge,    // a DIMENSION record declares more cells than a sheet can hold
-    StringPastRecord,     // a shared string runs past the record that holds it
+    StringPastRecord,     // a text runs past the record that holds it
 };
 
 // Reads the header, the directory sector, the list of allocation-table
