@@ -5,6 +5,9 @@
 #include "import_tables.h"
 #include "zip_parts.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace kestrova;
@@ -247,7 +250,17 @@ TEST(TExcelTest, BlocksSheetsAndSaving) {
     EXPECT_TRUE(book.WriteBlock());
     book.ClearBlock();
     EXPECT_TRUE(book.SetCell(1, 1, "007"));
+    // A user's file under the name of an obvious temporary is not touched,
+    // and no temporary is left behind.
+    QFile mine(files.Path("out.xlsx.part"));
+    ASSERT_TRUE(mine.open(QIODevice::WriteOnly) && mine.write("mine") == 4);
+    mine.close();
+    const int before = int(QDir(QFileInfo(files.Path("out.xlsx")).absolutePath()).entryList(QDir::Files | QDir::Hidden).size());
     ASSERT_TRUE(book.SaveAs(files.Path("out.xlsx")));
+    ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+    EXPECT_EQ(mine.readAll(), "mine");
+    EXPECT_EQ(int(QDir(QFileInfo(files.Path("out.xlsx")).absolutePath()).entryList(QDir::Files | QDir::Hidden).size()),
+              before + 1);
     TExcel back(files.Path("out.xlsx"));
     ASSERT_TRUE(back.SelectSheet(QString(31, 'n')));
     EXPECT_EQ(back.GetCell(2, 2), "12.5");

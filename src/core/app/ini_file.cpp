@@ -1,5 +1,7 @@
 #include "app/ini_file.h"
 
+#include "app/file_replace.h"
+
 #include "app/text_decoding.h"
 
 #include <QDir>
@@ -7,7 +9,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <filesystem>
 #include <system_error>
 
 namespace kestrova {
@@ -42,14 +43,6 @@ QString OneLine(const QString& text) {
     for (QChar& c : result)
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) c = QLatin1Char(' ');
     return result;
-}
-
-std::filesystem::path NativePath(const QString& name) {
-#ifdef _WIN32
-    return std::filesystem::path(name.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(name).toStdString());
-#endif
 }
 
 }  // namespace
@@ -270,11 +263,7 @@ QByteArray TIniFile::Serialize() const {
 QString TIniFile::WriteErrorText() const { return QStringLiteral("Write error to file ") + FFileName; }
 
 bool TIniFile::ReplaceFile(const QString& source, const QString& target) {
-    // rename() replaces an existing target atomically on POSIX, and the
-    // standard library maps it to a replacing move on Windows.
-    std::error_code error;
-    std::filesystem::rename(NativePath(source), NativePath(target), error);
-    return !error;
+    return kestrova::ReplaceFile(source, target);
 }
 
 QString TIniFile::TemporaryName(const QString& folder) {

@@ -1,10 +1,10 @@
 #include "export/xlsx_writer.h"
 
-#include <QDir>
+#include "app/file_replace.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QTemporaryFile>
 
 #include <xlsxwriter.h>
 
@@ -22,16 +22,9 @@ QString WorkbookSheetName(const QString& name) { return name.left(31); }
 tXlsxResult WriteXlsxTextSheet(const QString& fileName, const QString& sheetName, int rowCount, int colCount,
                                const std::function<QString(int, int)>& cell, const std::function<void(int)>& progress) {
     const QString target = QFileInfo(fileName).absoluteFilePath();
-    const QString folder = QFileInfo(target).absolutePath();
     // A temporary name in the target's folder, so that the rename is one step.
-    QString temp;
-    {
-        QTemporaryFile probe(folder + QStringLiteral("/.kestrova-XXXXXX.xlsx"));
-        probe.setAutoRemove(false);
-        if (!probe.open()) return tXlsxResult::CannotCreate;
-        temp = probe.fileName();
-        probe.close();
-    }
+    const QString temp = CreateTemporaryBeside(target, QStringLiteral(".xlsx"));
+    if (temp.isEmpty()) return tXlsxResult::CannotCreate;
     const QByteArray tempName = QFile::encodeName(temp);
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
@@ -75,8 +68,8 @@ tXlsxResult WriteXlsxTextSheet(const QString& fileName, const QString& sheetName
         QFile::remove(temp);
         return result;
     }
-    QFile::remove(target);
-    if (!QFile::rename(temp, target)) {
+    // Removing the old file first would lose it when the rename then fails.
+    if (!ReplaceFile(temp, target)) {
         QFile::remove(temp);
         return tXlsxResult::CloseFailed;
     }

@@ -1,5 +1,7 @@
 #include "generate/road_generator.h"
 
+#include "app/file_replace.h"
+
 #include "import/road_import.h"
 #include "model/road_text.h"
 
@@ -1201,12 +1203,17 @@ bool WriteGeneratedXlsx(const tGeneratedRoad& road, const QString& filePath, QSt
     }
     // Written beside the target and renamed at the end, so that a failure never
     // leaves a half-written workbook under the real name.
-    const QString temp = target.absoluteFilePath() + QStringLiteral(".partial");
+    const QString temp = CreateTemporaryBeside(target.absoluteFilePath(), QStringLiteral(".xlsx"));
+    if (temp.isEmpty()) {
+        error = QStringLiteral("cannot create a file in %1").arg(target.absolutePath());
+        return false;
+    }
     const QByteArray tempName = QFile::encodeName(temp);
     lxw_workbook_options opts = {};
     opts.constant_memory = LXW_TRUE;  // rows go out in order; keeps large roads cheap
     lxw_workbook* wb = workbook_new_opt(tempName.constData(), &opts);
     if (!wb) {
+        QFile::remove(temp);
         error = QStringLiteral("cannot create %1").arg(temp);
         return false;
     }
@@ -1244,8 +1251,7 @@ bool WriteGeneratedXlsx(const tGeneratedRoad& road, const QString& filePath, QSt
                                                           : QStringLiteral("a cell was rejected"));
         return false;
     }
-    QFile::remove(target.absoluteFilePath());
-    if (!QFile::rename(temp, target.absoluteFilePath())) {
+    if (!ReplaceFile(temp, target.absoluteFilePath())) {
         QFile::remove(temp);
         error = QStringLiteral("cannot rename %1 to %2").arg(temp, filePath);
         return false;

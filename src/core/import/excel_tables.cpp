@@ -1,5 +1,7 @@
 #include "import/excel_tables.h"
 
+#include "app/file_replace.h"
+
 #include "import/cell_parsing.h"
 
 #include <QFile>
@@ -7,7 +9,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
 #include <system_error>
 
 #include <xlsxwriter.h>
@@ -351,11 +352,16 @@ bool TExcel::SaveAs(const QString& fileName) {
             Error = NoDataWrite;
             return false;
         }
-    const QString temp = fileName + QStringLiteral(".part");
-    QFile::remove(temp);
+    // A fresh name beside the target: nothing of the user's is overwritten.
+    const QString temp = CreateTemporaryBeside(fileName, QStringLiteral(".xlsx"));
+    if (temp.isEmpty()) {
+        Error = NoDataWrite;
+        return false;
+    }
     const QByteArray tempName = QFile::encodeName(temp);
     lxw_workbook* book = workbook_new(tempName.constData());
     if (!book) {
+        QFile::remove(temp);
         Error = NoDataWrite;
         return false;
     }
@@ -391,10 +397,7 @@ bool TExcel::SaveAs(const QString& fileName) {
     if (workbook_close(book) != LXW_NO_ERROR) ok = false;
     if (ok) {
         // Replaces an existing file in one step, so a failed save never leaves half a workbook.
-        std::error_code ec;
-        std::filesystem::rename(std::filesystem::path(temp.toStdU16String()),
-                                std::filesystem::path(fileName.toStdU16String()), ec);
-        ok = !ec;
+        ok = ReplaceFile(temp, fileName);
     }
     if (!ok) {
         QFile::remove(temp);
