@@ -67,6 +67,32 @@ TEST_F(CsvReaderTest, QuotedCellRunsOverLineBreakWithoutCountingRows) {
     EXPECT_EQ(counter, 2);
 }
 
+// Files from other programs end their lines in LF, CR LF or (old Mac text)
+// a lone CR: every style reads as the same rows, a quoted line break too.
+TEST_F(CsvReaderTest, EveryLineEndStyleGivesTheSameRows) {
+    for (const char* end : {"\n", "\r\n", "\r"}) {
+        SCOPED_TRACE(QByteArray(end).toHex().toStdString());
+        const QByteArray e(end);
+        ASSERT_TRUE(Open("a;b" + e + "\"x" + e + "y\";2" + e + e + "last", QString("t%1.csv").arg(e.size() + e.count('\r'))));
+        int counter = 1;
+        auto cells = ReadRow(rec);
+        ASSERT_GE(cells.size(), 2u);
+        EXPECT_EQ(cells[0].Text, "a");
+        EXPECT_EQ(cells[1].Text, "b");
+        ASSERT_TRUE(NextRow(rec, counter));
+        cells = ReadRow(rec);
+        ASSERT_GE(cells.size(), 2u);
+        EXPECT_EQ(cells[0].Text, "x y");
+        EXPECT_EQ(cells[1].Text, "2");
+        ASSERT_TRUE(NextRow(rec, counter));
+        EXPECT_EQ(ReadRow(rec)[0].Text, "");  // the empty line
+        ASSERT_TRUE(NextRow(rec, counter));
+        EXPECT_EQ(ReadRow(rec)[0].Text, "last");
+        EXPECT_FALSE(NextRow(rec, counter));
+        CloseSource(rec, false);
+    }
+}
+
 TEST_F(CsvReaderTest, UnterminatedQuoteFailsAtEndOfFile) {
     ASSERT_TRUE(Open("\"never closed\nstill open\n"));
     QString text;

@@ -36,11 +36,14 @@ bool tCsvLines::Open(const QString& fileName) {
     // One pass over the bytes decides the encoding of the whole file, so that
     // every line reads alike whatever letters it happens to hold.
     Utf8 = true;
+    CrOnly = false;
     QByteArray carry;
-    for (;;) {
+    for (bool first = true;; first = false) {
         QByteArray chunk = File.read(kScanChunk);
         if (File.error() != QFileDevice::NoError) return false;
         if (chunk.isEmpty()) break;
+        // Line breaks without a single LF in the first megabyte are lone CRs.
+        if (first) CrOnly = chunk.contains('\r') && !chunk.contains('\n');
         carry += chunk;
         const qsizetype end = Utf8Boundary(carry);
         if (!IsValidUtf8(carry.left(end))) {
@@ -68,6 +71,7 @@ tCsvLines::tStatus tCsvLines::ReadLine(QString& line, bool& tooLong) {
     tooLong = false;
     line.resize(0);
     if (File.atEnd()) return File.error() == QFileDevice::NoError ? tStatus::End : tStatus::Error;
+    if (CrOnly) return ReadCrLine(line, tooLong);
     // One buffer for all lines: it grows to the longest line read, up to the cap.
     if (Buffer.isEmpty()) Buffer.resize(64 * 1024);
     qint64 total = 0;
@@ -98,6 +102,25 @@ tCsvLines::tStatus tCsvLines::ReadLine(QString& line, bool& tooLong) {
     if (end > 0 && Buffer[end - 1] == '\n') --end;
     if (end > 0 && Buffer[end - 1] == '\r') --end;
     const QByteArrayView bytes(Buffer.constData(), end);
+    line = Utf8 ? QString::fromUtf8(bytes) : DecodeWindows1251(bytes.toByteArray());
+    return tStatus::Ok;
+}
+
+tCsvLines::tStatus tCsvLines::ReadCrLine(QString& line, bool& tooLong) {
+    qint64 total = 0;
+    char c = 0;
+    while (File.getChar(&c) && c != '\r') {
+        if (total >= kMaxCsvLineBytes) {
+            tooLong = true;
+            while (File.getChar(&c) && c != '\r') {
+            }
+            return File.error() == QFileDevice::NoError ? tStatus::Ok : tStatus::Error;
+        }
+        if (total == Buffer.size()) Buffer.resize(std::min<qint64>(std::max<qint64>(64 * 1024, 2 * total), kMaxCsvLineBytes + 2));
+        Buffer[total++] = c;
+    }
+    if (File.error() != QFileDevice::NoError) return tStatus::Error;
+    const QByteArrayView bytes(Buffer.constData(), total);
     line = Utf8 ? QString::fromUtf8(bytes) : DecodeWindows1251(bytes.toByteArray());
     return tStatus::Ok;
 }

@@ -28,16 +28,20 @@ class tCsvLines {
 public:
     enum class tStatus { Ok, End, Error };
     bool Open(const QString& fileName);
-    // Next line without its line break. A line longer than kMaxCsvLineBytes
-    // is skipped and reported with tooLong set.
+    // Next line without its line break (LF, CR LF, or a lone CR in files
+    // whose lines all end so). A line longer than kMaxCsvLineBytes is skipped
+    // and reported with tooLong set.
     tStatus ReadLine(QString& line, bool& tooLong);
     bool AtEnd() const;
     bool IsUtf8() const { return Utf8; }
 
 private:
+    tStatus ReadCrLine(QString& line, bool& tooLong);
+
     QFile File;
     QByteArray Buffer;
     bool Utf8 = true;
+    bool CrOnly = false;  // lines end in a lone CR (old Mac text files)
 };
 
 // One running import's source (a local of the importer).
