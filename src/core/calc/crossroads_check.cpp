@@ -11,6 +11,7 @@
 #include <memory>
 #include <numbers>
 #include <thread>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -82,11 +83,61 @@ bool SegmentsCross(double a0x, double a0y, double a1x, double a1y, bool includeA
 // ends its polyline, its last one, so a crossing through a shared point counts
 // once; a crossing that rounding puts on both sides of a shared point is
 // merged as well.
-std::vector<tCrossing> FindCrossings(const TMPlan& plan, const tCrossRoadRec& road, double cx, double cy) {
+// The profiles by the square of the plan their KeyPoint0 lies in, squares a
+// little wider than the search radius: every profile within the radius of a
+// point lies in the nine squares around it. Profiles are listed in index
+// order; one without a finite place is a candidate everywhere.
+struct tProfileSquares {
+    static constexpr double kSize = kCrossRoadSearchRadius + 1;
+    std::unordered_map<int64_t, std::vector<int32_t>> Squares;
+    std::vector<int32_t> Anywhere;
+
+    static int64_t Key(int64_t ix, int64_t iy) { return ix * 4294967296LL + iy; }
+    explicit tProfileSquares(const TMPlan& plan) {
+        for (int32_t d = 0; d < plan.Count(); ++d) {
+            const tRoadPoint& p = plan.Profiles[d].KeyPoint0;
+            if (!std::isfinite(p.X) || !std::isfinite(p.Y) || std::fabs(p.X) > 1e12 || std::fabs(p.Y) > 1e12)
+                Anywhere.push_back(d);
+            else
+                Squares[Key(static_cast<int64_t>(std::floor(p.X / kSize)), static_cast<int64_t>(std::floor(p.Y / kSize)))]
+                    .push_back(d);
+        }
+    }
+    // The profiles that may lie within the search radius of (x, y), ascending.
+    std::vector<int32_t> Candidates(double x, double y) const {
+        std::vector<int32_t> out = Anywhere;
+        if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > 1e12 || std::fabs(y) > 1e12) {
+            for (const auto& [key, list] : Squares) out.insert(out.end(), list.begin(), list.end());
+        } else {
+            const int64_t ix = static_cast<int64_t>(std::floor(x / kSize));
+            const int64_t iy = static_cast<int64_t>(std::floor(y / kSize));
+            for (int64_t a = ix - 1; a <= ix + 1; ++a)
+                for (int64_t b = iy - 1; b <= iy + 1; ++b) {
+                    const auto it = Squares.find(Key(a, b));
+                    if (it != Squares.end()) out.insert(out.end(), it->second.begin(), it->second.end());
+                }
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+};
+
+std::vector<tCrossing> FindCrossings(const TMPlan& plan, const tProfileSquares* squares, const tCrossRoadRec& road,
+                                     double cx, double cy) {
     std::vector<tCrossing> found;
     const int32_t n = plan.Count();
     const int32_t m = road.Count();
-    for (int32_t d = 0; d + 1 < n; ++d) {
+    // The same walk in the same order: the squares only pass over profiles
+    // the radius test would skip.
+    std::vector<int32_t> all;
+    if (squares) {
+        all = squares->Candidates(cx, cy);
+    } else {
+        all.resize(std::max(n - 1, 0));
+        for (int32_t d = 0; d + 1 < n; ++d) all[d] = d;
+    }
+    for (int32_t d : all) {
+        if (d + 1 >= n) continue;
         const tRoadPoint& p0 = plan.Profiles[d].KeyPoint0;
         if (Distance(p0.X, p0.Y, cx, cy) > kCrossRoadSearchRadius) continue;
         const tRoadPoint& p1 = plan.Profiles[d + 1].KeyPoint0;
@@ -147,8 +198,15 @@ int32_t InsertCrossing(tCrossRoadRec& road, const tCrossing& k) {
     return k.Segment + 1;
 }
 
-std::vector<int32_t> ProfilesNear(const TMPlan& plan, double cx, double cy) {
+std::vector<int32_t> ProfilesNear(const TMPlan& plan, const tProfileSquares* squares, double cx, double cy) {
     std::vector<int32_t> near;
+    if (squares) {
+        for (int32_t d : squares->Candidates(cx, cy)) {
+            const tRoadPoint& p = plan.Profiles[d].KeyPoint0;
+            if (Distance(p.X, p.Y, cx, cy) <= kCrossRoadSearchRadius) near.push_back(d);
+        }
+        return near;
+    }
     for (int32_t d = 0; d < plan.Count(); ++d) {
         const tRoadPoint& p = plan.Profiles[d].KeyPoint0;
         if (Distance(p.X, p.Y, cx, cy) <= kCrossRoadSearchRadius) near.push_back(d);
@@ -442,8 +500,8 @@ void CheckApproach(TMPlan& plan, tCrossRoadRec& road, int32_t roadIndex, int32_t
 // One crossroad's crossing and polyline preparation: false when it does not
 // cross the road exactly once (Skip set, `crossings` found), else the crossing
 // segment's profile in `d` and the approach fields set.
-bool PrepareCrossRoad(const TMPlan& plan, const tFastSight* fast, tCrossRoadRec& road, int32_t& crossings,
-                      int32_t& d) {
+bool PrepareCrossRoad(const TMPlan& plan, const tFastSight* fast, const tProfileSquares* squares, tCrossRoadRec& road,
+                      int32_t& crossings, int32_t& d) {
     road.Skip = 0;
     road.NotVisible[0] = road.NotVisible[1] = 0;
     const int32_t n = plan.Count();
@@ -455,7 +513,7 @@ bool PrepareCrossRoad(const TMPlan& plan, const tFastSight* fast, tCrossRoadRec&
     const double cx = (road.Points.front().X + road.Points.back().X) / 2;
     const double cy = (road.Points.front().Y + road.Points.back().Y) / 2;
 
-    const std::vector<tCrossing> found = FindCrossings(plan, road, cx, cy);
+    const std::vector<tCrossing> found = FindCrossings(plan, squares, road, cx, cy);
     crossings = static_cast<int32_t>(found.size());
     if (found.size() != 1) {
         road.Skip = 1;
@@ -483,7 +541,7 @@ bool PrepareCrossRoad(const TMPlan& plan, const tFastSight* fast, tCrossRoadRec&
     road.DirectionOpen[DirRev] = upper < n - 1 ? 1 : 0;
 
     road.CrossIndex = InsertCrossing(road, k);
-    MatchPointsToProfiles(plan, fast, road, ProfilesNear(plan, cx, cy));
+    MatchPointsToProfiles(plan, fast, road, ProfilesNear(plan, squares, cx, cy));
     Densify(plan, road);
     Orient(plan, road, d);
     SetChainages(road);
@@ -493,7 +551,7 @@ bool PrepareCrossRoad(const TMPlan& plan, const tFastSight* fast, tCrossRoadRec&
 // One crossroad: crossing, polyline preparation and both approaches.
 void CheckCrossRoad(TMPlan& plan, tCrossRoadRec& road, int32_t roadIndex, const tProgress& progress) {
     int32_t crossings = 0, d = 0;
-    if (!PrepareCrossRoad(plan, nullptr, road, crossings, d)) {
+    if (!PrepareCrossRoad(plan, nullptr, nullptr, road, crossings, d)) {
         ReportSkipped(road, crossings, progress);
         return;
     }
@@ -839,11 +897,12 @@ void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, tCrossRoadR
 
 // One crossroad without touching the profiles: preparation of the polyline
 // and both approaches, with ApproachEnd and NotVisible set on the crossroad.
-void FastComputeCrossRoad(const TMPlan& plan, const tFastSight& fast, tCrossRoadRec& road, int32_t roadIndex,
+void FastComputeCrossRoad(const TMPlan& plan, const tFastSight& fast, const tProfileSquares& squares,
+                          tCrossRoadRec& road, int32_t roadIndex,
                           tEffectScratch& s, tFastCrossRoad& out) {
     out = tFastCrossRoad();
     int32_t d = 0;
-    out.Prepared = PrepareCrossRoad(plan, &fast, road, out.Crossings, d);
+    out.Prepared = PrepareCrossRoad(plan, &fast, &squares, road, out.Crossings, d);
     if (!out.Prepared) return;
     const int32_t n = plan.Count();
     s.Resize(n);
@@ -983,6 +1042,7 @@ int CountRayCrossings(const tRoadPoint corners[4], double x, double y, double dx
 struct tEarlyCrossRoads {
     const TMPlan& Plan;
     const tFastSight& Fast;
+    const tProfileSquares Squares;
     const int32_t Count;
     std::vector<tCrossRoadRec> Roads;
     std::vector<tFastCrossRoad> Work;
@@ -994,6 +1054,7 @@ struct tEarlyCrossRoads {
     tEarlyCrossRoads(const tRoadModel& model, const tFastSight& fast, int helpers)
         : Plan(model.Plan),
           Fast(fast),
+          Squares(model.Plan),
           Count(model.CrossRoads.Count()),
           Roads(model.CrossRoads.Roads.begin(), model.CrossRoads.Roads.end()),
           Work(Count),
@@ -1015,7 +1076,7 @@ struct tEarlyCrossRoads {
     bool ComputeOne(int w) {
         const int32_t t = Next.fetch_add(1, std::memory_order_relaxed);
         if (t >= Count) return false;
-        FastComputeCrossRoad(Plan, Fast, Roads[t], t, Scratch[w], Work[t]);
+        FastComputeCrossRoad(Plan, Fast, Squares, Roads[t], t, Scratch[w], Work[t]);
         Done[t].store(1, std::memory_order_release);
         return true;
     }
