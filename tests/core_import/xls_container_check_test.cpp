@@ -273,10 +273,10 @@ std::vector<tCase> Cases() {
          false},
         {"second_dimension_too_large", [](const QByteArray& x) { return WithSecondDimension(x, 0x01000000, 256); },
          C::DimensionTooLarge},
-        // A second, smaller DIMENSION is only reallocated by the library (not
-        // imported: the record it replaces held cells).
-        {"second_dimension_small", [](const QByteArray& x) { return WithSecondDimension(x, 7, 41); }, C::Sound,
-         false},
+        // A second DIMENSION within the limit: the library loses the first
+        // cell array.
+        {"second_dimension_small", [](const QByteArray& x) { return WithSecondDimension(x, 7, 41); },
+         C::DimensionRepeated},
         {"bare_regular_stream",
          [](const QByteArray&) { return Build({Regular(Stream(Dimension8(7, 41)))}); }, C::Sound, false},
         {"bare_regular_dimension_too_large",
@@ -367,6 +367,30 @@ std::vector<tCase> Cases() {
          C::StringPastRecord, false},
         {"sheet_name_past_record", [](const QByteArray&) { return Build({Regular(Stream(BoundSheet(9, "Sheet")))}); },
          C::StringPastRecord, false},
+        // Three sheets of 65,536 rows by 100 columns: 20 million cells.
+        {"cells_of_three_sheets",
+         [](const QByteArray&) {
+             const QByteArray sheet = Bof8() + Dimension8(65536, 100) + Record(0x000A, {});
+             return Build({Regular(Stream(BoundSheet(1, "a") + BoundSheet(1, "b") + BoundSheet(1, "c")) + sheet + sheet +
+                                   sheet)});
+         },
+         C::Sound, false},
+        {"cells_of_many_sheets",
+         [](const QByteArray&) {
+             const QByteArray sheet = Bof8() + Dimension8(65536, 200) + Record(0x000A, {});
+             return Build({Regular(Stream({}) + sheet + sheet + sheet)});
+         },
+         C::TooManyCells, false},
+        // One large sheet and many listed sheets without a DIMENSION: the
+        // library allocates the large sheet's cells again for each of them.
+        {"cells_of_sheets_without_dimension",
+         [](const QByteArray&) {
+             QByteArray globals;
+             for (int i = 0; i < 40; ++i) globals += BoundSheet(1, "s");
+             const QByteArray sheet = Bof8() + Dimension8(65536, 20) + Record(0x000A, {});
+             return Build({Regular(Stream(globals) + sheet)});
+         },
+         C::TooManyCells, false},
         {"bare_table_sector_missing",
          [](const QByteArray&) {
              QByteArray b = Build({Regular(Stream(Dimension8(7, 41)))});

@@ -28,6 +28,10 @@ constexpr quint32 kMaxSstStrings = 0x100000;  // the library refuses more
 // The largest sheet of the BIFF formats, 65,536 rows by 256 columns, is also
 // the most cells the library allocates for a sheet.
 constexpr quint64 kMaxCells = quint64(1) << 24;
+// The library allocates 16 bytes for every cell a sheet declares, all of
+// them while opening, and keeps (or loses) them until it closes. The most it
+// may allocate for one workbook: twice the largest sheet, 512 MB.
+constexpr quint64 kMaxWorkbookCells = 2 * kMaxCells;
 // Longest record the library takes from a sector chain and from the mini
 // stream; a longer one ends its reading.
 constexpr quint16 kMaxRecord = 0x2020;
@@ -278,6 +282,15 @@ tXlsContainerCheck WalkRecords(tChainReader& in, bool mini) {
     int version = 0;
     bool inSubstream = false;
     quint16 last = 0;  // type of the last record that was no CONTINUE
+    // What the library allocates for cells: every DIMENSION it meets, and at
+    // the end, for each sheet without one, once more the cells of the sheet
+    // it read last (an upper bound: the largest sheet).
+    quint64 cells = 0;
+    quint64 largest = 1;
+    quint64 sheets = 0;          // BOUNDSHEET records
+    quint64 substreams = 0;      // after the workbook globals
+    quint64 withoutDimension = 0;
+    bool dimensionSeen = false;
     tSst sst;
     char head[4];
     while (in.Read(head, 4)) {
@@ -307,23 +320,38 @@ tXlsContainerCheck WalkRecords(tChainReader& in, bool mini) {
             // Between substreams only a BOF may follow; the library stops at anything else.
             if (type != kBof) return tXlsContainerCheck::Sound;
             inSubstream = true;
+            ++substreams;
+            dimensionSeen = false;
             continue;
         }
         if (type == kEof) {
             inSubstream = false;
+            if (substreams > 0 && !dimensionSeen) ++withoutDimension;
         } else if (type == kSst) {
             const tStep step = SstRecord(sst, r, length);
             if (step == tStep::Overrun) return tXlsContainerCheck::StringPastRecord;
             if (step == tStep::LibraryStops) return tXlsContainerCheck::Sound;
         } else if (type == kLabel || type == kFormat || type == kBoundSheet) {
             if (!TextFits(type, version, r, length)) return tXlsContainerCheck::StringPastRecord;
+            if (type == kBoundSheet) ++sheets;
         } else if (type == kDimension) {
             const quint64 rows = version == 8 ? U32(r + 4) : U16(r + 2);
             const quint64 cols = version == 8 ? U16(r + 10) : U16(r + 6);
             if (rows * cols > kMaxCells) return tXlsContainerCheck::DimensionTooLarge;
+            // A second one makes the library allocate the sheet's cells anew
+            // and lose the first ones.
+            if (dimensionSeen) return tXlsContainerCheck::DimensionRepeated;
+            dimensionSeen = true;
+            cells += rows * cols;
+            largest = std::max(largest, rows * cols);
+            if (cells > kMaxWorkbookCells) return tXlsContainerCheck::TooManyCells;
         }
     }
-    return in.Circled() ? tXlsContainerCheck::ContainerBroken : tXlsContainerCheck::Sound;
+    if (in.Circled()) return tXlsContainerCheck::ContainerBroken;
+    const quint64 missing = withoutDimension + (sheets > substreams ? sheets - substreams : 0);
+    if (cells + std::min(missing, kMaxWorkbookCells) * largest > kMaxWorkbookCells)
+        return tXlsContainerCheck::TooManyCells;
+    return tXlsContainerCheck::Sound;
 }
 
 }  // namespace

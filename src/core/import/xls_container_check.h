@@ -17,6 +17,9 @@
 // - a workbook stream kept in the mini stream is read from a copy of the mini
 //   stream's container, whose own length is never compared with the
 //   workbook's.
+// Besides, the library allocates 16 bytes for every cell each sheet declares
+// while opening the file, so a few hostile records would take gigabytes, and
+// it loses the cells of a sheet that declares its size twice.
 // The check reads the same header, directory, allocation table and workbook
 // stream the library reads, the way it reads them, and refuses such files.
 // Files that are no compound file at all are left to the library.
@@ -36,7 +39,9 @@ enum class tXlsContainerCheck {
     ContainerBroken,      // allocation table or a stream's sector chain cannot be followed
     StreamPastContainer,  // a workbook stream in the mini stream is longer than the mini stream
     DimensionTooLarge,    // a DIMENSION record declares more cells than a sheet can hold
+    DimensionRepeated,    // a substream has a second DIMENSION record
     StringPastRecord,     // a text runs past the record that holds it
+    TooManyCells,         // the sheets declare more cells than the library should allocate
 };
 
 // Reads the header, the directory sector, the list of allocation-table
