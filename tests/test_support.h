@@ -8,11 +8,29 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+
 namespace kestrova::test {
 
 inline QString SourceDir() { return QStringLiteral(KESTROVA_SOURCE_DIR); }
 inline QString TestData(const QString& name) { return QStringLiteral(KESTROVA_TEST_DATA) + QLatin1Char('/') + name; }
 inline QString BinDir() { return QStringLiteral(KESTROVA_BIN_DIR); }
+
+// A fixed, portable sequence of numbers in [0, 1) for randomised tests
+// (xorshift), the same on every machine and run.
+class tRandom {
+public:
+    explicit tRandom(uint64_t seed) : State(seed ? seed : 1) {}
+    double operator()() {
+        State ^= State << 13;
+        State ^= State >> 7;
+        State ^= State << 17;
+        return static_cast<double>(State >> 11) / 9007199254740992.0;
+    }
+
+private:
+    uint64_t State;
+};
 
 inline bool WriteFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);

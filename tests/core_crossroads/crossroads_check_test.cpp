@@ -5,6 +5,8 @@
 #include "calc/sight_check.h"
 #include "road_builder.h"
 
+#include "test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -631,13 +633,7 @@ INSTANTIATE_TEST_SUITE_P(Crossroads, MovedRoad,
 // sections), points anywhere around them, on the sections' extensions and
 // next to their corners.
 TEST(ProfileBandQuickTest, NeverRejectsAPointTheBandHolds) {
-    uint64_t state = 0x9E3779B97F4A7C15ull;
-    auto next = [&] {  // xorshift: a fixed, portable sequence
-        state ^= state << 13;
-        state ^= state >> 7;
-        state ^= state << 17;
-        return static_cast<double>(state >> 11) / 9007199254740992.0;
-    };
+    test::tRandom next(0x9E3779B97F4A7C15ull);
     int rejected = 0, held = 0, tried = 0;
     for (int band = 0; band < 400; ++band) {
         tRoadModel model;

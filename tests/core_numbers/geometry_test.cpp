@@ -3,6 +3,8 @@
 #include "calc/factor_speeds.h"
 #include "calc/geometry.h"
 
+#include "test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -110,13 +112,7 @@ TEST(AngleBelow, SameAnswerAsAngleBetween) {
         {0.0009, 1, 0.0011, 1},     {1e-7, 1e-7, 1, 0},                  {5, 0, 1e9, 1e9 * t},
     };
     for (const auto& c : cases) check(c[0], c[1], c[2], c[3]);
-    uint64_t state = 88172645463325252ull;
-    auto next = [&] {  // xorshift: a fixed, portable sequence
-        state ^= state << 13;
-        state ^= state >> 7;
-        state ^= state << 17;
-        return static_cast<double>(state >> 11) / 9007199254740992.0;
-    };
+    test::tRandom next(88172645463325252ull);
     for (int i = 0; i < 20000; ++i) {
         const double a = next() * 2 * kPi;
         const double r = 0.5 + next() * 10;
