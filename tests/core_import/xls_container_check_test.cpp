@@ -173,6 +173,22 @@ QByteArray Build(const tCompound& c) {
 // A small workbook stream: a BOF, the given records, an EOF.
 QByteArray Stream(const QByteArray& records) { return Bof8() + records + Record(0x000A, {}); }
 
+// A workbook stream whose globals list one sheet for each body (its
+// substream: BOF, body, EOF) and `unlisted` more sheets without a substream.
+QByteArray Workbook(const std::vector<QByteArray>& bodies, int unlisted = 0) {
+    const int sheets = int(bodies.size()) + unlisted;
+    qsizetype at = Bof8().size() + sheets * BoundSheet(1, "s").size() + 4;
+    QByteArray globals;
+    QByteArray substreams;
+    for (int i = 0; i < sheets; ++i) {
+        QByteArray sheet = BoundSheet(1, "s");
+        Put32(sheet, 4, i < int(bodies.size()) ? quint32(at + substreams.size()) : 0xFFFFFFF0);
+        globals += sheet;
+        if (i < int(bodies.size())) substreams += Stream(bodies[size_t(i)]);
+    }
+    return Stream(globals) + substreams;
+}
+
 // Pads a stream past the mini-stream cutoff with empty records of type 0,
 // where the library stops reading.
 QByteArray Regular(QByteArray stream) { return stream + QByteArray(4200, '\0'); }
@@ -280,12 +296,12 @@ std::vector<tCase> Cases() {
         {"bare_regular_stream",
          [](const QByteArray&) { return Build({Regular(Stream(Dimension8(7, 41)))}); }, C::Sound, false},
         {"bare_regular_dimension_too_large",
-         [](const QByteArray&) { return Build({Regular(Stream(Dimension8(0x01000001, 1)))}); },
+         [](const QByteArray&) { return Build({Regular(Workbook({Dimension8(0x01000001, 1)}))}); },
          C::DimensionTooLarge, false},
         {"bare_sectors_4096",
          [](const QByteArray&) { return Build({Regular(Stream(Dimension8(7, 41))), 12}); }, C::Sound, false},
         {"bare_sectors_4096_dimension_too_large",
-         [](const QByteArray&) { return Build({Regular(Stream(Dimension8(70000, 256))), 12}); },
+         [](const QByteArray&) { return Build({Regular(Workbook({Dimension8(70000, 256)})), 12}); },
          C::DimensionTooLarge, false},
         {"bare_sectors_4096_last_entry_name_66",
          [](const QByteArray&) {
@@ -297,7 +313,7 @@ std::vector<tCase> Cases() {
         {"bare_mini_stream",
          [](const QByteArray&) { return Build({Stream(Dimension8(7, 41)), 9, true}); }, C::Sound, false},
         {"bare_mini_stream_dimension_too_large",
-         [](const QByteArray&) { return Build({Stream(Dimension8(0x00FFFFFF, 2)), 9, true}); },
+         [](const QByteArray&) { return Build({Workbook({Dimension8(0x00FFFFFF, 2)}), 9, true}); },
          C::DimensionTooLarge, false},
         // The library copies the container (64 bytes here) and reads the
         // workbook's 600 bytes of records from that copy.
@@ -370,26 +386,29 @@ std::vector<tCase> Cases() {
         // Three sheets of 65,536 rows by 100 columns: 20 million cells.
         {"cells_of_three_sheets",
          [](const QByteArray&) {
-             const QByteArray sheet = Bof8() + Dimension8(65536, 100) + Record(0x000A, {});
-             return Build({Regular(Stream(BoundSheet(1, "a") + BoundSheet(1, "b") + BoundSheet(1, "c")) + sheet + sheet +
-                                   sheet)});
+             const QByteArray d = Dimension8(65536, 100);
+             return Build({Regular(Workbook({d, d, d}))});
          },
          C::Sound, false},
-        {"cells_of_many_sheets",
+        {"cells_of_three_larger_sheets",
          [](const QByteArray&) {
-             const QByteArray sheet = Bof8() + Dimension8(65536, 200) + Record(0x000A, {});
-             return Build({Regular(Stream({}) + sheet + sheet + sheet)});
+             const QByteArray d = Dimension8(65536, 200);
+             return Build({Regular(Workbook({d, d, d}))});
          },
          C::TooManyCells, false},
-        // One large sheet and many listed sheets without a DIMENSION: the
-        // library allocates the large sheet's cells again for each of them.
-        {"cells_of_sheets_without_dimension",
-         [](const QByteArray&) {
-             QByteArray globals;
-             for (int i = 0; i < 40; ++i) globals += BoundSheet(1, "s");
-             const QByteArray sheet = Bof8() + Dimension8(65536, 20) + Record(0x000A, {});
-             return Build({Regular(Stream(globals) + sheet)});
-         },
+        {"dimension_twice",
+         [](const QByteArray&) { return Build({Regular(Workbook({Dimension8(7, 41) + Dimension8(7, 41)}))}); },
+         C::DimensionRepeated, false},
+        // A DIMENSION outside any listed sheet is no concern of the library.
+        {"dimension_outside_sheets",
+         [](const QByteArray&) { return Build({Regular(Stream(Dimension8(0x01000001, 1)))}); }, C::Sound, false},
+        // Sheets without a DIMENSION: the library allocates the active
+        // sheet's cells again for each of them and loses the ones before.
+        {"small_sheet_and_sheets_without_dimension",
+         [](const QByteArray&) { return Build({Regular(Workbook({Dimension8(100, 20)}, 3))}); }, C::Sound,
+         false},
+        {"large_sheet_and_sheets_without_dimension",
+         [](const QByteArray&) { return Build({Regular(Workbook({Dimension8(65536, 20)}, 3))}); },
          C::TooManyCells, false},
         {"bare_table_sector_missing",
          [](const QByteArray&) {

@@ -5,6 +5,7 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <deque>
 #include <vector>
 
 namespace kestrova {
@@ -30,8 +31,12 @@ constexpr quint32 kMaxSstStrings = 0x100000;  // the library refuses more
 constexpr quint64 kMaxCells = quint64(1) << 24;
 // The library allocates 16 bytes for every cell a sheet declares, all of
 // them while opening, and keeps (or loses) them until it closes. The most it
-// may allocate for one workbook: twice the largest sheet, 512 MB.
+// may allocate for one workbook: twice the largest sheet, 512 MB; and the
+// most it may lose when it sizes sheets without a DIMENSION: 16 MB.
 constexpr quint64 kMaxWorkbookCells = 2 * kMaxCells;
+constexpr quint64 kMaxLostCells = quint64(1) << 20;
+// More sheets than the reader takes.
+constexpr size_t kMaxSheets = 4096;
 // Longest record the library takes from a sector chain and from the mini
 // stream; a longer one ends its reading.
 constexpr quint16 kMaxRecord = 0x2020;
@@ -271,9 +276,30 @@ bool TextFits(quint16 type, int version, const char* r, quint32 length) {
     return at + header + chars * ((flags & 1) ? 2 : 1) <= length;
 }
 
+// A sheet as the library keeps it: found through the stream offset of its
+// BOF, sized by its DIMENSION record, with the cells allocated for it.
+struct tSheet {
+    quint32 Offset = 0;
+    quint32 Rows = 0;
+    quint16 Cols = 0;
+    bool Sized = false;
+    quint64 Allocated = 0;  // cells
+};
+
+// The library's cell allocations: it allocates rows x columns cells for the
+// active sheet and drops, without freeing, whatever that sheet had.
+struct tCells {
+    quint64 Total = 0;
+    quint64 Lost = 0;
+    void Allocate(tSheet& sheet) {
+        Lost += sheet.Allocated;
+        sheet.Allocated = quint64(sheet.Rows) * sheet.Cols;
+        Total += sheet.Allocated;
+    }
+};
+
 // Walks the workbook stream's records as the library reads them, following
-// the shared strings and looking at the texts and the DIMENSION records of
-// the substreams.
+// the shared strings, the texts and the sheets' DIMENSION records.
 tXlsContainerCheck WalkRecords(tChainReader& in, bool mini) {
     // The library keeps each record in one buffer; a short record leaves the
     // bytes of a longer one before it there, and the library reads them too.
@@ -281,21 +307,17 @@ tXlsContainerCheck WalkRecords(tChainReader& in, bool mini) {
     const char* r = buffer.constData();
     int version = 0;
     bool inSubstream = false;
-    quint16 last = 0;  // type of the last record that was no CONTINUE
-    // What the library allocates for cells: every DIMENSION it meets, and at
-    // the end, for each sheet without one, once more the cells of the sheet
-    // it read last (an upper bound: the largest sheet).
-    quint64 cells = 0;
-    quint64 largest = 1;
-    quint64 sheets = 0;          // BOUNDSHEET records
-    quint64 substreams = 0;      // after the workbook globals
-    quint64 withoutDimension = 0;
-    bool dimensionSeen = false;
+    quint16 last = 0;     // type of the last record that was no CONTINUE
+    quint64 offset = 0;   // of the record in the stream
+    std::deque<tSheet> sheets;  // keeps its elements in place as it grows
+    tSheet* active = nullptr;
+    tCells cells;
     tSst sst;
     char head[4];
-    while (in.Read(head, 4)) {
+    for (quint64 next = 0; in.Read(head, 4); offset = next) {
         const quint16 type = U16(head);
         const quint16 length = U16(head + 2);
+        next = offset + 4 + length;
         if (!mini && type == 0 && length == 0) break;
         if (length > (mini ? kMaxMiniRecord : kMaxRecord) || !in.Read(buffer.data(), length)) break;
         if (version == 0) {
@@ -317,40 +339,58 @@ tXlsContainerCheck WalkRecords(tChainReader& in, bool mini) {
         if (type == kContinue) continue;  // the library skips any other
         last = type;
         if (!inSubstream) {
-            // Between substreams only a BOF may follow; the library stops at anything else.
+            // Between substreams only a BOF may follow; the library stops at
+            // anything else. The BOF makes the sheet listed at its offset active.
             if (type != kBof) return tXlsContainerCheck::Sound;
             inSubstream = true;
-            ++substreams;
-            dimensionSeen = false;
+            active = nullptr;
+            for (tSheet& sheet : sheets) {
+                if (quint64(sheet.Offset) == offset) {
+                    active = &sheet;
+                    break;
+                }
+            }
             continue;
         }
         if (type == kEof) {
             inSubstream = false;
-            if (substreams > 0 && !dimensionSeen) ++withoutDimension;
         } else if (type == kSst) {
             const tStep step = SstRecord(sst, r, length);
             if (step == tStep::Overrun) return tXlsContainerCheck::StringPastRecord;
             if (step == tStep::LibraryStops) return tXlsContainerCheck::Sound;
         } else if (type == kLabel || type == kFormat || type == kBoundSheet) {
             if (!TextFits(type, version, r, length)) return tXlsContainerCheck::StringPastRecord;
-            if (type == kBoundSheet) ++sheets;
-        } else if (type == kDimension) {
-            const quint64 rows = version == 8 ? U32(r + 4) : U16(r + 2);
-            const quint64 cols = version == 8 ? U16(r + 10) : U16(r + 6);
-            if (rows * cols > kMaxCells) return tXlsContainerCheck::DimensionTooLarge;
+            if (type == kBoundSheet) {
+                if (sheets.size() >= kMaxSheets) return tXlsContainerCheck::TooManyCells;
+                sheets.push_back({U32(r), 0, 0, false, 0});
+            }
+        } else if (type == kDimension && active) {
+            const quint32 rows = version == 8 ? U32(r + 4) : U16(r + 2);
+            const quint16 cols = version == 8 ? U16(r + 10) : U16(r + 6);
+            if (quint64(rows) * cols > kMaxCells) return tXlsContainerCheck::DimensionTooLarge;
             // A second one makes the library allocate the sheet's cells anew
             // and lose the first ones.
-            if (dimensionSeen) return tXlsContainerCheck::DimensionRepeated;
-            dimensionSeen = true;
-            cells += rows * cols;
-            largest = std::max(largest, rows * cols);
-            if (cells > kMaxWorkbookCells) return tXlsContainerCheck::TooManyCells;
+            if (active->Sized) return tXlsContainerCheck::DimensionRepeated;
+            active->Rows = rows;
+            active->Cols = cols;
+            active->Sized = true;
+            cells.Allocate(*active);
+            if (cells.Total > kMaxWorkbookCells) return tXlsContainerCheck::TooManyCells;
         }
     }
     if (in.Circled()) return tXlsContainerCheck::ContainerBroken;
-    const quint64 missing = withoutDimension + (sheets > substreams ? sheets - substreams : 0);
-    if (cells + std::min(missing, kMaxWorkbookCells) * largest > kMaxWorkbookCells)
-        return tXlsContainerCheck::TooManyCells;
+    // At the end the library gives each sheet without a DIMENSION one row and
+    // column more and then allocates the cells of the active sheet again,
+    // losing the ones it had.
+    if (!active) return tXlsContainerCheck::Sound;  // with sheets left to size, the library fails there
+    for (tSheet& sheet : sheets) {
+        if (sheet.Sized) continue;
+        ++sheet.Rows;
+        ++sheet.Cols;
+        cells.Allocate(*active);
+        sheet.Sized = true;
+        if (cells.Total > kMaxWorkbookCells || cells.Lost > kMaxLostCells) return tXlsContainerCheck::TooManyCells;
+    }
     return tXlsContainerCheck::Sound;
 }
 
