@@ -407,6 +407,17 @@ std::vector<tCase> Cases() {
         {"small_sheet_and_sheets_without_dimension",
          [](const QByteArray&) { return Build({Regular(Workbook({Dimension8(100, 20)}, 3))}); }, C::Sound,
          false},
+        // No DIMENSION at all: the library sizes the sheet by its cells, here
+        // up to row 65,535 and column 40, and allocates that again for each
+        // further sheet.
+        {"sheet_sized_by_its_cells",
+         [](const QByteArray&) {
+             QByteArray cell(14, '\0');
+             Put16(cell, 0, 65535);
+             Put16(cell, 2, 40);
+             return Build({Regular(Workbook({Record(0x0203, cell)}, 2))});
+         },
+         C::TooManyCells, false},
         {"large_sheet_and_sheets_without_dimension",
          [](const QByteArray&) { return Build({Regular(Workbook({Dimension8(65536, 20)}, 3))}); },
          C::TooManyCells, false},

@@ -25,6 +25,17 @@ constexpr quint16 kContinue = 0x003C;
 constexpr quint16 kLabel = 0x0204;
 constexpr quint16 kFormat = 0x041E;
 constexpr quint16 kBoundSheet = 0x0085;
+constexpr quint16 kMulRk = 0x00BD;
+constexpr quint16 kMulBlank = 0x00BE;
+
+// Records of one cell or a run of cells, starting with row and column.
+bool IsCell(quint16 type) {
+    switch (type) {
+    case 0x0006: case 0x0201: case 0x0203: case 0x0204: case 0x0205: case 0x027E: case 0x00FD:
+    case kMulRk: case kMulBlank: return true;
+    default: return false;
+    }
+}
 constexpr quint32 kMaxSstStrings = 0x100000;  // the library refuses more
 // The largest sheet of the BIFF formats, 65,536 rows by 256 columns, is also
 // the most cells the library allocates for a sheet.
@@ -364,7 +375,14 @@ tXlsContainerCheck WalkRecords(tChainReader& in, bool mini) {
                 if (sheets.size() >= kMaxSheets) return tXlsContainerCheck::TooManyCells;
                 sheets.push_back({U32(r), 0, 0, false, 0});
             }
-        } else if (type == kDimension && active) {
+        }
+        if (active && !active->Sized && length >= 4 && IsCell(type)) {
+            // Before its DIMENSION the library sizes a sheet by the cells it meets.
+            const quint16 col = (type == kMulRk || type == kMulBlank) && length >= 6 ? U16(r + length - 2) : U16(r + 2);
+            active->Rows = std::max<quint32>(active->Rows, U16(r));
+            active->Cols = std::max(active->Cols, std::max(col, U16(r + 2)));
+        }
+        if (type == kDimension && active && inSubstream) {
             const quint32 rows = version == 8 ? U32(r + 4) : U16(r + 2);
             const quint16 cols = version == 8 ? U16(r + 10) : U16(r + 6);
             if (quint64(rows) * cols > kMaxCells) return tXlsContainerCheck::DimensionTooLarge;
@@ -387,6 +405,7 @@ tXlsContainerCheck WalkRecords(tChainReader& in, bool mini) {
         if (sheet.Sized) continue;
         ++sheet.Rows;
         ++sheet.Cols;
+        if (quint64(active->Rows) * active->Cols > kMaxCells) break;  // the library refuses the file there
         cells.Allocate(*active);
         sheet.Sized = true;
         if (cells.Total > kMaxWorkbookCells || cells.Lost > kMaxLostCells) return tXlsContainerCheck::TooManyCells;
