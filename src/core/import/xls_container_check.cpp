@@ -42,10 +42,11 @@ constexpr quint32 kMaxSstStrings = 0x100000;  // the library refuses more
 constexpr quint64 kMaxCells = quint64(1) << 24;
 // The library allocates 16 bytes for every cell a sheet declares, all of
 // them while opening, and keeps (or loses) them until it closes. The most it
-// may allocate for one workbook: twice the largest sheet, 512 MB; and the
-// most it may lose when it sizes sheets without a DIMENSION: 16 MB.
-constexpr quint64 kMaxWorkbookCells = 2 * kMaxCells;
-constexpr quint64 kMaxLostCells = quint64(1) << 20;
+// may allocate for one workbook: the largest sheet and a million cells more
+// (272 MB); and the most it may lose when it sizes sheets without a
+// DIMENSION: 65,536 cells (1 MB).
+constexpr quint64 kMaxWorkbookCells = kMaxCells + (quint64(1) << 20);
+constexpr quint64 kMaxLostCells = quint64(1) << 16;
 // More sheets than the reader takes.
 constexpr size_t kMaxSheets = 4096;
 // Longest record the library takes from a sector chain and from the mini
