@@ -459,6 +459,12 @@ tXlsContainerCheck CheckXlsContainer(QIODevice& file) {
         }
     }
     if (!found) return tXlsContainerCheck::Sound;  // the library finds no workbook and stops
+    // The library allocates a stream's or the mini stream's whole size before
+    // it follows the chain, and loses that memory when the chain then fails:
+    // a 1.5 KB file claiming a 640 MB mini stream took 640 MB (found by
+    // fuzzing). Neither can be longer than the file that holds it.
+    const quint64 fileBytes = quint64(sectors.FileSectors() + 1) * sectors.SectorSize();
+    if (root.Size > fileBytes || book.Size > fileBytes) return tXlsContainerCheck::StreamPastContainer;
 
     if (!LoadTable(sectors, header)) return tXlsContainerCheck::ContainerBroken;
     // A stream no longer than the header's mini-stream cutoff is read from

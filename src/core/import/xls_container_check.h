@@ -37,7 +37,7 @@ enum class tXlsContainerCheck {
     DirectoryMissing,     // the first directory sector lies beyond the end of the file
     NameTooLong,          // a directory entry's name length exceeds its 64-byte field
     ContainerBroken,      // allocation table or a stream's sector chain cannot be followed
-    StreamPastContainer,  // a workbook stream in the mini stream is longer than the mini stream
+    StreamPastContainer,  // the workbook or mini stream is longer than what holds it (mini stream, file)
     DimensionTooLarge,    // a DIMENSION record declares more cells than a sheet can hold
     DimensionRepeated,    // a substream has a second DIMENSION record
     StringPastRecord,     // a text runs past the record that holds it
