@@ -567,52 +567,6 @@ void CheckCrossRoad(TMPlan& plan, tCrossRoadRec& road, int32_t roadIndex, const 
 // plain order. The arithmetic of every test is the plain one, so the results
 // are the same to the last bit.
 
-// The plan line of a sight line with the coefficients LineIntersection and
-// LineIntersectionPoint compute for their first line.
-struct tPlanLine {
-    double AX = 0, AY = 0;
-    bool Hor = false, Vert = false;
-    double K = 0, Bc = 0;
-};
-
-tPlanLine MakePlanLine(double ax, double ay, double bx, double by) {
-    tPlanLine line;
-    line.AX = ax;
-    line.AY = ay;
-    line.Hor = std::fabs(ay - by) < kIntersectTolerance;
-    line.Vert = std::fabs(ax - bx) < kIntersectTolerance;
-    if (!line.Vert) {
-        line.K = (ay - by) / (ax - bx);
-        line.Bc = ay - ax * line.K;
-    }
-    return line;
-}
-
-// Crossing of the plan line with the section line of g, as LineIntersection
-// finds it (same cases, same operations).
-bool PlanCrossing(const tPlanLine& l, const tFastProfile& g, double& x, double& y) {
-    if ((l.Hor && g.Hor) || (l.Vert && g.Vert) || (l.Hor && l.Vert) || (g.Hor && g.Vert)) return false;
-    if (l.Hor && g.Vert) {
-        x = g.LX;
-        y = l.AY;
-    } else if (g.Hor && l.Vert) {
-        x = l.AX;
-        y = g.LY;
-    } else if (l.Vert) {
-        x = l.AX;
-        y = g.B + l.AX * g.K;
-    } else {
-        if (g.Vert) {
-            x = g.LX;
-        } else {
-            if (std::fabs(l.K - g.K) < kIntersectTolerance) return false;
-            x = (g.B - l.Bc) / (l.K - g.K);
-        }
-        y = l.Bc + x * l.K;
-    }
-    return true;
-}
-
 // Sight and ground height of profile k at the plan crossing (x, y) of a
 // forced check, as the plain check finds them.
 void HeightsAt(const TMPlan& plan, const tFastSight& fast, int32_t k, const tHeightLine& sightLine, int variant,

@@ -107,52 +107,14 @@ void WriteEnd(tPlanProfile& p, int variant, bool isStart) {
 // for every profile, taken once: the plan line (as the first line of
 // LineIntersectionPoint) and the sight height over X or Y.
 struct tCheckLine {
-    tRoadPoint A, B;
-    bool Hor = false, Vert = false;
-    double K = 0, Bc = 0;
+    tPlanLine Plan;
     tHeightLine Height;
 };
 
 tCheckLine MakeCheckLine(const tRoadPoint& a, const tRoadPoint& b) {
-    tCheckLine line;
-    line.A = a;
-    line.B = b;
-    line.Hor = std::fabs(a.Y - b.Y) < kIntersectTolerance;
-    line.Vert = std::fabs(a.X - b.X) < kIntersectTolerance;
-    if (!line.Vert) {
-        line.K = (a.Y - b.Y) / (a.X - b.X);
-        line.Bc = a.Y - a.X * line.K;
-    }
-    line.Height = MakeHeightLine(a, b);
-    return line;
+    return {MakePlanLine(a.X, a.Y, b.X, b.Y), MakeHeightLine(a, b)};
 }
 
-// LineIntersectionPoint of the sight line with the section line of g.
-bool PlanCrossing(const tCheckLine& l, const tFastProfile& g, double& x, double& y) {
-    if ((l.Hor && g.Hor) || (l.Vert && g.Vert) || (l.Hor && l.Vert) || (g.Hor && g.Vert)) return false;
-    if (l.Hor && g.Vert) {
-        x = g.LX;
-        y = l.A.Y;
-    } else if (g.Hor && l.Vert) {
-        x = l.A.X;
-        y = g.LY;
-    } else if (l.Vert) {
-        x = l.A.X;
-        y = g.B + l.A.X * g.K;
-    } else {
-        if (g.Vert) {
-            x = g.LX;
-        } else {
-            if (std::fabs(l.K - g.K) < kIntersectTolerance) return false;
-            x = (g.B - l.Bc) / (l.K - g.K);
-        }
-        y = l.Bc + x * l.K;
-    }
-    return true;
-}
-
-// Evaluates profile k against the sight line exactly as the plain check
-// does, without touching the profile. False when the lines do not meet.
 // This thread's ground segment hints of the profiles (see GroundLineAt); any
 // value is safe, so they need no reset between runs.
 int32_t* GroundHints(const tFastSight& fast) {
@@ -161,13 +123,15 @@ int32_t* GroundHints(const tFastSight& fast) {
     return hints.data();
 }
 
+// Evaluates profile k against the sight line exactly as the plain check
+// does, without touching the profile. False when the lines do not meet.
 bool Evaluate(const TMPlan& plan, const tFastSight& fast, int k, const tCheckLine& line, int variant,
               bool forceCheck, int32_t* hints, tCrossing& out) {
     const tFastProfile& g = fast.Profiles[k];
     if (!g.HasSegments) return false;
     double x = 0;
     double y = 0;
-    if (!PlanCrossing(line, g, x, y)) return false;
+    if (!PlanCrossing(line.Plan, g, x, y)) return false;
     const tPlanProfile& p = plan.Profiles[k];
     const bool exempt = (g.Span.Width > kCentralSpanWidth || p.NoRoadCheck) && !forceCheck;
     // The track height is only the fallback of a line without a height, and
@@ -236,7 +200,7 @@ bool QuickCheck(const TMPlan& plan, const tFastSight& fast, int start, int end, 
         if (fast.CentreWritten[k]) continue;
         const tFastProfile& g = fast.Profiles[k];
         double x = 0, y = 0;
-        if (g.HasSegments && PlanCrossing(line, g, x, y)) centres.push_back(k);
+        if (g.HasSegments && PlanCrossing(line.Plan, g, x, y)) centres.push_back(k);
     }
     return hidden;
 }

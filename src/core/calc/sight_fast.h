@@ -11,6 +11,7 @@
 //    check would not overwrite everything a longer one wrote).
 #pragma once
 
+#include "calc/geometry.h"
 #include "calc/sight_check.h"
 
 #include <cmath>
@@ -132,6 +133,52 @@ inline const tHeightLine& GroundLineAt(const tFastSight& fast, int32_t k, double
     if (found < 0) return g.Whole;
     if (hint) *hint = found;
     return fast.Ground[g.FirstGround + found].Height;
+}
+
+// The plan line of a sight line with the coefficients LineIntersection and
+// LineIntersectionPoint compute for their first line, taken once per line.
+struct tPlanLine {
+    double AX = 0, AY = 0;
+    bool Hor = false, Vert = false;
+    double K = 0, Bc = 0;
+};
+
+inline tPlanLine MakePlanLine(double ax, double ay, double bx, double by) {
+    tPlanLine line;
+    line.AX = ax;
+    line.AY = ay;
+    line.Hor = std::fabs(ay - by) < kIntersectTolerance;
+    line.Vert = std::fabs(ax - bx) < kIntersectTolerance;
+    if (!line.Vert) {
+        line.K = (ay - by) / (ax - bx);
+        line.Bc = ay - ax * line.K;
+    }
+    return line;
+}
+
+// Crossing of the plan line with the section line of g, as LineIntersection
+// finds it (same cases, same operations).
+inline bool PlanCrossing(const tPlanLine& l, const tFastProfile& g, double& x, double& y) {
+    if ((l.Hor && g.Hor) || (l.Vert && g.Vert) || (l.Hor && l.Vert) || (g.Hor && g.Vert)) return false;
+    if (l.Hor && g.Vert) {
+        x = g.LX;
+        y = l.AY;
+    } else if (g.Hor && l.Vert) {
+        x = l.AX;
+        y = g.LY;
+    } else if (l.Vert) {
+        x = l.AX;
+        y = g.B + l.AX * g.K;
+    } else {
+        if (g.Vert) {
+            x = g.LX;
+        } else {
+            if (std::fabs(l.K - g.K) < kIntersectTolerance) return false;
+            x = (g.B - l.Bc) / (l.K - g.K);
+        }
+        y = l.Bc + x * l.K;
+    }
+    return true;
 }
 
 // Takes the section geometry of every profile; run after PrepareGreens.
