@@ -122,21 +122,22 @@ struct tProfileSquares {
     }
 };
 
-std::vector<tCrossing> FindCrossings(const TMPlan& plan, const tProfileSquares* squares, const tCrossRoadRec& road,
-                                     double cx, double cy) {
+// The profiles to try for a crossroad centred at (cx, cy), ascending: every
+// profile, or with the fast engine's squares those of the nine squares
+// around it; they only leave out profiles the radius test would skip.
+std::vector<int32_t> CandidateProfiles(const TMPlan& plan, const tProfileSquares* squares, double cx, double cy) {
+    if (squares) return squares->Candidates(cx, cy);
+    std::vector<int32_t> all(plan.Count());
+    for (int32_t d = 0; d < plan.Count(); ++d) all[d] = d;
+    return all;
+}
+
+std::vector<tCrossing> FindCrossings(const TMPlan& plan, const std::vector<int32_t>& candidates,
+                                     const tCrossRoadRec& road, double cx, double cy) {
     std::vector<tCrossing> found;
     const int32_t n = plan.Count();
     const int32_t m = road.Count();
-    // The same walk in the same order: the squares only pass over profiles
-    // the radius test would skip.
-    std::vector<int32_t> all;
-    if (squares) {
-        all = squares->Candidates(cx, cy);
-    } else {
-        all.resize(std::max(n - 1, 0));
-        for (int32_t d = 0; d + 1 < n; ++d) all[d] = d;
-    }
-    for (int32_t d : all) {
+    for (int32_t d : candidates) {
         if (d + 1 >= n) continue;
         const tRoadPoint& p0 = plan.Profiles[d].KeyPoint0;
         if (Distance(p0.X, p0.Y, cx, cy) > kCrossRoadSearchRadius) continue;
@@ -198,16 +199,9 @@ int32_t InsertCrossing(tCrossRoadRec& road, const tCrossing& k) {
     return k.Segment + 1;
 }
 
-std::vector<int32_t> ProfilesNear(const TMPlan& plan, const tProfileSquares* squares, double cx, double cy) {
+std::vector<int32_t> ProfilesNear(const TMPlan& plan, const std::vector<int32_t>& candidates, double cx, double cy) {
     std::vector<int32_t> near;
-    if (squares) {
-        for (int32_t d : squares->Candidates(cx, cy)) {
-            const tRoadPoint& p = plan.Profiles[d].KeyPoint0;
-            if (Distance(p.X, p.Y, cx, cy) <= kCrossRoadSearchRadius) near.push_back(d);
-        }
-        return near;
-    }
-    for (int32_t d = 0; d < plan.Count(); ++d) {
+    for (int32_t d : candidates) {
         const tRoadPoint& p = plan.Profiles[d].KeyPoint0;
         if (Distance(p.X, p.Y, cx, cy) <= kCrossRoadSearchRadius) near.push_back(d);
     }
@@ -513,7 +507,8 @@ bool PrepareCrossRoad(const TMPlan& plan, const tFastSight* fast, const tProfile
     const double cx = (road.Points.front().X + road.Points.back().X) / 2;
     const double cy = (road.Points.front().Y + road.Points.back().Y) / 2;
 
-    const std::vector<tCrossing> found = FindCrossings(plan, squares, road, cx, cy);
+    const std::vector<int32_t> candidates = CandidateProfiles(plan, squares, cx, cy);
+    const std::vector<tCrossing> found = FindCrossings(plan, candidates, road, cx, cy);
     crossings = static_cast<int32_t>(found.size());
     if (found.size() != 1) {
         road.Skip = 1;
@@ -541,7 +536,7 @@ bool PrepareCrossRoad(const TMPlan& plan, const tFastSight* fast, const tProfile
     road.DirectionOpen[DirRev] = upper < n - 1 ? 1 : 0;
 
     road.CrossIndex = InsertCrossing(road, k);
-    MatchPointsToProfiles(plan, fast, road, ProfilesNear(plan, squares, cx, cy));
+    MatchPointsToProfiles(plan, fast, road, ProfilesNear(plan, candidates, cx, cy));
     Densify(plan, road);
     Orient(plan, road, d);
     SetChainages(road);
