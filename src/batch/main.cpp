@@ -12,14 +12,16 @@ namespace {
 
 void PrintUsage() {
     QTextStream err(stderr);
-    err << "usage: kestrova-batch import|calc|generate|render [options]\n"
+    err << "usage: kestrova-batch import|calc|generate|render|export-gis [options]\n"
            "  import   --road FILE [--crossroads FILE | --crossroads-sheet 2|3]\n"
            "           [--greens FILE | --greens-sheet 2|3] [--lang FILE.lng] [--json-errors]\n"
            "  calc     the import options, --out DIR [--locale NAME] [--engine reference]\n"
            "  generate --km L --spacing S --seed N --out DIR [--xlsx]\n"
            "  render   the import options, --view forward|backward|cross-profile|crossroads\n"
            "           --profile I [--crossroad C --direction fwd|rev] [--look-height 0..3]\n"
-           "           [--no-look-lines] [--crop-30m] [--size WxH] --png FILE\n";
+           "           [--no-look-lines] [--crop-30m] [--size WxH] --png FILE\n"
+           "  export-gis the import options, --out FILE.gpkg|FILE.geojson [--crs EPSG:NNNN]\n"
+           "           [--layers profiles,segments,crossroads,sight_hidden,objects]\n";
 }
 
 }  // namespace
@@ -45,6 +47,7 @@ int main(int argc, char** argv) {
     if (command == "calc") return RunCalc(args);
     if (command == "generate") return RunGenerate(args);
     if (command == "render") return RunRender(args);
+    if (command == "export-gis") return RunExportGis(args);
     PrintUsage();
     return 1;
 }
