@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include "app/gis_export_dialog.h"
 #include "app/product.h"
 #include "app/settings_folder.h"
 #include "app/ui_seam.h"
@@ -357,6 +358,7 @@ void TMainForm::BuildGridPages() {
     pmiCsvExport = pmExport->addAction(QStringLiteral("pmiCsvExport"));
     pmiCsvExport->setObjectName(QStringLiteral("pmiCsvExport"));
     connect(pmExport, &QMenu::triggered, this, [this](QAction* a) { pmiExportClick(a); });
+    AddGisExportItem(pmExport, this);
 }
 
 void TMainForm::BuildViewPage() {
