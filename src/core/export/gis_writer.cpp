@@ -497,7 +497,11 @@ tGisResult WriteGis(const tRoadModel& model, const tSectionLookup& lookup, const
 
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(*format == tGisFormat::GeoJson ? "GeoJSON" : "GPKG");
     if (!driver) return Fail(tGisStatus::CannotCreate, QStringLiteral("no GDAL driver"));
+#ifdef _WIN32
+    const QByteArray path = temporary.toUtf8();  // GDAL takes UTF-8 file names on Windows
+#else
     const QByteArray path = QFile::encodeName(temporary);
+#endif
     tDataset dataset(driver->Create(path.constData(), 0, 0, 0, GDT_Unknown, nullptr));
     if (!dataset) {
         const QString reason = tQuietGdal::LastError();
