@@ -116,6 +116,7 @@ TOverviewPage::TOverviewPage(const tRoadModel& model, QWidget* parent) : QWidget
     FColouring = new QComboBox(this);
     FColouring->setObjectName(QStringLiteral("_x_cbOverviewColouring"));
     FColouring->addItems({QStringLiteral("min speed"), QStringLiteral("verdict")});
+    FColouring->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     connect(FColouring, &QComboBox::currentIndexChanged, this, [this](int i) {
         FMap.Colouring = i == 1 ? tMapColouring::Verdict : tMapColouring::MinSpeed;
         FMapCanvas->update();
@@ -255,9 +256,10 @@ void TOverviewPage::FactorsChanged() {
 void TOverviewPage::SaveState(TIniFile& ini, const QString& section) const {
     ini.WriteText(section, kStateFactors, FactorListText(FDiagram.Factors));
     ini.WriteNumber(section, kStateColouring, FMap.Colouring == tMapColouring::Verdict ? 1 : 0);
-    QStringList sizes;
-    for (int s : FSplit->sizes()) sizes << QString::number(s);
-    ini.WriteText(section, kStateSplit, sizes.join(QLatin1Char(',')));
+    // The diagram's share of the split in thousandths, so it fits any window size.
+    const QList<int> sizes = FSplit->sizes();
+    const int total = sizes.size() == 2 ? sizes[0] + sizes[1] : 0;
+    if (total > 0) ini.WriteNumber(section, kStateSplit, int(std::lround(1000.0 * sizes[0] / total)));
 }
 
 void TOverviewPage::LoadState(const TIniFile& ini, const QString& section) {
@@ -265,12 +267,8 @@ void TOverviewPage::LoadState(const TIniFile& ini, const QString& section) {
     if (ParseFactorList(ini.ReadText(section, kStateFactors, QString()), set)) SetFactors(set);
     const int colouring = ini.ReadNumber(section, kStateColouring, 0);
     SetColouring(colouring == 1 ? tMapColouring::Verdict : tMapColouring::MinSpeed);
-    const QStringList parts = ini.ReadText(section, kStateSplit, QString()).split(QLatin1Char(','));
-    if (parts.size() == 2) {
-        bool ok1 = false, ok2 = false;
-        const int a = parts[0].toInt(&ok1), b = parts[1].toInt(&ok2);
-        if (ok1 && ok2 && a > 0 && b > 0 && a < 100000 && b < 100000) FSplit->setSizes({a, b});
-    }
+    const int share = ini.ReadNumber(section, kStateSplit, -1);
+    if (share >= 50 && share <= 950) FSplit->setSizes({share * 10, (1000 - share) * 10});
 }
 
 void TOverviewPage::ZoomDiagram(const QPointF& pos, double steps) {
