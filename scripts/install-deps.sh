@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Kestrova needs to build, test and run, when any is missing.
 set -euo pipefail
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libzip-dev libfreexl-dev
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev libzip-dev libfreexl-dev
           libxlsxwriter-dev libgdal-dev gdal-bin libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
