@@ -23,8 +23,24 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 install(TARGETS kestrova kestrova-batch RUNTIME DESTINATION ${_pkg_libdir})
+# A stripped installation (as cpack makes) also drops the compilers' notes,
+# as Debian's own packages do.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    foreach(_exe kestrova kestrova-batch)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                              \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${_pkg_libdir}/\${_exe}\"
+                      RESULT_VARIABLE _rc)
+      if(NOT _rc EQUAL 0)
+        message(FATAL_ERROR \"stripping \${_exe} failed\")
+      endif()
+    endforeach()
+  endif()")
 install(FILES ${LANG_FILES} DESTINATION ${_pkg_libdir}/LANG)
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION share/kestrova/examples)
+# The description of the example road goes with the documentation.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION share/kestrova/examples
+        PATTERN ".*" EXCLUDE PATTERN "README.md" EXCLUDE)
+install(FILES ${CMAKE_SOURCE_DIR}/examples/README.md DESTINATION share/doc/kestrova RENAME README.examples.md)
 foreach(_exe kestrova kestrova-batch)
   file(CREATE_LINK ../${_pkg_libdir}/${_exe} ${_pkg_bin}/${_exe} SYMBOLIC)
   install(FILES ${_pkg_bin}/${_exe} DESTINATION bin)
