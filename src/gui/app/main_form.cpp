@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include "app/example_folder.h"
 #include "app/gis_export_dialog.h"
 #include "app/product.h"
 #include "app/settings_folder.h"
@@ -183,7 +184,7 @@ void TMainForm::BuildLoadPage() {
     auto* lay = new QVBoxLayout(panel0);
     lay->setContentsMargins(8, 8, 8, 8);
     lay->setSpacing(8);
-    const QString examples = FExeFolder + QStringLiteral("examples/");
+    const QString examples = ExampleFolder(FExeFolder);
 
     struct tGroup {
         QGroupBox*& box;
