@@ -282,7 +282,7 @@ bool TIniFile::WriteBack() {
     const QString tempPath = TemporaryName(QFileInfo(FFileName).absolutePath());
 
     QFile temp(tempPath);
-    bool ok = temp.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    bool ok = temp.open(QIODevice::WriteOnly | QIODevice::NewOnly, OrdinaryFilePermissions());
     if (ok) {
         const QByteArray bytes = Serialize();
         ok = temp.write(bytes) == bytes.size();
