@@ -59,4 +59,51 @@ bool ReplaceFile(const QString& source, const QString& target) {
     return !error;
 }
 
+TReplacingFile::TReplacingFile(const QString& target, const QString& suffix, bool mayWriteInPlace)
+    : FTarget(QFileInfo(target).absoluteFilePath()), FMayWriteInPlace(mayWriteInPlace) {
+    MakeTemporary = [this, suffix] { return CreateTemporaryBeside(FTarget, suffix); };
+    FolderTakesNewFiles = [this] { return QFileInfo(QFileInfo(FTarget).absolutePath()).isWritable(); };
+}
+
+TReplacingFile::~TReplacingFile() {
+    if (!FDone) Cancel();
+}
+
+bool TReplacingFile::Open() {
+    const QFileInfo target(FTarget);
+    if (target.isDir()) return false;
+    FTemp = MakeTemporary();
+    if (!FTemp.isEmpty()) {
+        FFile.setFileName(FTemp);
+        if (FFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) return true;
+        QFile::remove(FTemp);
+        FTemp.clear();
+        return false;
+    }
+    if (!FMayWriteInPlace || !target.isFile() || !target.isWritable() || FolderTakesNewFiles()) return false;
+    FFile.setFileName(FTarget);
+    FInPlace = FFile.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    return FInPlace;
+}
+
+bool TReplacingFile::Write(const QByteArray& bytes) { return FFile.isOpen() && FFile.write(bytes) == bytes.size(); }
+
+bool TReplacingFile::Commit() {
+    if (!FFile.isOpen()) return false;
+    bool ok = FFile.flush();
+    FFile.close();
+    ok = ok && FFile.error() == QFileDevice::NoError;
+    FDone = true;
+    if (FInPlace) return ok;
+    ok = ok && ReplaceFile(FTemp, FTarget);
+    if (!ok) QFile::remove(FTemp);
+    return ok;
+}
+
+void TReplacingFile::Cancel() {
+    FDone = true;
+    if (FFile.isOpen()) FFile.close();
+    if (!FTemp.isEmpty() && !FInPlace) QFile::remove(FTemp);
+}
+
 }  // namespace kestrova
