@@ -10,6 +10,11 @@
 
 #include <cstdint>
 
+#if defined(Q_OS_UNIX)
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 namespace kestrova::test {
 
 inline QString SourceDir() { return QStringLiteral(KESTROVA_SOURCE_DIR); }
@@ -31,6 +36,33 @@ public:
 private:
     uint64_t State;
 };
+
+#if defined(Q_OS_UNIX)
+// A disk that holds only `bytes` more per file for as long as it lives: a
+// file-size limit of this process (SIGXFSZ ignored, so writes past it fail
+// with an error). Works as root too.
+class tFullDisk {
+public:
+    explicit tFullDisk(rlim_t bytes) {
+        Ok = getrlimit(RLIMIT_FSIZE, &Old) == 0;
+        Handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = Old;
+        limit.rlim_cur = bytes;
+        Ok = Ok && setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~tFullDisk() {
+        setrlimit(RLIMIT_FSIZE, &Old);
+        std::signal(SIGXFSZ, Handler);
+    }
+    tFullDisk(const tFullDisk&) = delete;
+    tFullDisk& operator=(const tFullDisk&) = delete;
+    bool Ok = false;
+
+private:
+    rlimit Old{};
+    void (*Handler)(int) = nullptr;
+};
+#endif
 
 inline bool WriteFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);

@@ -260,7 +260,9 @@ QByteArray TIniFile::Serialize() const {
     return text.toUtf8();
 }
 
-QString TIniFile::WriteErrorText() const { return QStringLiteral("Write error to file ") + FFileName; }
+QString WriteErrorText(const QString& fileName) { return QStringLiteral("Write error to file ") + fileName; }
+
+QString TIniFile::WriteErrorText() const { return kestrova::WriteErrorText(FFileName); }
 
 bool TIniFile::ReplaceFile(const QString& source, const QString& target) {
     return kestrova::ReplaceFile(source, target);

@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include "app/ini_file.h"
 #include "app/product.h"
 #include "app/settings_folder.h"
 #include "app/ui_seam.h"
@@ -503,8 +504,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::FormClose() {
     if (!FStarted) return;  // nothing restored, nothing to keep
-    SaveComponents(FSettingsFileName);
-    SaveFormPosition(FSettingsFileName);
+    const bool states = SaveComponents(FSettingsFileName);
+    const bool placement = SaveFormPosition(FSettingsFileName);
+    // Settings that cannot be kept are not lost without a word (one box for both).
+    if (!states || !placement) Message(WriteErrorText(FSettingsFileName));
 }
 
 void TMainForm::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents, 50); }

@@ -315,7 +315,7 @@ void TMainForm::LoadComponents(const QString& fileName) {
 
 // ---- window placement ----------------------------------------------------
 
-void TMainForm::SaveFormPosition(const QString& fileName) {
+bool TMainForm::SaveFormPosition(const QString& fileName) {
     const QSize primary = PrimarySize();
     tPlacement p;
     p.W = minimumWidth() > 0 ? minimumWidth() : 0;
@@ -341,7 +341,7 @@ void TMainForm::SaveFormPosition(const QString& fileName) {
                               .arg(p.Maximized ? 1 : 0);
     TIniFile ini(fileName, false);
     ini.WriteText(kFormPosition, QStringLiteral("%1x%2").arg(desk.width()).arg(desk.height()), value);
-    ini.WriteBack();
+    return ini.WriteBack() && !ini.IsReadOnly();
 }
 
 void TMainForm::LoadFormPosition(const QString& fileName) {
