@@ -2,6 +2,7 @@
 // placement and control states in the settings file.
 #include "app/main_form.h"
 
+#include "app/app_object.h"
 #include "app/ini_file.h"
 #include "app/product.h"
 #include "app/ui_seam.h"
@@ -130,10 +131,9 @@ void TMainForm::BuildLanguageList() {
     if (!langDir.exists()) {
         // The language folder is part of the installation; without it the
         // window keeps its built-in captions.
-        UiSeam().ShowMessage(nullptr, ApplicationTitle(),
-                             QStringLiteral("Application error : ") + QStringLiteral("I/O error: folder not found: ") +
-                                 QDir::toNativeSeparators(langDir.path()),
-                             tBoxIcon::Error);
+        // Reported as any error of the start-up step: with the window as the component.
+        ReportApplicationError(QStringLiteral("I/O error: folder not found: ") + QDir::toNativeSeparators(langDir.path()),
+                               this);
         return;
     }
     QStringList names;
