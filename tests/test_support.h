@@ -8,7 +8,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <cctype>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #if defined(Q_OS_UNIX)
 #include <csignal>
@@ -63,6 +66,32 @@ private:
     void (*Handler)(int) = nullptr;
 };
 #endif
+
+// A parameterised case's description as a test name (letters, digits and
+// "_" only): each word capitalised and joined, with "=", "+" and "[" spoken:
+// "blanks around =" gives "BlanksAroundEquals". Words that hold "_" keep it;
+// a dot after a digit becomes "_".
+inline std::string ReadableTestName(std::string_view text) {
+    std::string name;
+    bool wordStart = true;
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        const char* spoken = c == '=' ? "Equals" : c == '+' ? "Plus" : c == '[' ? "Brackets" : nullptr;
+        if (c == '.' && !name.empty() && std::isdigit(static_cast<unsigned char>(name.back()))) {
+            name += '_';  // "1.0.0" gives "1_0_0"
+            wordStart = false;
+        } else if (spoken) {
+            name += spoken;
+            wordStart = true;
+        } else if (std::isalnum(u) || c == '_') {
+            name += wordStart ? char(std::toupper(u)) : c;
+            wordStart = false;
+        } else {
+            wordStart = true;
+        }
+    }
+    return name.empty() ? std::string("Unnamed") : name;
+}
 
 inline bool WriteFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
