@@ -30,8 +30,11 @@ foreach(dir ${TEST_DIRS})
     KESTROVA_TEST_DATA="${KESTROVA_TEST_DATA}"
     KESTROVA_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
   add_dependencies(${target} kestrova_data kestrova-batch)
+  # Parameterised cases are named by their name generators; without
+  # NO_PRETTY_VALUES a dump of the parameter would be appended to the name.
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
+    NO_PRETTY_VALUES
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
 endforeach()

@@ -8,7 +8,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <cctype>
 #include <cstdint>
+#include <string>
+#include <string_view>
+
+#if defined(Q_OS_UNIX)
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 namespace kestrova::test {
 
@@ -31,6 +39,59 @@ public:
 private:
     uint64_t State;
 };
+
+#if defined(Q_OS_UNIX)
+// A disk that holds only `bytes` more per file for as long as it lives: a
+// file-size limit of this process (SIGXFSZ ignored, so writes past it fail
+// with an error). Works as root too.
+class tFullDisk {
+public:
+    explicit tFullDisk(rlim_t bytes) {
+        Ok = getrlimit(RLIMIT_FSIZE, &Old) == 0;
+        Handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = Old;
+        limit.rlim_cur = bytes;
+        Ok = Ok && setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~tFullDisk() {
+        setrlimit(RLIMIT_FSIZE, &Old);
+        std::signal(SIGXFSZ, Handler);
+    }
+    tFullDisk(const tFullDisk&) = delete;
+    tFullDisk& operator=(const tFullDisk&) = delete;
+    bool Ok = false;
+
+private:
+    rlimit Old{};
+    void (*Handler)(int) = nullptr;
+};
+#endif
+
+// A parameterised case's description as a test name (letters, digits and
+// "_" only): each word capitalised and joined, with "=", "+" and "[" spoken:
+// "blanks around =" gives "BlanksAroundEquals". Words that hold "_" keep it;
+// a dot after a digit becomes "_".
+inline std::string ReadableTestName(std::string_view text) {
+    std::string name;
+    bool wordStart = true;
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        const char* spoken = c == '=' ? "Equals" : c == '+' ? "Plus" : c == '[' ? "Brackets" : nullptr;
+        if (c == '.' && !name.empty() && std::isdigit(static_cast<unsigned char>(name.back()))) {
+            name += '_';  // "1.0.0" gives "1_0_0"
+            wordStart = false;
+        } else if (spoken) {
+            name += spoken;
+            wordStart = true;
+        } else if (std::isalnum(u) || c == '_') {
+            name += wordStart ? char(std::toupper(u)) : c;
+            wordStart = false;
+        } else {
+            wordStart = true;
+        }
+    }
+    return name.empty() ? std::string("Unnamed") : name;
+}
 
 inline bool WriteFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);

@@ -69,7 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
                   QString::fromUtf8("Секция"), QString::fromUtf8("ключ"), QString::fromUtf8("Значение")},
         tReadCase{"UTF-8 byte-order mark", "\xEF\xBB\xBF[S]\na=1\n", "S", "a", "1"},
         tReadCase{"missing section", "[S]\na=1\n", "T", "a", "<def>"},
-        tReadCase{"NUL bytes inside", QByteArray("[S]\na=1\0\0b\nc=2\n", 15), "S", "c", "2"}));
+        tReadCase{"NUL bytes inside", QByteArray("[S]\na=1\0\0b\nc=2\n", 15), "S", "c", "2"}),
+    [](const auto& info) { return kestrova::test::ReadableTestName(info.param.what); });
 
 TEST_F(IniFileTest, CachedLookupContinuesBehindTheLastFoundLine) {
     TIniFile ini(Make("[S]\nk=1\na=2\nk=3\n"), true);

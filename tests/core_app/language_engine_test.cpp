@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 using namespace kestrova;
 using kestrova::test::ReadFile;
 using kestrova::test::WriteFile;
@@ -63,7 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
                       tBadFile{"empty signature", "[Language]\r\nSignature=\r\n", true},
                       tBadFile{"wrong signature", "[Language]\r\nSignature=Some Other File\r\n", true},
                       tBadFile{"signature in another section", "[Messages]\r\nSignature=Kestrova Language File\r\n",
-                               true}));
+                               true}),
+    [](const auto& info) { return kestrova::test::ReadableTestName(info.param.what); });
 
 TEST_F(LanguageEngineTest, FolderInsteadOfAFileIsRejected) {
     QDir().mkdir(dir.filePath("Folder.lng"));
@@ -189,7 +192,13 @@ INSTANTIATE_TEST_SUITE_P(Values, CharSetTest,
                                            tCharSetCase{"[CharSet]\r\nCharSet=204\r\nForcedUseCharSet=1\r\n", 204, true},
                                            tCharSetCase{"[CharSet]\r\nCharSet=204\r\nForcedUseCharSet=0\r\n", 204, false},
                                            tCharSetCase{"[CharSet]\r\nCharSet=0\r\nForcedUseCharSet=7\r\n", 0, true},
-                                           tCharSetCase{"[CharSet]\r\nCharSet=x\r\nForcedUseCharSet=1\r\n", -1, false}));
+                                           tCharSetCase{"[CharSet]\r\nCharSet=x\r\nForcedUseCharSet=1\r\n", -1, false}),
+                         [](const auto& info) {
+                             std::string body = info.param.body;
+                             if (body.empty()) return std::string("NoCharSetSection");
+                             std::erase(body, '=');  // "CharSet300ForcedUseCharSet1"
+                             return kestrova::test::ReadableTestName(body.substr(11));  // after "[CharSet]\r\n"
+                         });
 
 TEST_F(LanguageEngineTest, FailedLoadKeepsCharSetSettings) {
     Load("[CharSet]\r\nCharSet=204\r\nForcedUseCharSet=1\r\n");
@@ -220,7 +229,8 @@ INSTANTIATE_TEST_SUITE_P(Names, ComponentNameTest,
                                            tNameCase{"a__b__c", false, "a"},
                                            tNameCase{"_x_lbMainCount", true, "_x_lbMainCount"},
                                            tNameCase{"_X_TestButton", true, "_X_TestButton"},
-                                           tNameCase{"x_lb", false, "x_lb"}));
+                                           tNameCase{"x_lb", false, "x_lb"}),
+                         [](const auto& info) { return std::string(info.param.name); });  // names of code
 
 TEST(LanguageEngineDefaults, SkipPrefixAndCutMarkerAtCreation) {
     TLanguageEngine engine("Sig", "Language", "Signature", "Messages");

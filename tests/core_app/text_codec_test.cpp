@@ -1,4 +1,5 @@
 #include "app/text_codec.h"
+#include "test_support.h"
 
 #include <QRandomGenerator>
 
@@ -96,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
                       tNotEncoded{"length not 2 + 4k", "A5a1b@"},
                       tNotEncoded{"padding count out of range", "A9a1b@c@d@e@f@g@h@i@j@k@l@m@n@o@p@q@r@s@t@u@"},
                       tNotEncoded{"character below 64", "A0a0b!c!d!e!"},
-                      tNotEncoded{"Cyrillic", "Дорога"}));
+                      tNotEncoded{"Cyrillic", "Дорога"}),
+    [](const auto& info) { return kestrova::test::ReadableTestName(info.param.what); });
 
 TEST(TextCodec, BlockScrambleIsABijection) {
     QRandomGenerator random(3);

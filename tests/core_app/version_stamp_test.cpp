@@ -61,7 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
         tStampCase{"only the commented line", "// Const  c_ProgVersion='v.3.0.7';\r\n", 9, Stamped("v.3.0.8", 9)},
         tStampCase{"other constants are ignored", "Const  c_Other='v.9.9.9';\r\n", 9, Stamped("v.1.0.0", 9)},
         tStampCase{"stamp not a number", "Const  c_ProgVersion='v.3.0.7';\r\n// FileAge = abc\r\n", -666, {}},
-        tStampCase{"version without build", "Const  c_ProgVersion='v.3.0';\r\n", 9, Stamped("v.3.0.0", 9)}));
+        tStampCase{"version without build", "Const  c_ProgVersion='v.3.0';\r\n", 9, Stamped("v.3.0.0", 9)}),
+    [](const auto& info) { return kestrova::test::ReadableTestName(info.param.what); });
 
 TEST(StampVersion, MissingFileIsNotCreated) {
     QTemporaryDir dir;

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <string>
 
 namespace kestrova {
 namespace {
@@ -558,6 +559,16 @@ struct tPlace {
     double OffsetY;
 };
 
+// "Turn30At512346x6012346": the turn in whole degrees and the shift in whole metres.
+std::string PlaceName(const ::testing::TestParamInfo<tPlace>& info) {
+    auto number = [](double x) {
+        const long long n = std::llround(x);
+        return (n < 0 ? std::string("Minus") : std::string()) + std::to_string(n < 0 ? -n : n);
+    };
+    const tPlace& p = info.param;
+    return "Turn" + number(p.Angle * 180 / std::numbers::pi) + "At" + number(p.OffsetX) + "x" + number(p.OffsetY);
+}
+
 void Move(tRoadPoint& p, const tPlace& place) {
     const double c = std::cos(place.Angle);
     const double s = std::sin(place.Angle);
@@ -626,7 +637,8 @@ TEST_P(MovedRoad, GivesTheSameResultsAsTheRoadAlongTheAxis) {
 INSTANTIATE_TEST_SUITE_P(Crossroads, MovedRoad,
                          ::testing::Values(tPlace{0.5235987755982988, 512345.6, 6012345.7},
                                            tPlace{2.0, -3000, 150}, tPlace{-1.2, 0, 0},
-                                           tPlace{std::numbers::pi / 2, 10, 20}));
+                                           tPlace{std::numbers::pi / 2, 10, 20}),
+                         PlaceName);
 
 // The fast engine's quick rejection of a band must never reject a point
 // the full test puts in the band: random bands (crossed, thin, axis-parallel

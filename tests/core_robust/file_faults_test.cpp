@@ -24,11 +24,6 @@
 
 #include <cmath>
 
-#if defined(Q_OS_UNIX)
-#include <csignal>
-#include <sys/resource.h>
-#endif
-
 using namespace kestrova;
 using namespace kestrova::test;
 
@@ -63,29 +58,6 @@ void ExpectFileKept(const QString& path, const QByteArray& bytes) {
     EXPECT_EQ(ReadFile(path), bytes) << path.toStdString();
     ExpectNothingBeside(path);
 }
-
-#if defined(Q_OS_UNIX)
-// A disk that holds only `bytes` more per file for as long as it lives.
-class tFullDisk {
-public:
-    explicit tFullDisk(rlim_t bytes) {
-        Ok = getrlimit(RLIMIT_FSIZE, &Old) == 0;
-        Handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = Old;
-        limit.rlim_cur = bytes;
-        Ok = Ok && setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~tFullDisk() {
-        setrlimit(RLIMIT_FSIZE, &Old);
-        std::signal(SIGXFSZ, Handler);
-    }
-    bool Ok = false;
-
-private:
-    rlimit Old{};
-    void (*Handler)(int) = nullptr;
-};
-#endif
 
 const QByteArray kSettings =
     "[MainForm.FormPosition]\r\nLeft=10\r\nTop=20\r\n[MainForm.Components]\r\nrbSeparateFile__Cross=1\r\n";

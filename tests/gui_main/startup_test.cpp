@@ -85,7 +85,11 @@ TEST(GuiStartup, MissingLanguageFolderKeepsTheWindowWithItsBuiltInCaptions) {
     TStartedWindow w(install, seam);
     Pump(100);
     ASSERT_EQ(seam.Messages.size(), 1u);
-    EXPECT_TRUE(seam.Messages[0].Text.startsWith(QStringLiteral("Application error : ")));
+    // The error box of the start-up step: the error, then the component.
+    const QString lang = QDir::toNativeSeparators(install.Folder() + QStringLiteral("LANG"));
+    EXPECT_EQ(seam.Messages[0].Text,
+              QStringLiteral("Application error : I/O error: folder not found: ") + lang + QStringLiteral("\r\nComponent : MainForm"));
+    EXPECT_EQ(seam.Messages[0].Icon, tBoxIcon::Error);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->_x_cbLangSelect->count(), 0);
     EXPECT_EQ(w->btLoadData__Main->text(), QStringLiteral("btLoadData"));

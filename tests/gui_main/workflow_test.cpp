@@ -411,25 +411,21 @@ TEST_F(GuiWorkflow, CsvExportThatCannotWriteLeavesTheOldFileAlone) {
     EXPECT_EQ(ReadFile(notAFolder), QByteArray("keep"));
     EXPECT_TRUE(w->tabs->isEnabled());
 
-    // A read-only folder with an earlier export in it.
-    const QString folder = install->Folder() + QStringLiteral("locked/");
-    QDir().mkpath(folder);
-    WriteFile(folder + QStringLiteral("pivot.csv"), "old contents");
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    QFile probe(folder + QStringLiteral("probe"));
-    if (probe.open(QIODevice::WriteOnly)) {  // running with rights that ignore the mode
-        probe.close();
-        probe.remove();
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        GTEST_SKIP() << "file modes are not enforced for this user";
-    }
+    // A folder where the file is to go, with a file of the user's in it:
+    // neither is touched, and nothing is left beside it.
+    const QString folder = install->Folder() + QStringLiteral("pivot.csv");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    WriteFile(folder + QStringLiteral("/old.csv"), "old contents");
+    const QStringList before = QDir(install->Folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     seam.Messages.clear();
-    seam.SaveAnswers.push_back(folder + QStringLiteral("pivot.csv"));
+    seam.SaveAnswers.push_back(folder);
     w->pmiExportClick(w->pmiCsvExport);
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     ASSERT_EQ(seam.Messages.size(), 1u);
-    EXPECT_NE(seam.Messages[0].Text, Msg(*w, "CSVExport.ExportSuccessful"));
-    EXPECT_EQ(ReadFile(folder + QStringLiteral("pivot.csv")), QByteArray("old contents"));
+    EXPECT_EQ(seam.Messages[0].Text, Msg(*w, "CSVExport.ErrorNoFileCreate"));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_EQ(ReadFile(folder + QStringLiteral("/old.csv")), QByteArray("old contents"));
+    EXPECT_EQ(QDir(install->Folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+    EXPECT_TRUE(w->tabs->isEnabled());
 }
 
 TEST_F(GuiWorkflow, WorkbookExportHandsANewWorkbookToTheDesktop) {

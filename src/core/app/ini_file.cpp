@@ -260,7 +260,9 @@ QByteArray TIniFile::Serialize() const {
     return text.toUtf8();
 }
 
-QString TIniFile::WriteErrorText() const { return QStringLiteral("Write error to file ") + FFileName; }
+QString WriteErrorText(const QString& fileName) { return QStringLiteral("Write error to file ") + fileName; }
+
+QString TIniFile::WriteErrorText() const { return kestrova::WriteErrorText(FFileName); }
 
 bool TIniFile::ReplaceFile(const QString& source, const QString& target) {
     return kestrova::ReplaceFile(source, target);
@@ -282,7 +284,7 @@ bool TIniFile::WriteBack() {
     const QString tempPath = TemporaryName(QFileInfo(FFileName).absolutePath());
 
     QFile temp(tempPath);
-    bool ok = temp.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    bool ok = temp.open(QIODevice::WriteOnly | QIODevice::NewOnly, OrdinaryFilePermissions());
     if (ok) {
         const QByteArray bytes = Serialize();
         ok = temp.write(bytes) == bytes.size();

@@ -102,6 +102,10 @@ private:
     bool FWriteFailed = false;
 };
 
+// "Write error to file " and the file name: what the user is shown when a
+// settings file cannot be written.
+QString WriteErrorText(const QString& fileName);
+
 // Trims blanks and control characters (code 32 and below) at both ends.
 QString TrimControl(QStringView text);
 

@@ -145,15 +145,6 @@ QString FormatShortest(double x, const QString& decimalSeparator) {
     return text;
 }
 
-double RoundDecimals(int digits, double x) {
-    if (digits < 0) digits = 0;
-    const double scale = std::pow(10.0, digits);
-    const double scaled = x * scale;
-    // Beyond 2^53 every double is already whole at this scale (and inf/NaN stay as they are).
-    if (!std::isfinite(scaled) || std::fabs(scaled) >= 9007199254740992.0) return x;
-    return std::nearbyint(scaled) / scale;
-}
-
 QString FormatRounded(int digits, double x, const QString& decimalSeparator) {
     return FormatShortest(RoundDecimals(digits, x), decimalSeparator);
 }

@@ -3,6 +3,8 @@
 // tolerance; callers rely on the exact value, so they are named here.
 #pragma once
 
+#include "model/decimal_rounding.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -63,11 +65,8 @@ bool AngleBelow(double dx1, double dy1, double dx2, double dy2, double limit);
 // zeros), with the given decimal separator; never "-0".
 QString FormatShortest(double x, const QString& decimalSeparator = QStringLiteral("."));
 
-// x rounded to `digits` decimals (halves to even on the scaled value), then in
-// the shortest form: FormatRounded(3, 0.25) -> "0.25", FormatRounded(1, 2.0) -> "2".
+// x rounded to `digits` decimals (RoundDecimals, model/decimal_rounding.h), then in the shortest form:
+// FormatRounded(3, 0.25) -> "0.25", FormatRounded(1, 2.0) -> "2".
 QString FormatRounded(int digits, double x, const QString& decimalSeparator = QStringLiteral("."));
-
-// x rounded to `digits` decimals, halves to even on the scaled value.
-double RoundDecimals(int digits, double x);
 
 }  // namespace kestrova

@@ -1,6 +1,6 @@
 #include "export/csv_writer.h"
 
-#include <QSaveFile>
+#include "app/file_replace.h"
 
 namespace kestrova {
 
@@ -42,10 +42,12 @@ tCsvResult ExportGridToCsv(const tTextTableView& table, const QString& fileName,
                            const tTextEncoder& encode) {
     if (!table.Cell || table.Rows <= 0) return tCsvResult::NoGrid;
 
-    // QSaveFile writes beside the target and renames over it on commit;
-    // without commit the target is never touched.
-    QSaveFile file(fileName);
-    if (fileName.isEmpty() || !file.open(QIODevice::WriteOnly)) return tCsvResult::ErrorNoFileCreate;
+    // Written beside the target and renamed over it when complete; without
+    // that the target is never touched. A file the user may overwrite in a
+    // folder that takes no new file is written in place instead.
+    if (fileName.isEmpty()) return tCsvResult::ErrorNoFileCreate;
+    TReplacingFile file(fileName, QStringLiteral(".csv"), true);
+    if (!file.Open()) return tCsvResult::ErrorNoFileCreate;
 
     progress.Max(table.Rows - 1);
     for (int r = 0; r < table.Rows; ++r) {
@@ -53,12 +55,12 @@ tCsvResult ExportGridToCsv(const tTextTableView& table, const QString& fileName,
         if (r % 10 == 0) progress.Idle();
         const QString line = CsvLine(table, r) + QLatin1String("\r\n");
         const QByteArray bytes = encode ? encode(line) : line.toUtf8();
-        if (file.write(bytes) != bytes.size()) {
-            file.cancelWriting();
+        if (!file.Write(bytes)) {
+            file.Cancel();
             return tCsvResult::FileWriteError;
         }
     }
-    return file.commit() ? tCsvResult::Success : tCsvResult::FileSaveError;
+    return file.Commit() ? tCsvResult::Success : tCsvResult::FileSaveError;
 }
 
 }  // namespace kestrova

@@ -34,7 +34,8 @@ using tTextEncoder = std::function<QByteArray(const QString& text)>;
 // Writes every row of the table, header row included, each ended by CR LF.
 // The rows go to a temporary file in the target's folder that replaces the
 // target only when complete, so a failed export leaves an existing file as it
-// was. Progress: maximum rows - 1, position per row, Yield every 10 rows.
+// was; an existing file the user may write in a folder that takes no new file
+// is overwritten in place (TReplacingFile). Progress: maximum rows - 1, position per row, Yield every 10 rows.
 tCsvResult ExportGridToCsv(const tTextTableView& table, const QString& fileName, const tProgress& progress = {},
                            const tTextEncoder& encode = {});
 

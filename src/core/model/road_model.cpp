@@ -1,6 +1,7 @@
 #include "model/road_model.h"
 
 #include "import/cell_parsing.h"
+#include "model/decimal_rounding.h"
 #include "model/road_text.h"
 
 #include <cmath>
@@ -11,14 +12,14 @@ namespace kestrova {
 QString FormatKmPlus(bool withHundredths, double position) {
     const bool negative = position < 0;
     const double value = std::fabs(position);
-    // Halves go to the even neighbour (default rounding mode).
-    const double rounded = withHundredths ? std::nearbyint(value * 100.0) / 100.0 : std::nearbyint(value);
+    // Halves go to the even neighbour; hundredths are whole steps of 0.01.
+    const double steps = WholeSteps(withHundredths ? 2 : 0, value);
+    const double rounded = withHundredths ? steps * DecimalStep(2) : steps;
     if (!std::isfinite(rounded) || rounded > 2.14e9) return QStringLiteral("Out of range");
 
     // Work in whole hundredths so that a carry (999.999 -> 1+000,00) can never
     // leave 100 hundredths or 1000 metres behind.
-    const int64_t hundredths =
-        withHundredths ? int64_t(std::nearbyint(value * 100.0)) : int64_t(rounded) * 100;
+    const int64_t hundredths = withHundredths ? int64_t(steps) : int64_t(rounded) * 100;
     const int64_t km = hundredths / 100000;
     const int64_t metres = (hundredths / 100) % 1000;
     const int64_t cents = hundredths % 100;

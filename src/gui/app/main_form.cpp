@@ -2,6 +2,7 @@
 
 #include "app/example_folder.h"
 #include "app/gis_export_dialog.h"
+#include "app/ini_file.h"
 #include "app/product.h"
 #include "app/settings_folder.h"
 #include "app/ui_seam.h"
@@ -514,8 +515,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::FormClose() {
     if (!FStarted) return;  // nothing restored, nothing to keep
-    SaveComponents(FSettingsFileName);
-    SaveFormPosition(FSettingsFileName);
+    const bool states = SaveComponents(FSettingsFileName);
+    const bool placement = SaveFormPosition(FSettingsFileName);
+    // Settings that cannot be kept are not lost without a word (one box for both).
+    if (!states || !placement) Message(WriteErrorText(FSettingsFileName));
 }
 
 void TMainForm::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents, 50); }

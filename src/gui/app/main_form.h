@@ -97,10 +97,11 @@ public:
     void ExportGridToCsv(TStringGrid* grid, const QString& fileName, QProgressBar* bar);
     void ExportGridToWorkbook(TStringGrid* grid, const QString& sheetName, QProgressBar* bar);
 
-    // Component states and placement, as at closing and at start-up.
+    // Component states and placement, as at closing and at start-up. The
+    // savers return false when the file could not be written.
     bool SaveComponents(const QString& fileName);
     void LoadComponents(const QString& fileName);
-    void SaveFormPosition(const QString& fileName);
+    bool SaveFormPosition(const QString& fileName);
     void LoadFormPosition(const QString& fileName);
 
 protected:

@@ -2,6 +2,7 @@
 // placement and control states in the settings file.
 #include "app/main_form.h"
 
+#include "app/app_object.h"
 #include "app/ini_file.h"
 #include "app/product.h"
 #include "app/ui_seam.h"
@@ -131,10 +132,9 @@ void TMainForm::BuildLanguageList() {
     if (!langDir.exists()) {
         // The language folder is part of the installation; without it the
         // window keeps its built-in captions.
-        UiSeam().ShowMessage(nullptr, ApplicationTitle(),
-                             QStringLiteral("Application error : ") + QStringLiteral("I/O error: folder not found: ") +
-                                 QDir::toNativeSeparators(langDir.path()),
-                             tBoxIcon::Error);
+        // Reported as any error of the start-up step: with the window as the component.
+        ReportApplicationError(QStringLiteral("I/O error: folder not found: ") + QDir::toNativeSeparators(langDir.path()),
+                               this);
         return;
     }
     QStringList names;
@@ -320,7 +320,7 @@ void TMainForm::LoadComponents(const QString& fileName) {
 
 // ---- window placement ----------------------------------------------------
 
-void TMainForm::SaveFormPosition(const QString& fileName) {
+bool TMainForm::SaveFormPosition(const QString& fileName) {
     const QSize primary = PrimarySize();
     tPlacement p;
     p.W = minimumWidth() > 0 ? minimumWidth() : 0;
@@ -346,7 +346,7 @@ void TMainForm::SaveFormPosition(const QString& fileName) {
                               .arg(p.Maximized ? 1 : 0);
     TIniFile ini(fileName, false);
     ini.WriteText(kFormPosition, QStringLiteral("%1x%2").arg(desk.width()).arg(desk.height()), value);
-    ini.WriteBack();
+    return ini.WriteBack() && !ini.IsReadOnly();
 }
 
 void TMainForm::LoadFormPosition(const QString& fileName) {
