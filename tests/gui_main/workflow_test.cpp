@@ -365,6 +365,56 @@ TEST_F(GuiWorkflow, KmSearchSelectsTheNearestProfileAndItsSegment) {
     EXPECT_TRUE(w->btSearchKmp__SourceData->isEnabled()) << w->edSearchKmpSourceData->displayText().toStdString();
 }
 
+TEST_F(GuiWorkflow, KmSearchBoxKeepsWhatIsTyped) {
+    Calculate();
+    w->SelectTab(w->TabIndex().SourceGrid);
+    QLineEdit* edit = w->edSearchKmpSourceData;
+    struct tStroke {
+        int Caret;
+        const char* Keys;
+    };
+    struct tCase {
+        std::vector<tStroke> Strokes;
+        const char* Shown;
+        bool Find;
+    };
+    const tCase cases[] = {
+        {{{5, "345"}}, "   0+345,  ", true},            // metres typed first into the empty box
+        {{{6, "345"}}, "   0+ 34,5 ", true},            // typed from the second metre place on
+        {{{7, "3"}}, "   0+  3,  ", true},
+        {{{5, "3"}}, "   0+3  ,  ", false},             // metres incomplete
+        {{{0, "1"}, {5, "3"}}, "   1+3  ,  ", false},   // trailing blanks: incomplete
+        {{{0, "12"}, {5, "345"}, {9, "6"}}, "  12+345,6 ", true},
+        {{{5, "007"}, {9, "25"}}, "   0+007,25", true},
+    };
+    for (const tCase& c : cases) {
+        w->SelectTab(w->TabIndex().SourceGrid);  // empties the box
+        ASSERT_EQ(edit->displayText(), kEmptyKmPlusText);
+        edit->setFocus();
+        for (const tStroke& s : c.Strokes) {
+            edit->setCursorPosition(s.Caret);
+            QTest::keyClicks(edit, QString::fromLatin1(s.Keys));
+        }
+        EXPECT_EQ(edit->displayText(), QString::fromLatin1(c.Shown)) << c.Shown;
+        EXPECT_EQ(w->btSearchKmp__SourceData->isEnabled(), c.Find) << c.Shown;
+    }
+
+    // A search moves the other grids and the profile list as a click does.
+    const TMPlan& plan = w->Model().Plan;
+    const int target = plan.Count() * 2 / 3;
+    w->SelectTab(w->TabIndex().SourceGrid);
+    edit->setText(FormatKmPlus(true, plan.Profiles[target].Position).rightJustified(11, QLatin1Char(' ')));
+    w->btSearhKmpClick(w->btSearchKmp__SourceData);
+    ASSERT_EQ(w->gSourceData->Row(), target + 1);
+    EXPECT_EQ(w->gDraftV->Row(), target + 1);
+    EXPECT_EQ(w->gProfilesList->Row(), target + 1);
+    const int pivotRow = w->gPivotData->Row();
+    w->gPivotData->SetRow(1);
+    w->gridClick(w->gSourceData);
+    EXPECT_EQ(pivotRow, w->gPivotData->Row());
+    EXPECT_GT(pivotRow, 1);
+}
+
 TEST_F(GuiWorkflow, CsvExportWritesTheGridAsShown) {
     Calculate();
     w->SelectTab(w->TabIndex().DraftSpeeds);

@@ -380,9 +380,12 @@ void TMainForm::edSearchKmpChange(QLineEdit* edit) {
         const QString text = edit->displayText();
         const QString normal = NormaliseKmField(text);
         if (normal != text) {
+            // Only the kilometre places are rewritten: setting the whole text
+            // again would let the mask shift the metres typed after a blank.
             const QSignalBlocker block(edit);
             const int caret = edit->cursorPosition();
-            edit->setText(normal);
+            edit->setSelection(0, 4);
+            edit->insert(normal.left(4));
             edit->setCursorPosition(caret);
         }
     }
@@ -413,10 +416,12 @@ void TMainForm::btSearhKmpClick(QPushButton* button) {
     if (profile < 0) return;
     if (grid == gPivotData) {
         const int row = PivotRowOfProfile(FModel.Pivot, profile);
-        if (row >= 0) grid->SetRow(row + 1);
+        if (row < 0) return;
+        grid->SetRow(row + 1);
     } else {
         grid->SetRow(profile + 1);
     }
+    gridClick(grid);  // the other grids and the profile list follow, as after a click
 }
 
 // ---- export --------------------------------------------------------------
