@@ -4,6 +4,7 @@
 
 #include "app/ini_file.h"
 #include "app/product.h"
+#include "app/toolkit_translation.h"
 #include "app/ui_seam.h"
 #include "views/string_grid.h"
 
@@ -210,6 +211,7 @@ void TMainForm::ApplyLanguage() {
     SaveDialTitle = gLanguageEngine.GetSectionText(dialogs, QStringLiteral("SaveDial.Title"));
     FillCauseTexts();
     gLanguageCode = gLanguageEngine.GetSectionText(QStringLiteral("Language"), QStringLiteral("Code")).toUpper();
+    InstallToolkitTranslation(gLanguageCode);
     ShowAbout();
 }
 

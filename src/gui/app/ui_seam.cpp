@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QUrl>
 
@@ -52,10 +53,15 @@ void SetUiSeam(TUiSeam* seam) { gSeam = seam; }
 QString DialogFilter(const QString& pipeFilter) {
     const QStringList parts = pipeFilter.split(QLatin1Char('|'));
     QStringList out;
+    // A description that already names its patterns in brackets keeps its
+    // words only: the dialog shows the patterns once, in its own form.
+    static const QRegularExpression namedPatterns(QStringLiteral("\\s*\\([^()]*[*?][^()]*\\)\\s*$"));
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+        QString description = parts[i];
+        description.remove(namedPatterns);
+        out << description.trimmed() + QStringLiteral(" (") + patterns.simplified() + QLatin1Char(')');
     }
     return out.join(QStringLiteral(";;"));
 }
