@@ -23,6 +23,8 @@
 #include <QRadioButton>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTabBar>
 #include <QTest>
 
@@ -317,21 +319,64 @@ TEST_F(GuiWorkflow, HiddenCrossroadDirectionsShowTheWarningBackground) {
     Calculate();
     w->SelectTab(w->TabIndex().CRoads);
     const QColor warning(255, 111, 111);
-    int checked = 0;
-    for (int row = 1; row < w->gCRoadsList->RowCount(); ++row) {
-        bool ok = false;
-        const int c = w->gCRoadsList->Cells(3, row).toInt(&ok);
-        if (!ok || w->Model().CrossRoads.Roads[size_t(c)].Skip) continue;
-        w->gCRoadsList->SetRow(row);
-        w->gCRoadsListClick();
-        const tCrossRoadRec& road = w->Model().CrossRoads.Roads[size_t(c)];
-        for (auto [button, dir] : {std::pair{w->rbCRoadFwd, 0}, std::pair{w->rbCRoadRev, 1}}) {
-            const bool painted = button->autoFillBackground() && button->palette().color(QPalette::Window) == warning;
-            EXPECT_EQ(painted, road.NotVisible[dir] != 0) << road.Name.toStdString() << " direction " << dir;
+    // The colour at the button's right end, away from its circle and its text.
+    const auto background = [](QRadioButton* button) {
+        const QImage image = button->grab().toImage();
+        return image.pixelColor(image.width() - 3, image.height() / 2);
+    };
+    for (const char* style : {"Fusion", "Windows"}) {
+        std::unique_ptr<QStyle> own(QStyleFactory::create(QString::fromLatin1(style)));
+        ASSERT_TRUE(own) << style;
+        for (QRadioButton* b : {w->rbCRoadFwd, w->rbCRoadRev}) b->setStyle(own.get());
+        int checked = 0, warned = 0;
+        for (int row = 1; row < w->gCRoadsList->RowCount(); ++row) {
+            bool ok = false;
+            const int c = w->gCRoadsList->Cells(3, row).toInt(&ok);
+            if (!ok || w->Model().CrossRoads.Roads[size_t(c)].Skip) continue;
+            w->gCRoadsList->SetRow(row);
+            w->gCRoadsListClick();
+            const tCrossRoadRec& road = w->Model().CrossRoads.Roads[size_t(c)];
+            for (auto [button, dir] : {std::pair{w->rbCRoadFwd, 0}, std::pair{w->rbCRoadRev, 1}}) {
+                const bool painted = background(button) == warning;
+                EXPECT_EQ(painted, road.NotVisible[dir] != 0) << style << " " << road.Name.toStdString() << " direction " << dir;
+                warned += painted ? 1 : 0;
+            }
+            ++checked;
         }
-        ++checked;
+        EXPECT_GT(checked, 1);
+        EXPECT_GT(warned, 0) << style;
+        for (QRadioButton* b : {w->rbCRoadFwd, w->rbCRoadRev}) b->setStyle(nullptr);
     }
-    EXPECT_GT(checked, 1);
+}
+
+TEST_F(GuiWorkflow, ASkippedCrossroadMovesNothingOnThePage) {
+    Calculate();
+    w->SelectTab(w->TabIndex().CRoads);
+    int skipRow = -1, shownRow = -1;
+    for (int row = 1; row < w->gCRoadsList->RowCount(); ++row)
+        (w->gCRoadsList->Cells(2, row) == QLatin1String("SKIP") ? skipRow : shownRow) = row;
+    ASSERT_GT(skipRow, 0);
+    ASSERT_GT(shownRow, 0);
+    const QList<QWidget*> steady = {w->gbCRoadList, w->gCRoadsList, w->rbCRoadFwd, w->rbCRoadRev};
+    const auto places = [&] {
+        Pump(30);
+        QList<QRect> out;
+        for (QWidget* c : steady) out << QRect(c->mapTo(w, QPoint(0, 0)), c->size());
+        return out;
+    };
+    w->gCRoadsList->SetRow(shownRow);
+    w->gCRoadsListClick();
+    const QList<QRect> before = places();
+    EXPECT_TRUE(w->gbCRoadsPProfiles->isVisible());
+    w->gCRoadsList->SetRow(skipRow);
+    w->gCRoadsListClick();
+    EXPECT_FALSE(w->gbCRoadsPProfiles->isVisible());
+    EXPECT_FALSE(w->imCRoads->isVisible());
+    EXPECT_FALSE(w->rbCRoadFwd->isEnabled());
+    EXPECT_EQ(places(), before);
+    w->gCRoadsList->SetRow(shownRow);
+    w->gCRoadsListClick();
+    EXPECT_EQ(places(), before);
 }
 
 TEST_F(GuiWorkflow, KmSearchSelectsTheNearestProfileAndItsSegment) {

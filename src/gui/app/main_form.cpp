@@ -455,6 +455,12 @@ void TMainForm::BuildCRoadsPage() {
     lay->addWidget(leftBox);
     imCRoads = new TImageView(QStringLiteral("imCRoads"), Panel3);
     lay->addWidget(imCRoads, 1);
+    // A skipped crossroad hides these two; the list and the directions stay put.
+    for (QWidget* hidden : {static_cast<QWidget*>(gbCRoadsPProfiles), static_cast<QWidget*>(imCRoads)}) {
+        QSizePolicy policy = hidden->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        hidden->setSizePolicy(policy);
+    }
 
     connect(gCRoadsList, &TStringGrid::Clicked, this, [this] { gCRoadsListClick(); });
     connect(rbCRoadFwd, &QRadioButton::clicked, this, [this] { gCRoadsListClick(); });

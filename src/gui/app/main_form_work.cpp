@@ -317,12 +317,10 @@ void TMainForm::gCRoadsListClick() {
     FCRoadsGuard = true;
     rbCRoadFwd->setEnabled(sel.FwdEnabled);
     rbCRoadRev->setEnabled(sel.RevEnabled);
-    // A direction from which the crossing road is hidden is shown on a warning background.
+    // A direction from which the crossing road is hidden is shown on a warning
+    // background; a style sheet is the one way every style paints it whole.
     const auto warn = [](QRadioButton* button, bool notVisible) {
-        button->setAutoFillBackground(notVisible);
-        QPalette palette = button->parentWidget() ? button->parentWidget()->palette() : button->palette();
-        if (notVisible) palette.setColor(QPalette::Window, QColor(255, 111, 111));
-        button->setPalette(palette);
+        button->setStyleSheet(notVisible ? QStringLiteral("QRadioButton { background-color: rgb(255, 111, 111); }") : QString());
     };
     warn(rbCRoadFwd, sel.FwdNotVisible);
     warn(rbCRoadRev, sel.RevNotVisible);
