@@ -2,6 +2,7 @@
 // placement and control states in the settings file.
 #include "app/main_form.h"
 
+#include "app/form_placement.h"
 #include "app/ini_file.h"
 #include "app/product.h"
 #include "app/toolkit_translation.h"
@@ -20,7 +21,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTabBar>
 #include <QTimer>
 
@@ -101,24 +101,7 @@ QList<QWidget*> OwnControls(QWidget* form) {
     return out;
 }
 
-QSize DesktopSize() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->virtualGeometry().size() : QSize(800, 600);
-}
-QRect DesktopRect() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->virtualGeometry() : QRect(0, 0, 800, 600);
-}
-QSize PrimarySize() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().size() : QSize(800, 600);
-}
-
-struct tPlacement {
-    int DesktopW = -1000000, DesktopH = -1000000, W = -1000000, H = -1000000, L = -1000000, T = -1000000;
-    bool Maximized = false;
-};
-std::map<QString, tPlacement> gPlacements;  // remembered at restore, per window name
+std::map<QString, tFormPlacement> gPlacements;  // remembered at restore, per window name
 
 }  // namespace
 
@@ -318,73 +301,24 @@ void TMainForm::LoadComponents(const QString& fileName) {
 // ---- window placement ----------------------------------------------------
 
 void TMainForm::SaveFormPosition(const QString& fileName) {
-    const QSize primary = PrimarySize();
-    tPlacement p;
-    p.W = minimumWidth() > 0 ? minimumWidth() : 0;
-    p.L = minimumWidth() > 0 ? (primary.width() - minimumWidth()) / 2 : 0;
-    p.H = minimumHeight() > 0 ? minimumHeight() : 0;
-    p.T = minimumHeight() > 0 ? (primary.height() - minimumHeight()) / 2 : 0;
-    if (isMaximized()) {
-        const auto it = gPlacements.find(objectName());
-        if (it != gPlacements.end()) p = it->second;
-        p.Maximized = true;
-    } else {
-        p.Maximized = false;
-        p.W = width();
-        p.H = height();
-        p.L = x();
-        p.T = y();
-    }
-    const QSize desk = DesktopSize();
-    p.DesktopW = desk.width();
-    p.DesktopH = desk.height();
-    const QString value = QStringLiteral(":sw%1:sh%2:fw%3:fh%4:fl%5:ft%6:fm%7:")
-                              .arg(p.DesktopW).arg(p.DesktopH).arg(p.W).arg(p.H).arg(p.L).arg(p.T)
-                              .arg(p.Maximized ? 1 : 0);
+    const tDesktop desktop = CurrentDesktop();
+    const auto it = gPlacements.find(objectName());
+    const tFormPlacement p = PlacementToSave(TWidgetPlacement(this), desktop, it != gPlacements.end() ? &it->second : nullptr);
     TIniFile ini(fileName, false);
-    ini.WriteText(kFormPosition, QStringLiteral("%1x%2").arg(desk.width()).arg(desk.height()), value);
+    ini.WriteText(kFormPosition, QStringLiteral("%1x%2").arg(desktop.Virtual.width()).arg(desktop.Virtual.height()),
+                  FormatFormPlacement(p));
     ini.WriteBack();
 }
 
 void TMainForm::LoadFormPosition(const QString& fileName) {
-    const QSize desk = DesktopSize();
-    const QRect deskRect = DesktopRect();
+    const tDesktop desktop = CurrentDesktop();
     QString value;
     {
         const TIniFile ini(fileName, true);
-        value = ini.ReadText(kFormPosition, QStringLiteral("%1x%2").arg(desk.width()).arg(desk.height()), QString());
+        value = ini.ReadText(kFormPosition, QStringLiteral("%1x%2").arg(desktop.Virtual.width()).arg(desktop.Virtual.height()), QString());
     }
-    tPlacement stored;
-    for (const QString& piece : value.split(QLatin1Char(':'))) {
-        if (piece.size() < 2) continue;
-        const QString tag = piece.left(2).toUpper();
-        bool ok = false;
-        const int n = piece.mid(2).toInt(&ok);
-        const int v = ok ? n : -1000000;
-        if (tag == QLatin1String("SW")) stored.DesktopW = v;
-        else if (tag == QLatin1String("SH")) stored.DesktopH = v;
-        else if (tag == QLatin1String("FW")) stored.W = v;
-        else if (tag == QLatin1String("FH")) stored.H = v;
-        else if (tag == QLatin1String("FL")) stored.L = v;
-        else if (tag == QLatin1String("FT")) stored.T = v;
-        else if (tag == QLatin1String("FM")) stored.Maximized = ok && n == 1;
-    }
-    const QSize primary = PrimarySize();
-    int w = minimumWidth() > 0 ? minimumWidth() : width();
-    int h = minimumHeight() > 0 ? minimumHeight() : height();
-    int l = (primary.width() - w) / 2;
-    int t = (primary.height() - h) / 2;
-    if (stored.DesktopW == desk.width() && stored.DesktopH == desk.height()) {
-        if (stored.W >= minimumWidth() && stored.W < desk.width() + 32) w = stored.W;
-        if (stored.H >= minimumHeight() && stored.H < desk.height() + 32) h = stored.H;
-        if (stored.L >= deskRect.left() && stored.L + w < deskRect.left() + desk.width() + 32) l = stored.L;
-        if (stored.T >= deskRect.top() && stored.T + h < deskRect.top() + desk.height() + 32) t = stored.T;
-    }
-    resize(w, h);
-    move(l, t);
-    tPlacement now{desk.width(), desk.height(), w, h, l, t, stored.Maximized};
-    gPlacements[objectName()] = now;
-    if (stored.Maximized) setWindowState(windowState() | Qt::WindowMaximized);
+    TWidgetPlacement window(this);
+    gPlacements[objectName()] = RestorePlacement(window, desktop, ParseFormPlacement(value));
 }
 
 }  // namespace kestrova
