@@ -539,12 +539,82 @@ TEST_F(GuiWorkflow, WorkbookExportHandsANewWorkbookToTheDesktop) {
     EXPECT_EQ(book.GetCell(3, 2), w->gSourceData->Cells(1, 2));
     EXPECT_EQ(book.GetCell(w->gSourceData->RowCount(), 1), w->gSourceData->Cells(0, w->gSourceData->RowCount() - 1));
 
-    // The desktop cannot open it: the global error message.
+}
+
+TEST_F(GuiWorkflow, WorkbookExportWithoutASpreadsheetProgramOffersToSaveIt) {
+    Calculate();
+    w->SelectTab(w->TabIndex().PivotGrid);
+    const QByteArray oldTemp = qgetenv("TMPDIR");
+    const QString temp = install->Folder() + QStringLiteral("temp");
+    const QString notAFolder = install->Folder() + QStringLiteral("plain");
+    WriteFile(notAFolder, "keep");
+    const auto section = [&](const char* key) {
+        return w->Engine().GetSectionText(QStringLiteral("WorkbookExport"), QString::fromLatin1(key));
+    };
+    enum class tLeft { Nothing, WrittenFile };
+    struct tCase {
+        const char* Name;
+        bool Opens;           // a spreadsheet program opens the workbook
+        QString Target;       // the save dialog's answer (empty: cancelled)
+        QString Message;      // the one message shown, empty for none
+        tLeft InTemp;         // what stays in the temporary folder
+    };
+    const QString saved = install->Folder() + QStringLiteral("kept.xlsx");
+    const QString blocked = notAFolder + QStringLiteral("/kept.xlsx");
+    const tCase cases[] = {
+        {"opened", true, {}, Msg(*w, "XLExport.ExportSuccessful"), tLeft::WrittenFile},
+        {"saved", false, saved, QStringLiteral("Saved"), tLeft::Nothing},
+        {"cancelled", false, {}, {}, tLeft::Nothing},
+        {"save fails", false, blocked, QStringLiteral("NotSaved"), tLeft::WrittenFile},
+    };
+    for (const tCase& c : cases) {
+        QDir(temp).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(temp));
+        qputenv("TMPDIR", QFile::encodeName(temp));
+        seam.Messages.clear();
+        seam.OpenedDocuments.clear();
+        seam.OpenDocumentResult = c.Opens;
+        seam.SaveAnswers.clear();
+        if (!c.Opens) seam.SaveAnswers.push_back(c.Target);
+        w->pmiExportClick(w->pmiExcelExport);
+        const QStringList left = QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        ASSERT_EQ(seam.OpenedDocuments.size(), 1u) << c.Name;
+        const QString written = seam.OpenedDocuments[0];
+        EXPECT_EQ(QFileInfo(written).absolutePath(), QFileInfo(temp).absoluteFilePath()) << c.Name;
+        w->Engine().SetPlaceholder(QStringLiteral("%FileName%"), QDir::toNativeSeparators(c.Target));
+        w->Engine().SetPlaceholder(QStringLiteral("%WrittenFile%"), QDir::toNativeSeparators(written));
+        const QString expected = c.Message.isEmpty() || c.Opens ? c.Message : section(c.Message.toLatin1().constData());
+        if (expected.isEmpty()) {
+            EXPECT_TRUE(seam.Messages.empty()) << c.Name << ": " << seam.LastText().toStdString();
+        } else {
+            ASSERT_EQ(seam.Messages.size(), 1u) << c.Name;
+            EXPECT_EQ(seam.Messages[0].Text, expected) << c.Name;
+            EXPECT_NE(seam.Messages[0].Text, Msg(*w, "XLExport.GlobalExcelError")) << c.Name;
+        }
+        if (c.InTemp == tLeft::Nothing) {
+            EXPECT_TRUE(left.isEmpty()) << c.Name << ": " << left.join(QLatin1Char(' ')).toStdString();
+        } else {
+            EXPECT_EQ(left, QStringList{QFileInfo(written).fileName()}) << c.Name;  // one file, no folder
+        }
+        if (c.Target == saved) {
+            TExcel book(saved);
+            ASSERT_EQ(book.LastError(), 0);
+            EXPECT_EQ(book.GetCell(2, 2), w->gPivotData->Cells(1, 1));
+            EXPECT_EQ(QDir(install->Folder()).entryList({QStringLiteral(".kept*")}, QDir::Files | QDir::Hidden), QStringList());
+        }
+    }
+    EXPECT_EQ(ReadFile(notAFolder), QByteArray("keep"));
+
+    // A workbook that cannot be written at all is the one error.
+    qputenv("TMPDIR", QFile::encodeName(notAFolder));
     seam.Messages.clear();
-    seam.OpenDocumentResult = false;
     w->pmiExportClick(w->pmiExcelExport);
     ASSERT_EQ(seam.Messages.size(), 1u);
-    EXPECT_EQ(seam.Messages[0].Text, Msg(*w, "XLExport.GlobalExcelError"));
+    EXPECT_EQ(seam.Messages[0].Text, Msg(*w, "XLExport.ExcelOpenError"));
+    if (oldTemp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", oldTemp);
 }
 
 TEST_F(GuiWorkflow, SwitchingTheLanguageRewritesHeadersCaptionsCausesAndVerdicts) {

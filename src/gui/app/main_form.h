@@ -95,6 +95,7 @@ public:
     // Writes a grid as the CSV export does (no dialog, no window locking).
     void ExportGridToCsv(TStringGrid* grid, const QString& fileName, QProgressBar* bar);
     void ExportGridToWorkbook(TStringGrid* grid, const QString& sheetName, QProgressBar* bar);
+    void KeepUnopenedWorkbook(const QString& written, const QString& suggestedName);
 
     // Component states and placement, as at closing and at start-up.
     bool SaveComponents(const QString& fileName);

@@ -10,6 +10,7 @@
 #include "crossroads_view.h"
 #include "export/km_search.h"
 #include "export/xlsx_writer.h"
+#include "app/file_replace.h"
 #include "road_view.h"
 #include "views/image_view.h"
 #include "views/string_grid.h"
@@ -32,7 +33,8 @@
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTabBar>
-#include <QTemporaryDir>
+#include <QFile>
+#include <QTemporaryFile>
 
 namespace kestrova {
 
@@ -497,18 +499,22 @@ void TMainForm::ExportGridToCsv(TStringGrid* grid, const QString& fileName, QPro
 
 void TMainForm::ExportGridToWorkbook(TStringGrid* grid, const QString& sheetName, QProgressBar* bar) {
     if (!grid) return;
-    // A new workbook in a folder of its own, handed to the spreadsheet program.
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
-    QTemporaryDir folder(base + QStringLiteral("/kestrova-export-XXXXXX"));
-    if (!folder.isValid()) {
-        MessageKey(QStringLiteral("XLExport.ExcelOpenError"));
-        return;
-    }
-    folder.setAutoRemove(false);  // the spreadsheet program still needs the file
     QString safeName = WorkbookSheetName(sheetName);
     for (const QChar bad : QStringLiteral("\\/:*?\"<>|[]")) safeName.replace(bad, QLatin1Char('_'));
     if (safeName.trimmed().isEmpty()) safeName = QStringLiteral("Sheet1");
-    const QString fileName = folder.path() + QLatin1Char('/') + safeName + QStringLiteral(".xlsx");
+    // A new workbook as one file in the temporary folder, handed to the
+    // spreadsheet program; no folder of its own is left behind.
+    QString fileName;
+    {
+        QTemporaryFile file(QStandardPaths::writableLocation(QStandardPaths::TempLocation) + QLatin1Char('/') + safeName +
+                            QStringLiteral("-XXXXXX.xlsx"));
+        file.setAutoRemove(false);
+        if (file.open()) fileName = file.fileName();
+    }
+    if (fileName.isEmpty()) {
+        MessageKey(QStringLiteral("XLExport.ExcelOpenError"));
+        return;
+    }
     bar->setMaximum(std::max(grid->RowCount() - 1, 1));
     const tXlsxResult result = WriteXlsxTextSheet(
         fileName, sheetName, grid->RowCount(), grid->ColCount(), [grid](int r, int c) { return grid->Cells(c, r); },
@@ -516,17 +522,62 @@ void TMainForm::ExportGridToWorkbook(TStringGrid* grid, const QString& sheetName
             bar->setValue(r);
             if (r % 10 == 0) ProcessMessages();
         });
-    switch (result) {
-    case tXlsxResult::CannotCreate: MessageKey(QStringLiteral("XLExport.ExcelOpenError")); return;
-    case tXlsxResult::BadSheetName: MessageKey(QStringLiteral("XLExport.GlobalExcelError")); return;
-    case tXlsxResult::WriteFailed: MessageKey(QStringLiteral("XLExport.ExcelExchError")); return;
-    case tXlsxResult::CloseFailed: MessageKey(QStringLiteral("XLExport.GlobalExcelError")); return;
-    case tXlsxResult::Ok: break;
+    if (result != tXlsxResult::Ok) {
+        QFile::remove(fileName);
+        switch (result) {
+        case tXlsxResult::CannotCreate: MessageKey(QStringLiteral("XLExport.ExcelOpenError")); break;
+        case tXlsxResult::BadSheetName: MessageKey(QStringLiteral("XLExport.GlobalExcelError")); break;
+        case tXlsxResult::WriteFailed: MessageKey(QStringLiteral("XLExport.ExcelExchError")); break;
+        default: MessageKey(QStringLiteral("XLExport.GlobalExcelError")); break;
+        }
+        return;
     }
-    if (UiSeam().OpenDocument(fileName))
+    if (UiSeam().OpenDocument(fileName)) {
         MessageKey(QStringLiteral("XLExport.ExportSuccessful"));
-    else
-        MessageKey(QStringLiteral("XLExport.GlobalExcelError"));
+        return;
+    }
+    KeepUnopenedWorkbook(fileName, safeName + QStringLiteral(".xlsx"));
+}
+
+// The workbook was written but no spreadsheet program opened it: the user
+// chooses where to keep it. Cancelling drops it; a failed copy says where
+// the written workbook still lies.
+void TMainForm::KeepUnopenedWorkbook(const QString& written, const QString& suggestedName) {
+    const QString section = QStringLiteral("WorkbookExport");
+    tFileDialogRequest request;
+    request.Title = gLanguageEngine.GetSectionText(section, QStringLiteral("SaveDial.Title"));
+    request.Filter = gLanguageEngine.GetSectionText(section, QStringLiteral("SaveDial.Filter"));
+    request.DefaultSuffix = QStringLiteral("xlsx");
+    request.FileName = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(suggestedName);
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const QString target = UiSeam().SaveFileName(this, request);
+    QApplication::restoreOverrideCursor();
+    if (target.isEmpty()) {
+        QFile::remove(written);
+        return;
+    }
+    gLanguageEngine.SetPlaceholder(QStringLiteral("%FileName%"), QDir::toNativeSeparators(target));
+    gLanguageEngine.SetPlaceholder(QStringLiteral("%WrittenFile%"), QDir::toNativeSeparators(written));
+    // A copy beside the target replaces it in one step; the written one goes.
+    const QString beside = CreateTemporaryBeside(target, QStringLiteral(".xlsx"));
+    bool saved = false;
+    if (!beside.isEmpty()) {
+        QFile in(written), out(beside);
+        saved = in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        if (saved) {
+            const QByteArray bytes = in.readAll();
+            saved = out.write(bytes) == bytes.size() && out.flush();
+        }
+        out.close();
+        saved = saved && ReplaceFile(beside, target);
+        if (!saved) QFile::remove(beside);
+    }
+    if (saved) {
+        QFile::remove(written);
+        Message(gLanguageEngine.GetSectionText(section, QStringLiteral("Saved")));
+    } else {
+        Message(gLanguageEngine.GetSectionText(section, QStringLiteral("NotSaved")));
+    }
 }
 
 }  // namespace kestrova
