@@ -538,7 +538,7 @@ TEST_F(GuiWorkflow, WorkbookExportHandsANewWorkbookToTheDesktop) {
     EXPECT_EQ(book.GetCell(1, 1), w->gSourceData->Cells(0, 0).replace(QLatin1Char('\r'), QLatin1Char(' ')));
     EXPECT_EQ(book.GetCell(3, 2), w->gSourceData->Cells(1, 2));
     EXPECT_EQ(book.GetCell(w->gSourceData->RowCount(), 1), w->gSourceData->Cells(0, w->gSourceData->RowCount() - 1));
-
+    QFile::remove(seam.OpenedDocuments[0]);
 }
 
 TEST_F(GuiWorkflow, WorkbookExportWithoutASpreadsheetProgramOffersToSaveIt) {
