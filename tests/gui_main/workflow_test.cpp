@@ -3,6 +3,7 @@
 // export and switching the language afterwards.
 #include "gui_fixture.h"
 
+#include "app/busy_lock.h"
 #include "calc/grid_texts.h"
 #include "export/km_search.h"
 #include "model/road_text.h"
@@ -27,6 +28,7 @@
 #include <QStyleFactory>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 
 namespace kestrova::test {
 namespace {
@@ -458,6 +460,81 @@ TEST_F(GuiWorkflow, KmSearchBoxKeepsWhatIsTyped) {
     w->gridClick(w->gSourceData);
     EXPECT_EQ(pivotRow, w->gPivotData->Row());
     EXPECT_GT(pivotRow, 1);
+}
+
+TEST_F(GuiWorkflow, LongStepsDisableEveryControlThatCouldStartAnother) {
+    const QString csv = install->Folder() + QStringLiteral("busy.csv");
+    struct tStep {
+        const char* Name;
+        std::function<void()> Prepare;
+        std::function<void()> Run;
+        QStringList Disables;  // controls the step itself leaves disabled
+    };
+    const tStep steps[] = {
+        {"road import", [] {}, [&] { w->btLoadData__MainClick(); },
+         {"edOpenXL", "_x_btOpenDialMain", "btLoadData__Main", "rbSecondSheet__Cross", "rbThirdSheet__Cross",
+          "rbSecondSheet__Green", "rbThirdSheet__Green"}},
+        {"crossroads import", [&] { w->btLoadData__MainClick(); }, [&] { w->btLoadData__CrossClick(); },
+         {"edOpenCrossXL", "_x_btOpenDialCross", "btLoadData__Cross", "rbSeparateFile__Cross"}},
+        {"calculation", [&] { LoadAll(); }, [&] { w->btStartCalcClick(); }, {"btStartCalc"}},
+        {"CSV export", [&] { Calculate(); w->SelectTab(w->TabIndex().DraftSpeeds); seam.SaveAnswers.push_back(csv); },
+         [&] { w->pmiExportClick(w->pmiCsvExport); }, {}},
+        {"workbook export", [&] { Calculate(); w->SelectTab(w->TabIndex().PivotGrid); },
+         [&] { w->pmiExportClick(w->pmiExcelExport); }, {}},
+    };
+    const auto explicitlyOff = [&] {
+        QStringList off;
+        for (QWidget* c : TBusyLock::LockableControls(w))
+            if (c->testAttribute(Qt::WA_Disabled)) off << c->objectName();
+        off.sort();
+        return off;
+    };
+    for (const tStep& step : steps) {
+        window.reset();
+        window = std::make_unique<TStartedWindow>(*install, seam);
+        w = window->Form.get();
+        seam.Messages.clear();
+        step.Prepare();
+        seam.Messages.clear();
+        QStringList offBefore = explicitlyOff();
+        bool probed = false;
+        QStringList enabledDuring;
+        size_t answersDuring = 0;
+        bool closedDuring = false;
+        QTimer::singleShot(0, w, [&] {
+            probed = true;
+            for (QWidget* c : TBusyLock::LockableControls(w))
+                if (c->isEnabled()) enabledDuring << c->objectName();
+            // Clicks arriving meanwhile start nothing.
+            seam.SaveAnswers.push_back(install->Folder() + QStringLiteral("second.csv"));
+            w->btLoadData__MainClick();
+            w->btLoadData__CrossClick();
+            w->btStartCalcClick();
+            w->pmiExportClick(w->pmiCsvExport);
+            w->btSearhKmpClick(w->btSearchKmp__DraftV);
+            answersDuring = seam.SaveAnswers.size();
+            closedDuring = !w->close();
+        });
+        step.Run();
+        EXPECT_TRUE(probed) << step.Name;
+        EXPECT_TRUE(enabledDuring.isEmpty()) << step.Name << ": " << enabledDuring.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(answersDuring, 1u) << step.Name;
+        EXPECT_TRUE(closedDuring) << step.Name << ": the window closed during the step";
+        EXPECT_FALSE(w->Busy());
+        EXPECT_FALSE(QFileInfo::exists(install->Folder() + QStringLiteral("second.csv"))) << step.Name;
+        for (const tShownMessage& m : seam.Messages) EXPECT_EQ(m.Icon, tBoxIcon::None) << step.Name << m.Text.toStdString();
+        // Afterwards only what the step itself turns off stays off.
+        offBefore << step.Disables;
+        offBefore.removeDuplicates();
+        offBefore.sort();
+        QStringList offAfter = explicitlyOff();
+        EXPECT_EQ(offAfter.join(QLatin1Char(' ')).toStdString(), offBefore.join(QLatin1Char(' ')).toStdString()) << step.Name;
+        EXPECT_TRUE(w->tabs->isEnabled()) << step.Name;
+        EXPECT_TRUE(w->_x_cbLangSelect->isEnabled()) << step.Name;
+        seam.SaveAnswers.clear();
+        for (const QString& f : seam.OpenedDocuments) QFile::remove(f);
+        seam.OpenedDocuments.clear();
+    }
 }
 
 TEST_F(GuiWorkflow, CsvExportWritesTheGridAsShown) {

@@ -503,6 +503,10 @@ void TMainForm::DeferredStartup() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (FBusy) {  // a long step runs: the window stays until it ends
+        event->ignore();
+        return;
+    }
     FormClose();
     QMainWindow::closeEvent(event);
 }

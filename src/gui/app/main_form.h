@@ -52,6 +52,7 @@ public:
     const QString& ExeFolder() const { return FExeFolder; }
     const QString& SettingsFileName() const { return FSettingsFileName; }
     bool Started() const { return FStarted; }
+    bool Busy() const { return FBusy > 0; }  // a long step runs
     bool FirstUse() const { return gFirstUse; }
     const QString& LanguageCode() const { return gLanguageCode; }
     QTabBar* Tabs() const { return tabs; }
@@ -149,6 +150,7 @@ private:
     bool FStarted = false;
     bool FShownOnce = false;
     bool FInGridClick = false;
+    int FBusy = 0;                 // busy locks held (imports, calculation, export)
     bool FCRoadsGuard = true;      // the crossroads view ignores clicks until it exists
     int FCRoadShown = -1;          // crossroad shown last in the crossroads view
     tTabIndex FTab;

@@ -2,6 +2,7 @@
 // the drawn views, km+ search and export.
 #include "app/main_form.h"
 
+#include "app/busy_lock.h"
 #include "app/product.h"
 #include "app/ui_seam.h"
 #include "calc/crossroads_list.h"
@@ -33,6 +34,8 @@
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTabBar>
+
+#include <optional>
 #include <QFile>
 #include <QTemporaryFile>
 
@@ -124,7 +127,8 @@ void TMainForm::AddCalcLog(const QString& text) {
 }
 
 void TMainForm::btStartCalcClick() {
-    if (!btStartCalc->isEnabled() || FModel.Plan.Count() == 0) return;
+    if (!btStartCalc->isEnabled() || FModel.Plan.Count() == 0 || FBusy) return;
+    std::optional<TBusyLock> lock(std::in_place, this, FBusy);
     const int n = FModel.Plan.Count(), c = FModel.CrossRoads.Count(), g = FModel.Greens.Count();
     // Load groups that hold nothing make room for the calculation group.
     if (g == 0) gbLoadVegetationBuildings->hide();
@@ -145,6 +149,8 @@ void TMainForm::btStartCalcClick() {
         pbCalc->setValue(pbCalc->maximum());
     };
     RunCalculation(FModel, progress, tCalcEngine::Fast, hooks);
+    lock.reset();
+    btStartCalc->setEnabled(false);  // the calculation runs once
     pbCalc->hide();
     QApplication::restoreOverrideCursor();
 
@@ -406,7 +412,7 @@ void TMainForm::btSearhKmpClick(QPushButton* button) {
         edit = edSearchKmpPivotData;
         grid = gPivotData;
     }
-    if (!edit) return;
+    if (!edit || FBusy) return;
     const QString text = edit->displayText();
     ResetSearch(edit, button);
     grid->setFocus();
@@ -427,6 +433,7 @@ void TMainForm::btSearhKmpClick(QPushButton* button) {
 // ---- export --------------------------------------------------------------
 
 void TMainForm::btExportGridClick(QPushButton* button) {
+    if (FBusy) return;
     pmExport->popup(button->mapToGlobal(QPoint(0, button->height())));
 }
 
@@ -452,6 +459,7 @@ void TMainForm::pmiExportClick(QAction* item) {
         button = btExport__PivotData;
         sheetKey = QStringLiteral("XLExport.SheetNamePivotData");
     }
+    if (FBusy) return;
     const bool toCsv = item && item->objectName() == pmiCsvExport->objectName();
     const bool toBook = item && item->objectName() == pmiExcelExport->objectName();
     if (!grid || (!toCsv && !toBook)) return;
@@ -465,6 +473,7 @@ void TMainForm::pmiExportClick(QAction* item) {
         fileName = UiSeam().SaveFileName(this, request);
         if (fileName.isEmpty()) return;
     }
+    const TBusyLock lock(this, FBusy);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     tabs->setEnabled(false);
     button->hide();
