@@ -135,6 +135,7 @@ private:
     void FillPivotGrid();
     void FillCRoadsList();
     void SetGridHeaders();
+    void FitViewTools();
     void DrawCurrentView();
     void ShowImportFailure(const struct tImportFailure& failure);
     tViewTab CurrentViewTab() const;

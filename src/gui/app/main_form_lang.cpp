@@ -5,6 +5,7 @@
 #include "app/form_placement.h"
 #include "app/ini_file.h"
 #include "app/product.h"
+#include "app/text_fitting.h"
 #include "app/toolkit_translation.h"
 #include "app/ui_seam.h"
 #include "views/string_grid.h"
@@ -17,6 +18,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -61,21 +63,21 @@ struct tAboutTexts {
 };
 const tAboutTexts kAbout[3] = {
     {"EN", "Speed-safety analysis of a road\\nby profiles, factors and sight distance",
-     "Kestrova computes, for every road profile and both directions of travel,\\n"
-     "the speed each road factor permits, the available sight distance\\n"
-     "over terrain, vegetation and buildings, and the visibility of crossroads.\\n"
+     "Kestrova computes, for every road profile and both directions of travel, "
+     "the speed each road factor permits, the available sight distance "
+     "over terrain, vegetation and buildings, and the visibility of crossroads. "
      "The pivot table marks the segment boundaries that are not safe.\\n\\n"
      "Morvanta engineering software."},
     {"UA", "Аналіз безпеки швидкості руху\\nза профілями, чинниками та видимістю",
-     "Kestrova обчислює для кожного профілю дороги та обох напрямків руху\\n"
-     "швидкість, яку дозволяє кожен чинник, відстань видимості\\n"
-     "над рельєфом, рослинністю і будівлями та видимість перехресть.\\n"
+     "Kestrova обчислює для кожного профілю дороги та обох напрямків руху "
+     "швидкість, яку дозволяє кожен чинник, відстань видимості "
+     "над рельєфом, рослинністю і будівлями та видимість перехресть. "
      "Зведена таблиця позначає небезпечні межі ділянок.\\n\\n"
      "Інженерне програмне забезпечення Morvanta."},
     {"RU", "Анализ безопасности скорости движения\\nпо профилям, факторам и видимости",
-     "Kestrova вычисляет для каждого профиля дороги и обоих направлений движения\\n"
-     "скорость, допустимую по каждому фактору, расстояние видимости\\n"
-     "над рельефом, растительностью и зданиями и видимость пересечений.\\n"
+     "Kestrova вычисляет для каждого профиля дороги и обоих направлений движения "
+     "скорость, допустимую по каждому фактору, расстояние видимости "
+     "над рельефом, растительностью и зданиями и видимость пересечений. "
      "Сводная таблица отмечает небезопасные границы участков.\\n\\n"
      "Инженерное программное обеспечение Morvanta."},
 };
@@ -176,6 +178,7 @@ void TMainForm::ApplyLanguage() {
     gLanguageEngine.LoadLanguage(FLanguageFiles.value(entry, FExeFolder + QStringLiteral("LANG/") + entry + QStringLiteral(".lng")));
     TranslateForm(gLanguageEngine, this);
     setWindowTitle(ApplicationTitle());
+    FitViewTools();
 
     const QString tabSection = QStringLiteral("MainForm.TabControls");
     const std::pair<int, const char*> tabKeys[] = {
@@ -196,6 +199,23 @@ void TMainForm::ApplyLanguage() {
     gLanguageCode = gLanguageEngine.GetSectionText(QStringLiteral("Language"), QStringLiteral("Code")).toUpper();
     InstallToolkitTranslation(gLanguageCode);
     ShowAbout();
+}
+
+// The view options stay whole in their narrow tool panels: long texts take
+// two lines, and the panels grow to hold them.
+void TMainForm::FitViewTools() {
+    for (QWidget* panel : {pan3Dtools, panCProfileTools}) {
+        const QMargins margins = panel->layout()->contentsMargins();
+        const int room = panel->width() - margins.left() - margins.right();
+        for (QCheckBox* box : panel->findChildren<QCheckBox*>()) FitButtonText(box, box->text(), room);
+        for (QRadioButton* item : panel->findChildren<QRadioButton*>()) {
+            const QLayout* group = item->parentWidget()->layout();
+            const QMargins inner = group ? group->contentsMargins() : QMargins();
+            FitButtonText(item, item->text(), room - inner.left() - inner.right() - 2);
+        }
+        panel->layout()->activate();
+        panel->resize(panel->width(), std::max(panel == pan3Dtools ? 153 : 33, panel->sizeHint().height()));
+    }
 }
 
 void TMainForm::SetGridHeaders() {

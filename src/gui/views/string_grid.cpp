@@ -12,7 +12,12 @@ const QString kEmpty;
 // ---- model ---------------------------------------------------------------
 
 QVariant TGridModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid()) return {};
+    if (!index.isValid()) return {};
+    if (role == Qt::ToolTipRole && mCellTips) {
+        const QString& text = Cell(index.column(), index.row() + 1);
+        return text.trimmed().isEmpty() ? QVariant() : QVariant(text.trimmed());
+    }
+    if (role != Qt::DisplayRole) return {};
     return Cell(index.column(), index.row() + 1);
 }
 

@@ -45,8 +45,11 @@ public:
     void Resize(int cols, int rows);           // keeps the texts that stay inside
     void SetCellQuiet(int col, int row, const QString& text);
     void ClearRowQuiet(int row);
+    // Data cells offer their whole text as a tooltip (for lists that cut long texts).
+    void SetCellTips(bool on) { mCellTips = on; }
 
 private:
+    bool mCellTips = false;
     int mCols = 0;
     int mRows = 1;
     int mChangeDepth = 0;
