@@ -310,6 +310,7 @@ void AutoSizeGrid(TStringGrid& grid, const tColumnSet& bold, const tColumnSet& s
         if (heights[static_cast<size_t>(r)] != common) grid.SetRowHeight(r, heights[static_cast<size_t>(r)]);
     for (int c = 0; c < cols; ++c)
         if (sized.none() || (c < 256 && sized.test(static_cast<size_t>(c)))) grid.SetColWidth(c, widths[static_cast<size_t>(c)]);
+    grid.SyncScrollOffsets();
     grid.setUpdatesEnabled(true);
 }
 

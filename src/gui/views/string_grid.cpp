@@ -332,6 +332,21 @@ void TStringGrid::SetDataRowHeight(int height) {
     if (mFrozen) mFrozen->verticalHeader()->setDefaultSectionSize(height);
 }
 
+void TStringGrid::SyncScrollOffsets() {
+    updateGeometries();
+    const auto sync = [](QHeaderView* header, const QScrollBar* bar) {
+        if (bar->maximum() > 0 && bar->value() == bar->maximum())
+            header->setOffsetToLastSection();
+        else
+            header->setOffsetToSectionPosition(bar->value());
+    };
+    sync(horizontalHeader(), horizontalScrollBar());
+    sync(verticalHeader(), verticalScrollBar());
+    if (mFrozen) mFrozen->verticalScrollBar()->setValue(verticalScrollBar()->value());
+    viewport()->update();
+    if (mFrozen) mFrozen->viewport()->update();
+}
+
 int TStringGrid::LeftCol() const {
     const int first = columnAt(0);
     // Under the frozen overlay the first scrollable column is the one after its right edge.

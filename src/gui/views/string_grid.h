@@ -100,6 +100,10 @@ public:
     void SetDataRowHeight(int height);   // one height for every data row (fast path)
     // Left-most scrollable column in view.
     int LeftCol() const;
+    // After widths or heights changed: the scroll ranges follow the new sizes
+    // and the cells shown are again the ones the scroll bars stand for (the
+    // last page ends at the last column, leaving no blank area beside it).
+    void SyncScrollOffsets();
 
     // Whole-row selection (the profile and crossroads lists).
     void SetRowSelect(bool on);
