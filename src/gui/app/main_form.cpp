@@ -389,6 +389,7 @@ void TMainForm::BuildViewPage() {
     rgLookHeight->setProperty("radioGroup", true);
     auto* rg = new QVBoxLayout(rgLookHeight);
     rg->setSpacing(0);
+    rg->setContentsMargins(6, 4, 4, 4);  // room for the longest item in one line
     for (int i = 0; i < 4; ++i) {
         rgLookHeightItems[i] = Named(new QRadioButton(QStringLiteral("rgLookHeight.Item%1").arg(i), rgLookHeight),
                                      QStringLiteral("_x_rgLookHeight_Item%1").arg(i));

@@ -208,11 +208,16 @@ void TMainForm::FitViewTools() {
         const QMargins margins = panel->layout()->contentsMargins();
         const int room = panel->width() - margins.left() - margins.right();
         for (QCheckBox* box : panel->findChildren<QCheckBox*>()) FitButtonText(box, box->text(), room);
+        panel->layout()->activate();
         for (QRadioButton* item : panel->findChildren<QRadioButton*>()) {
-            const QLayout* group = item->parentWidget()->layout();
-            const QMargins inner = group ? group->contentsMargins() : QMargins();
-            FitButtonText(item, item->text(), room - inner.left() - inner.right() - 2);
+            // The items' room is what their group leaves inside its frame and margins.
+            const QWidget* group = item->parentWidget();
+            const QMargins inner = group->layout() ? group->layout()->contentsMargins() : QMargins();
+            const int groupRoom = group == panel ? room : std::min(room, group->contentsRect().width());
+            FitButtonText(item, item->text(), groupRoom - inner.left() - inner.right());
         }
+        for (QLayout* inner : panel->findChildren<QLayout*>()) inner->invalidate();
+        panel->layout()->invalidate();
         panel->layout()->activate();
         panel->resize(panel->width(), std::max(panel == pan3Dtools ? 153 : 33, panel->sizeHint().height()));
     }
