@@ -2,7 +2,8 @@
 # Installs the Debian packages Kestrova needs to build, test and run, when any is missing.
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev libzip-dev libfreexl-dev
-          libxlsxwriter-dev libgdal-dev gdal-bin libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core)
+          libxlsxwriter-dev libgdal-dev gdal-bin libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core
+          qt6-translations-l10n)
 packages+=(dpkg-dev file)  # the Debian package (scripts/package.sh): dpkg-shlibdeps, dpkg-buildflags
 missing=()
 for p in "${packages[@]}"; do

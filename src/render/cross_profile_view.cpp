@@ -99,6 +99,9 @@ tCrossProfileResult DrawCrossProfile(tRoadModel& model, const tViewOptions& opti
     painter.setBrush(Qt::white);
     DrawFrameRect(painter, frameL, frameT, frameR, frameB);
     painter.setBrush(Qt::NoBrush);
+    // Everything else stays inside the frame: a section a little wider than
+    // the room, a round line cap or a grid label never crosses its border.
+    painter.setClipRect(QRect(frameL + lineW, frameT + lineW, frameW - 2 * lineW, frameH - 2 * lineW));
     QFont font = ViewFont(8);
     painter.setFont(font);
     const int labelW = QFontMetrics(font, &image).horizontalAdvance(QStringLiteral("-1000 m")) + m / 2;

@@ -130,7 +130,7 @@ const QStringList kKnownPlaceholders = {
     "%FILENAME%",   "%XLCOLNUMBER%",   "%XLCOLNUMBER1%",    "%XLCOLNUMBER2%", "%XLCOLVALUE%", "%XLCOLHEADER%",
     "%REQUIREDHEADERSLIST%", "%CELLADDR%", "%CELLVALUE%", "%ROWNUMBER%",    "%RECORDSCOUNT%", "%MAXRECORDNUMBER%",
     "%OBJECTNAME%", "%CROSSCOUNT%",    "%POINTNUMBER%",     "%POINTTYPE%",    "%CPSHIFT%",    "%CPHEIGHT%",
-    "%CRS%",        "%LAYER%",         "%REASON%"};
+    "%CRS%",        "%LAYER%",         "%REASON%",          "%WRITTENFILE%"};
 
 QSet<QString> PlaceholdersIn(const QString& text) {
     QSet<QString> found;

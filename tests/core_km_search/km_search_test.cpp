@@ -26,11 +26,16 @@ TEST(KmSearch, ParsesTheSearchBoxText) {
         {"   1+1000", false, 0},            {"  ab+345,00", false, 0},        {"", false, 0},
         {"   1+345,5x", false, 0},          {"    +   ,  ", false, 0},
         {"   3+007,0009", true, 3007.0009}, {"   3+007,12345", true, 3007.1234},
+        // Places of the mask left blank after a digit: still being typed.
+        {"   1+3  ,  ", false, 0},          {"   1+34 ,  ", false, 0},        {"1+3  ,", false, 0},
+        {"1   +345,00", false, 0},          {"   0+345,  ", true, 345},      {"   0+  5,00", true, 5},
     };
     for (const tParseCase& c : cases) {
         double position = -1;
         // The empty box text is the one the window shows.
-        if (c.Text == std::string_view("    +   ,  ")) EXPECT_EQ(QString::fromLatin1(c.Text), kEmptyKmPlusText);
+        if (c.Text == std::string_view("    +   ,  ")) {
+            EXPECT_EQ(QString::fromLatin1(c.Text), kEmptyKmPlusText);
+        }
         EXPECT_EQ(ParseSearchKmPlus(QString::fromLatin1(c.Text), position), c.Valid) << c.Text;
         if (c.Valid) {
             EXPECT_NEAR(position, c.Position, 1e-9) << c.Text;

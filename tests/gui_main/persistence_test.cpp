@@ -79,7 +79,25 @@ TEST(GuiPersistence, PlacementOfThisDesktopIsRestored) {
     // Sizes up to the desktop + 32 are taken (the minimum size is 800 x 600).
     ASSERT_GE(desk.width() + 10, 800);
     EXPECT_EQ(w->size(), QSize(desk.width() + 10, desk.height() + 5));
-    EXPECT_EQ(w->pos(), QPoint(desk.left() + 3, desk.top() + 2));
+    EXPECT_EQ(w->geometry().topLeft(), QPoint(desk.left() + 3, desk.top() + 2));
+}
+
+TEST(GuiPersistence, ThreeRestartsLeaveTheWindowWhereItWasClosed) {
+    TInstall install({QStringLiteral("English.lng")});
+    TRecordingSeam seam;
+    QRect closed;
+    {
+        TStartedWindow w(install, seam);
+        const QRect desk = QGuiApplication::primaryScreen()->virtualGeometry();
+        w->setGeometry(desk.left() + 12, desk.top() + 9, 805, 603);  // a small offscreen desktop takes little more
+        closed = w->geometry();
+        w->close();
+    }
+    for (int start = 1; start <= 3; ++start) {
+        TStartedWindow w(install, seam);
+        EXPECT_EQ(w->geometry(), closed) << "start " << start;
+        w->close();
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // export and switching the language afterwards.
 #include "gui_fixture.h"
 
+#include "app/busy_lock.h"
 #include "calc/grid_texts.h"
 #include "export/km_search.h"
 #include "model/road_text.h"
@@ -23,8 +24,11 @@
 #include <QRadioButton>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 
 namespace kestrova::test {
 namespace {
@@ -319,21 +323,64 @@ TEST_F(GuiWorkflow, HiddenCrossroadDirectionsShowTheWarningBackground) {
     Calculate();
     w->SelectTab(w->TabIndex().CRoads);
     const QColor warning(255, 111, 111);
-    int checked = 0;
-    for (int row = 1; row < w->gCRoadsList->RowCount(); ++row) {
-        bool ok = false;
-        const int c = w->gCRoadsList->Cells(3, row).toInt(&ok);
-        if (!ok || w->Model().CrossRoads.Roads[size_t(c)].Skip) continue;
-        w->gCRoadsList->SetRow(row);
-        w->gCRoadsListClick();
-        const tCrossRoadRec& road = w->Model().CrossRoads.Roads[size_t(c)];
-        for (auto [button, dir] : {std::pair{w->rbCRoadFwd, 0}, std::pair{w->rbCRoadRev, 1}}) {
-            const bool painted = button->autoFillBackground() && button->palette().color(QPalette::Window) == warning;
-            EXPECT_EQ(painted, road.NotVisible[dir] != 0) << road.Name.toStdString() << " direction " << dir;
+    // The colour at the button's right end, away from its circle and its text.
+    const auto background = [](QRadioButton* button) {
+        const QImage image = button->grab().toImage();
+        return image.pixelColor(image.width() - 3, image.height() / 2);
+    };
+    for (const char* style : {"Fusion", "Windows"}) {
+        std::unique_ptr<QStyle> own(QStyleFactory::create(QString::fromLatin1(style)));
+        ASSERT_TRUE(own) << style;
+        for (QRadioButton* b : {w->rbCRoadFwd, w->rbCRoadRev}) b->setStyle(own.get());
+        int checked = 0, warned = 0;
+        for (int row = 1; row < w->gCRoadsList->RowCount(); ++row) {
+            bool ok = false;
+            const int c = w->gCRoadsList->Cells(3, row).toInt(&ok);
+            if (!ok || w->Model().CrossRoads.Roads[size_t(c)].Skip) continue;
+            w->gCRoadsList->SetRow(row);
+            w->gCRoadsListClick();
+            const tCrossRoadRec& road = w->Model().CrossRoads.Roads[size_t(c)];
+            for (auto [button, dir] : {std::pair{w->rbCRoadFwd, 0}, std::pair{w->rbCRoadRev, 1}}) {
+                const bool painted = background(button) == warning;
+                EXPECT_EQ(painted, road.NotVisible[dir] != 0) << style << " " << road.Name.toStdString() << " direction " << dir;
+                warned += painted ? 1 : 0;
+            }
+            ++checked;
         }
-        ++checked;
+        EXPECT_GT(checked, 1);
+        EXPECT_GT(warned, 0) << style;
+        for (QRadioButton* b : {w->rbCRoadFwd, w->rbCRoadRev}) b->setStyle(nullptr);
     }
-    EXPECT_GT(checked, 1);
+}
+
+TEST_F(GuiWorkflow, ASkippedCrossroadMovesNothingOnThePage) {
+    Calculate();
+    w->SelectTab(w->TabIndex().CRoads);
+    int skipRow = -1, shownRow = -1;
+    for (int row = 1; row < w->gCRoadsList->RowCount(); ++row)
+        (w->gCRoadsList->Cells(2, row) == QLatin1String("SKIP") ? skipRow : shownRow) = row;
+    ASSERT_GT(skipRow, 0);
+    ASSERT_GT(shownRow, 0);
+    const QList<QWidget*> steady = {w->gbCRoadList, w->gCRoadsList, w->rbCRoadFwd, w->rbCRoadRev};
+    const auto places = [&] {
+        Pump(30);
+        QList<QRect> out;
+        for (QWidget* c : steady) out << QRect(c->mapTo(w, QPoint(0, 0)), c->size());
+        return out;
+    };
+    w->gCRoadsList->SetRow(shownRow);
+    w->gCRoadsListClick();
+    const QList<QRect> before = places();
+    EXPECT_TRUE(w->gbCRoadsPProfiles->isVisible());
+    w->gCRoadsList->SetRow(skipRow);
+    w->gCRoadsListClick();
+    EXPECT_FALSE(w->gbCRoadsPProfiles->isVisible());
+    EXPECT_FALSE(w->imCRoads->isVisible());
+    EXPECT_FALSE(w->rbCRoadFwd->isEnabled());
+    EXPECT_EQ(places(), before);
+    w->gCRoadsList->SetRow(shownRow);
+    w->gCRoadsListClick();
+    EXPECT_EQ(places(), before);
 }
 
 TEST_F(GuiWorkflow, KmSearchSelectsTheNearestProfileAndItsSegment) {
@@ -365,6 +412,131 @@ TEST_F(GuiWorkflow, KmSearchSelectsTheNearestProfileAndItsSegment) {
     QTest::keyClicks(w->edSearchKmpSourceData, QStringLiteral("250"));
     EXPECT_EQ(w->edSearchKmpSourceData->displayText().left(5), QStringLiteral("   0+"));
     EXPECT_TRUE(w->btSearchKmp__SourceData->isEnabled()) << w->edSearchKmpSourceData->displayText().toStdString();
+}
+
+TEST_F(GuiWorkflow, KmSearchBoxKeepsWhatIsTyped) {
+    Calculate();
+    w->SelectTab(w->TabIndex().SourceGrid);
+    QLineEdit* edit = w->edSearchKmpSourceData;
+    struct tStroke {
+        int Caret;
+        const char* Keys;
+    };
+    struct tCase {
+        std::vector<tStroke> Strokes;
+        const char* Shown;
+        bool Find;
+    };
+    const tCase cases[] = {
+        {{{5, "345"}}, "   0+345,  ", true},            // metres typed first into the empty box
+        {{{6, "345"}}, "   0+ 34,5 ", true},            // typed from the second metre place on
+        {{{7, "3"}}, "   0+  3,  ", true},
+        {{{5, "3"}}, "   0+3  ,  ", false},             // metres incomplete
+        {{{0, "1"}, {5, "3"}}, "   1+3  ,  ", false},   // trailing blanks: incomplete
+        {{{0, "12"}, {5, "345"}, {9, "6"}}, "  12+345,6 ", true},
+        {{{5, "007"}, {9, "25"}}, "   0+007,25", true},
+    };
+    for (const tCase& c : cases) {
+        w->SelectTab(w->TabIndex().SourceGrid);  // empties the box
+        ASSERT_EQ(edit->displayText(), kEmptyKmPlusText);
+        edit->setFocus();
+        for (const tStroke& s : c.Strokes) {
+            edit->setCursorPosition(s.Caret);
+            QTest::keyClicks(edit, QString::fromLatin1(s.Keys));
+        }
+        EXPECT_EQ(edit->displayText(), QString::fromLatin1(c.Shown)) << c.Shown;
+        EXPECT_EQ(w->btSearchKmp__SourceData->isEnabled(), c.Find) << c.Shown;
+    }
+
+    // A search moves the other grids and the profile list as a click does.
+    const TMPlan& plan = w->Model().Plan;
+    const int target = plan.Count() * 2 / 3;
+    w->SelectTab(w->TabIndex().SourceGrid);
+    edit->setText(FormatKmPlus(true, plan.Profiles[target].Position).rightJustified(11, QLatin1Char(' ')));
+    w->btSearhKmpClick(w->btSearchKmp__SourceData);
+    ASSERT_EQ(w->gSourceData->Row(), target + 1);
+    EXPECT_EQ(w->gDraftV->Row(), target + 1);
+    EXPECT_EQ(w->gProfilesList->Row(), target + 1);
+    const int pivotRow = w->gPivotData->Row();
+    w->gPivotData->SetRow(1);
+    w->gridClick(w->gSourceData);
+    EXPECT_EQ(pivotRow, w->gPivotData->Row());
+    EXPECT_GT(pivotRow, 1);
+}
+
+TEST_F(GuiWorkflow, LongStepsDisableEveryControlThatCouldStartAnother) {
+    const QString csv = install->Folder() + QStringLiteral("busy.csv");
+    struct tStep {
+        const char* Name;
+        std::function<void()> Prepare;
+        std::function<void()> Run;
+        QStringList Disables;  // controls the step itself leaves disabled
+    };
+    const tStep steps[] = {
+        {"road import", [] {}, [&] { w->btLoadData__MainClick(); },
+         {"edOpenXL", "_x_btOpenDialMain", "btLoadData__Main", "rbSecondSheet__Cross", "rbThirdSheet__Cross",
+          "rbSecondSheet__Green", "rbThirdSheet__Green"}},
+        {"crossroads import", [&] { w->btLoadData__MainClick(); }, [&] { w->btLoadData__CrossClick(); },
+         {"edOpenCrossXL", "_x_btOpenDialCross", "btLoadData__Cross", "rbSeparateFile__Cross"}},
+        {"calculation", [&] { LoadAll(); }, [&] { w->btStartCalcClick(); }, {"btStartCalc"}},
+        {"CSV export", [&] { Calculate(); w->SelectTab(w->TabIndex().DraftSpeeds); seam.SaveAnswers.push_back(csv); },
+         [&] { w->pmiExportClick(w->pmiCsvExport); }, {}},
+        {"workbook export", [&] { Calculate(); w->SelectTab(w->TabIndex().PivotGrid); },
+         [&] { w->pmiExportClick(w->pmiExcelExport); }, {}},
+    };
+    const auto explicitlyOff = [&] {
+        QStringList off;
+        for (QWidget* c : TBusyLock::LockableControls(w))
+            if (c->testAttribute(Qt::WA_Disabled)) off << c->objectName();
+        off.sort();
+        return off;
+    };
+    for (const tStep& step : steps) {
+        window.reset();
+        window = std::make_unique<TStartedWindow>(*install, seam);
+        w = window->Form.get();
+        seam.Messages.clear();
+        step.Prepare();
+        seam.Messages.clear();
+        QStringList offBefore = explicitlyOff();
+        bool probed = false;
+        QStringList enabledDuring;
+        size_t answersDuring = 0;
+        bool closedDuring = false;
+        QTimer::singleShot(0, w, [&] {
+            probed = true;
+            for (QWidget* c : TBusyLock::LockableControls(w))
+                if (c->isEnabled()) enabledDuring << c->objectName();
+            // Clicks arriving meanwhile start nothing.
+            seam.SaveAnswers.push_back(install->Folder() + QStringLiteral("second.csv"));
+            w->btLoadData__MainClick();
+            w->btLoadData__CrossClick();
+            w->btStartCalcClick();
+            w->pmiExportClick(w->pmiCsvExport);
+            w->btSearhKmpClick(w->btSearchKmp__DraftV);
+            answersDuring = seam.SaveAnswers.size();
+            closedDuring = !w->close();
+        });
+        step.Run();
+        EXPECT_TRUE(probed) << step.Name;
+        EXPECT_TRUE(enabledDuring.isEmpty()) << step.Name << ": " << enabledDuring.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(answersDuring, 1u) << step.Name;
+        EXPECT_TRUE(closedDuring) << step.Name << ": the window closed during the step";
+        EXPECT_FALSE(w->Busy());
+        EXPECT_FALSE(QFileInfo::exists(install->Folder() + QStringLiteral("second.csv"))) << step.Name;
+        for (const tShownMessage& m : seam.Messages) EXPECT_EQ(m.Icon, tBoxIcon::None) << step.Name << m.Text.toStdString();
+        // Afterwards only what the step itself turns off stays off.
+        offBefore << step.Disables;
+        offBefore.removeDuplicates();
+        offBefore.sort();
+        QStringList offAfter = explicitlyOff();
+        EXPECT_EQ(offAfter.join(QLatin1Char(' ')).toStdString(), offBefore.join(QLatin1Char(' ')).toStdString()) << step.Name;
+        EXPECT_TRUE(w->tabs->isEnabled()) << step.Name;
+        EXPECT_TRUE(w->_x_cbLangSelect->isEnabled()) << step.Name;
+        seam.SaveAnswers.clear();
+        for (const QString& f : seam.OpenedDocuments) QFile::remove(f);
+        seam.OpenedDocuments.clear();
+    }
 }
 
 TEST_F(GuiWorkflow, CsvExportWritesTheGridAsShown) {
@@ -441,13 +613,83 @@ TEST_F(GuiWorkflow, WorkbookExportHandsANewWorkbookToTheDesktop) {
     EXPECT_EQ(book.GetCell(1, 1), w->gSourceData->Cells(0, 0).replace(QLatin1Char('\r'), QLatin1Char(' ')));
     EXPECT_EQ(book.GetCell(3, 2), w->gSourceData->Cells(1, 2));
     EXPECT_EQ(book.GetCell(w->gSourceData->RowCount(), 1), w->gSourceData->Cells(0, w->gSourceData->RowCount() - 1));
+    QFile::remove(seam.OpenedDocuments[0]);
+}
 
-    // The desktop cannot open it: the global error message.
+TEST_F(GuiWorkflow, WorkbookExportWithoutASpreadsheetProgramOffersToSaveIt) {
+    Calculate();
+    w->SelectTab(w->TabIndex().PivotGrid);
+    const QByteArray oldTemp = qgetenv("TMPDIR");
+    const QString temp = install->Folder() + QStringLiteral("temp");
+    const QString notAFolder = install->Folder() + QStringLiteral("plain");
+    WriteFile(notAFolder, "keep");
+    const auto section = [&](const char* key) {
+        return w->Engine().GetSectionText(QStringLiteral("WorkbookExport"), QString::fromLatin1(key));
+    };
+    enum class tLeft { Nothing, WrittenFile };
+    struct tCase {
+        const char* Name;
+        bool Opens;           // a spreadsheet program opens the workbook
+        QString Target;       // the save dialog's answer (empty: cancelled)
+        QString Message;      // the one message shown, empty for none
+        tLeft InTemp;         // what stays in the temporary folder
+    };
+    const QString saved = install->Folder() + QStringLiteral("kept.xlsx");
+    const QString blocked = notAFolder + QStringLiteral("/kept.xlsx");
+    const tCase cases[] = {
+        {"opened", true, {}, Msg(*w, "XLExport.ExportSuccessful"), tLeft::WrittenFile},
+        {"saved", false, saved, QStringLiteral("Saved"), tLeft::Nothing},
+        {"cancelled", false, {}, {}, tLeft::Nothing},
+        {"save fails", false, blocked, QStringLiteral("NotSaved"), tLeft::WrittenFile},
+    };
+    for (const tCase& c : cases) {
+        QDir(temp).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(temp));
+        qputenv("TMPDIR", QFile::encodeName(temp));
+        seam.Messages.clear();
+        seam.OpenedDocuments.clear();
+        seam.OpenDocumentResult = c.Opens;
+        seam.SaveAnswers.clear();
+        if (!c.Opens) seam.SaveAnswers.push_back(c.Target);
+        w->pmiExportClick(w->pmiExcelExport);
+        const QStringList left = QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        ASSERT_EQ(seam.OpenedDocuments.size(), 1u) << c.Name;
+        const QString written = seam.OpenedDocuments[0];
+        EXPECT_EQ(QFileInfo(written).absolutePath(), QFileInfo(temp).absoluteFilePath()) << c.Name;
+        w->Engine().SetPlaceholder(QStringLiteral("%FileName%"), QDir::toNativeSeparators(c.Target));
+        w->Engine().SetPlaceholder(QStringLiteral("%WrittenFile%"), QDir::toNativeSeparators(written));
+        const QString expected = c.Message.isEmpty() || c.Opens ? c.Message : section(c.Message.toLatin1().constData());
+        if (expected.isEmpty()) {
+            EXPECT_TRUE(seam.Messages.empty()) << c.Name << ": " << seam.LastText().toStdString();
+        } else {
+            ASSERT_EQ(seam.Messages.size(), 1u) << c.Name;
+            EXPECT_EQ(seam.Messages[0].Text, expected) << c.Name;
+            EXPECT_NE(seam.Messages[0].Text, Msg(*w, "XLExport.GlobalExcelError")) << c.Name;
+        }
+        if (c.InTemp == tLeft::Nothing) {
+            EXPECT_TRUE(left.isEmpty()) << c.Name << ": " << left.join(QLatin1Char(' ')).toStdString();
+        } else {
+            EXPECT_EQ(left, QStringList{QFileInfo(written).fileName()}) << c.Name;  // one file, no folder
+        }
+        if (c.Target == saved) {
+            TExcel book(saved);
+            ASSERT_EQ(book.LastError(), 0);
+            EXPECT_EQ(book.GetCell(2, 2), w->gPivotData->Cells(1, 1));
+            EXPECT_EQ(QDir(install->Folder()).entryList({QStringLiteral(".kept*")}, QDir::Files | QDir::Hidden), QStringList());
+        }
+    }
+    EXPECT_EQ(ReadFile(notAFolder), QByteArray("keep"));
+
+    // A workbook that cannot be written at all is the one error.
+    qputenv("TMPDIR", QFile::encodeName(notAFolder));
     seam.Messages.clear();
-    seam.OpenDocumentResult = false;
     w->pmiExportClick(w->pmiExcelExport);
     ASSERT_EQ(seam.Messages.size(), 1u);
-    EXPECT_EQ(seam.Messages[0].Text, Msg(*w, "XLExport.GlobalExcelError"));
+    EXPECT_EQ(seam.Messages[0].Text, Msg(*w, "XLExport.ExcelOpenError"));
+    if (oldTemp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", oldTemp);
 }
 
 TEST_F(GuiWorkflow, SwitchingTheLanguageRewritesHeadersCaptionsCausesAndVerdicts) {

@@ -272,6 +272,38 @@ TEST(CrossProfile, ZeroWidthSectionShowsFrameAndTextsOnly) {
     EXPECT_EQ(CountColour(img, QColor(0, 119, 119)), 0);
 }
 
+// Pixels of the band between the picture's edge and the frame that are not white.
+int MarksOutsideTheFrame(const QImage& img, int margin) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const bool band = x < margin || y < margin || x >= img.width() - margin || y >= img.height() - margin;
+            if (band && img.pixel(x, y) != QColor(Qt::white).rgb()) ++n;
+        }
+    return n;
+}
+
+TEST(CrossProfile, NothingIsDrawnOutsideTheFrame) {
+    // A cropped 400 m section on pictures around the width where 1:500 only
+    // just fits: the terrain line must end at the frame, not run through it.
+    tRoadModel m;
+    m.Plan.Profiles.push_back(test::MakeProfile(0, 0, test::TerrainSection(), 1));
+    int worst = 0;
+    for (int width = 540; width <= 620; width += 4) {
+        tProfileData pd;
+        QImage img;
+        auto o = Options(0, QSize(width, 470));
+        o.Crop30m = true;
+        ASSERT_TRUE(DrawCrossProfile(m, o, pd, img).Drawn);
+        const int outside = MarksOutsideTheFrame(img, 16);  // the margin at 96 ppi
+        EXPECT_EQ(outside, 0) << "picture width " << width << ", 1:" << DrawCrossProfile(m, o, pd, img).ScaleDenominator;
+        if (outside > worst) {
+            worst = outside;
+            test::MaybeSave(img, QStringLiteral("cross_outside_frame"));
+        }
+    }
+}
+
 TEST(CrossProfile, NoProfileNothingDrawn) {
     tRoadModel m = MakeRoad(3, 20);
     tProfileData pd;

@@ -6,10 +6,12 @@ namespace kestrova {
 
 namespace {
 
-// An integer with optional leading blanks (and trailing ones, which the mask
-// leaves in unfilled places).
+// An integer with optional leading blanks. A blank after a digit is a place
+// of the mask the user has not filled yet: the number is incomplete.
 bool ReadInt(const QString& text, int& value) {
-    const QString t = text.trimmed();
+    int start = 0;
+    while (start < text.size() && text[start] == QLatin1Char(' ')) ++start;
+    const QString t = text.mid(start);
     if (t.isEmpty()) return false;
     for (QChar c : t)
         if (!c.isDigit() || c.unicode() > 127) return false;

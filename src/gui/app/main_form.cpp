@@ -149,7 +149,7 @@ void TMainForm::BuildAboutPage() {
     _x_mAboutInfo1->setMaximumHeight(110);
     _x_mAboutInfo2 = Named(new QPlainTextEdit(_x_AboutPan), QStringLiteral("_x_mAboutInfo2"));
     _x_mAboutInfo2->setReadOnly(true);
-    _x_mAboutInfo2->setLineWrapMode(QPlainTextEdit::NoWrap);
+    _x_mAboutInfo2->setLineWrapMode(QPlainTextEdit::WidgetWidth);  // no sideways scrolling at any width
     aboutLay->addWidget(_x_mAboutInfo1);
     aboutLay->addWidget(_x_mAboutInfo2, 1);
     left->addWidget(_x_AboutPan, 1);
@@ -229,7 +229,17 @@ void TMainForm::BuildLoadPage() {
         grid->addWidget(g.browse, 0, 3);
         grid->addWidget(g.load, 0, 4);
         grid->addWidget(g.bar, 2, 0, 1, 3);
-        grid->addWidget(g.count, 2, 3, 1, 2);
+        // The three file boxes stay equally wide: a loaded table's buttons
+        // keep their room, and its count line spans the group without
+        // widening the button columns.
+        g.count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        g.count->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        grid->addWidget(g.count, 3, 0, 1, 5);
+        for (QWidget* keep : {static_cast<QWidget*>(g.browse), static_cast<QWidget*>(g.load)}) {
+            QSizePolicy policy = keep->sizePolicy();
+            policy.setRetainSizeWhenHidden(true);
+            keep->setSizePolicy(policy);
+        }
         grid->setColumnStretch(0, 1);
         lay->addWidget(g.box);
         connect(g.browse, &QPushButton::clicked, this, [this, b = g.browse] { _x_btOpenDialMainClick(b); });
@@ -390,6 +400,7 @@ void TMainForm::BuildViewPage() {
     rgLookHeight->setProperty("radioGroup", true);
     auto* rg = new QVBoxLayout(rgLookHeight);
     rg->setSpacing(0);
+    rg->setContentsMargins(6, 4, 4, 4);  // room for the longest item in one line
     for (int i = 0; i < 4; ++i) {
         rgLookHeightItems[i] = Named(new QRadioButton(QStringLiteral("rgLookHeight.Item%1").arg(i), rgLookHeight),
                                      QStringLiteral("_x_rgLookHeight_Item%1").arg(i));
@@ -439,6 +450,7 @@ void TMainForm::BuildCRoadsPage() {
     gCRoadsList->SetRowSelect(true);
     gCRoadsList->SetColWidth(2, -1);
     gCRoadsList->SetColWidth(3, -1);
+    gCRoadsList->Model().SetCellTips(true);  // long names are cut in the list
     gCRoadsList->DrawCell = [this](QPainter& p, const tCellDraw& c) { PaintCRoadsListCell(p, *gCRoadsList, c); };
     rbCRoadFwd = Named(new QRadioButton(QStringLiteral("rbCRoadFwd"), gbCRoadList), QStringLiteral("rbCRoadFwd"));
     rbCRoadRev = Named(new QRadioButton(QStringLiteral("rbCRoadRev"), gbCRoadList), QStringLiteral("rbCRoadRev"));
@@ -466,6 +478,12 @@ void TMainForm::BuildCRoadsPage() {
     lay->addWidget(leftBox);
     imCRoads = new TImageView(QStringLiteral("imCRoads"), Panel3);
     lay->addWidget(imCRoads, 1);
+    // A skipped crossroad hides these two; the list and the directions stay put.
+    for (QWidget* hidden : {static_cast<QWidget*>(gbCRoadsPProfiles), static_cast<QWidget*>(imCRoads)}) {
+        QSizePolicy policy = hidden->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        hidden->setSizePolicy(policy);
+    }
 
     connect(gCRoadsList, &TStringGrid::Clicked, this, [this] { gCRoadsListClick(); });
     connect(rbCRoadFwd, &QRadioButton::clicked, this, [this] { gCRoadsListClick(); });
@@ -509,6 +527,10 @@ void TMainForm::DeferredStartup() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (FBusy) {  // a long step runs: the window stays until it ends
+        event->ignore();
+        return;
+    }
     FormClose();
     QMainWindow::closeEvent(event);
 }

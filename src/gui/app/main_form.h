@@ -53,6 +53,7 @@ public:
     const QString& ExeFolder() const { return FExeFolder; }
     const QString& SettingsFileName() const { return FSettingsFileName; }
     bool Started() const { return FStarted; }
+    bool Busy() const { return FBusy > 0; }  // a long step runs
     bool FirstUse() const { return gFirstUse; }
     const QString& LanguageCode() const { return gLanguageCode; }
     QTabBar* Tabs() const { return tabs; }
@@ -96,6 +97,7 @@ public:
     // Writes a grid as the CSV export does (no dialog, no window locking).
     void ExportGridToCsv(TStringGrid* grid, const QString& fileName, QProgressBar* bar);
     void ExportGridToWorkbook(TStringGrid* grid, const QString& sheetName, QProgressBar* bar);
+    void KeepUnopenedWorkbook(const QString& written, const QString& suggestedName);
 
     // Component states and placement, as at closing and at start-up. The
     // savers return false when the file could not be written.
@@ -135,6 +137,7 @@ private:
     void FillPivotGrid();
     void FillCRoadsList();
     void SetGridHeaders();
+    void FitViewTools();
     void DrawCurrentView();
     void ShowImportFailure(const struct tImportFailure& failure);
     tViewTab CurrentViewTab() const;
@@ -150,6 +153,7 @@ private:
     bool FStarted = false;
     bool FShownOnce = false;
     bool FInGridClick = false;
+    int FBusy = 0;                 // busy locks held (imports, calculation, export)
     bool FCRoadsGuard = true;      // the crossroads view ignores clicks until it exists
     int FCRoadShown = -1;          // crossroad shown last in the crossroads view
     tTabIndex FTab;

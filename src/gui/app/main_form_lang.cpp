@@ -3,8 +3,11 @@
 #include "app/main_form.h"
 
 #include "app/app_object.h"
+#include "app/form_placement.h"
 #include "app/ini_file.h"
 #include "app/product.h"
+#include "app/text_fitting.h"
+#include "app/toolkit_translation.h"
 #include "app/ui_seam.h"
 #include "views/overview_page.h"
 #include "views/string_grid.h"
@@ -17,11 +20,11 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTabBar>
 #include <QTimer>
 
@@ -62,21 +65,21 @@ struct tAboutTexts {
 };
 const tAboutTexts kAbout[3] = {
     {"EN", "Speed-safety analysis of a road\\nby profiles, factors and sight distance",
-     "Kestrova computes, for every road profile and both directions of travel,\\n"
-     "the speed each road factor permits, the available sight distance\\n"
-     "over terrain, vegetation and buildings, and the visibility of crossroads.\\n"
+     "Kestrova computes, for every road profile and both directions of travel, "
+     "the speed each road factor permits, the available sight distance "
+     "over terrain, vegetation and buildings, and the visibility of crossroads. "
      "The pivot table marks the segment boundaries that are not safe.\\n\\n"
      "Morvanta engineering software."},
     {"UA", "Аналіз безпеки швидкості руху\\nза профілями, чинниками та видимістю",
-     "Kestrova обчислює для кожного профілю дороги та обох напрямків руху\\n"
-     "швидкість, яку дозволяє кожен чинник, відстань видимості\\n"
-     "над рельєфом, рослинністю і будівлями та видимість перехресть.\\n"
+     "Kestrova обчислює для кожного профілю дороги та обох напрямків руху "
+     "швидкість, яку дозволяє кожен чинник, відстань видимості "
+     "над рельєфом, рослинністю і будівлями та видимість перехресть. "
      "Зведена таблиця позначає небезпечні межі ділянок.\\n\\n"
      "Інженерне програмне забезпечення Morvanta."},
     {"RU", "Анализ безопасности скорости движения\\nпо профилям, факторам и видимости",
-     "Kestrova вычисляет для каждого профиля дороги и обоих направлений движения\\n"
-     "скорость, допустимую по каждому фактору, расстояние видимости\\n"
-     "над рельефом, растительностью и зданиями и видимость пересечений.\\n"
+     "Kestrova вычисляет для каждого профиля дороги и обоих направлений движения "
+     "скорость, допустимую по каждому фактору, расстояние видимости "
+     "над рельефом, растительностью и зданиями и видимость пересечений. "
      "Сводная таблица отмечает небезопасные границы участков.\\n\\n"
      "Инженерное программное обеспечение Morvanta."},
 };
@@ -102,24 +105,7 @@ QList<QWidget*> OwnControls(QWidget* form) {
     return out;
 }
 
-QSize DesktopSize() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->virtualGeometry().size() : QSize(800, 600);
-}
-QRect DesktopRect() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->virtualGeometry() : QRect(0, 0, 800, 600);
-}
-QSize PrimarySize() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().size() : QSize(800, 600);
-}
-
-struct tPlacement {
-    int DesktopW = -1000000, DesktopH = -1000000, W = -1000000, H = -1000000, L = -1000000, T = -1000000;
-    bool Maximized = false;
-};
-std::map<QString, tPlacement> gPlacements;  // remembered at restore, per window name
+std::map<QString, tFormPlacement> gPlacements;  // remembered at restore, per window name
 
 }  // namespace
 
@@ -193,6 +179,7 @@ void TMainForm::ApplyLanguage() {
     gLanguageEngine.LoadLanguage(FLanguageFiles.value(entry, FExeFolder + QStringLiteral("LANG/") + entry + QStringLiteral(".lng")));
     TranslateForm(gLanguageEngine, this);
     setWindowTitle(ApplicationTitle());
+    FitViewTools();
 
     const QString tabSection = QStringLiteral("MainForm.TabControls");
     const std::pair<int, const char*> tabKeys[] = {
@@ -213,7 +200,30 @@ void TMainForm::ApplyLanguage() {
     FillCauseTexts();
     panOverview->ApplyLanguage([this](const QString& s, const QString& k) { return gLanguageEngine.GetSectionText(s, k); });
     gLanguageCode = gLanguageEngine.GetSectionText(QStringLiteral("Language"), QStringLiteral("Code")).toUpper();
+    InstallToolkitTranslation(gLanguageCode);
     ShowAbout();
+}
+
+// The view options stay whole in their narrow tool panels: long texts take
+// two lines, and the panels grow to hold them.
+void TMainForm::FitViewTools() {
+    for (QWidget* panel : {pan3Dtools, panCProfileTools}) {
+        const QMargins margins = panel->layout()->contentsMargins();
+        const int room = panel->width() - margins.left() - margins.right();
+        for (QCheckBox* box : panel->findChildren<QCheckBox*>()) FitButtonText(box, box->text(), room);
+        panel->layout()->activate();
+        for (QRadioButton* item : panel->findChildren<QRadioButton*>()) {
+            // The items' room is what their group leaves inside its frame and margins.
+            const QWidget* group = item->parentWidget();
+            const QMargins inner = group->layout() ? group->layout()->contentsMargins() : QMargins();
+            const int groupRoom = group == panel ? room : std::min(room, group->contentsRect().width());
+            FitButtonText(item, item->text(), groupRoom - inner.left() - inner.right());
+        }
+        for (QLayout* inner : panel->findChildren<QLayout*>()) inner->invalidate();
+        panel->layout()->invalidate();
+        panel->layout()->activate();
+        panel->resize(panel->width(), std::max(panel == pan3Dtools ? 153 : 33, panel->sizeHint().height()));
+    }
 }
 
 void TMainForm::SetGridHeaders() {
@@ -321,73 +331,24 @@ void TMainForm::LoadComponents(const QString& fileName) {
 // ---- window placement ----------------------------------------------------
 
 bool TMainForm::SaveFormPosition(const QString& fileName) {
-    const QSize primary = PrimarySize();
-    tPlacement p;
-    p.W = minimumWidth() > 0 ? minimumWidth() : 0;
-    p.L = minimumWidth() > 0 ? (primary.width() - minimumWidth()) / 2 : 0;
-    p.H = minimumHeight() > 0 ? minimumHeight() : 0;
-    p.T = minimumHeight() > 0 ? (primary.height() - minimumHeight()) / 2 : 0;
-    if (isMaximized()) {
-        const auto it = gPlacements.find(objectName());
-        if (it != gPlacements.end()) p = it->second;
-        p.Maximized = true;
-    } else {
-        p.Maximized = false;
-        p.W = width();
-        p.H = height();
-        p.L = x();
-        p.T = y();
-    }
-    const QSize desk = DesktopSize();
-    p.DesktopW = desk.width();
-    p.DesktopH = desk.height();
-    const QString value = QStringLiteral(":sw%1:sh%2:fw%3:fh%4:fl%5:ft%6:fm%7:")
-                              .arg(p.DesktopW).arg(p.DesktopH).arg(p.W).arg(p.H).arg(p.L).arg(p.T)
-                              .arg(p.Maximized ? 1 : 0);
+    const tDesktop desktop = CurrentDesktop();
+    const auto it = gPlacements.find(objectName());
+    const tFormPlacement p = PlacementToSave(TWidgetPlacement(this), desktop, it != gPlacements.end() ? &it->second : nullptr);
     TIniFile ini(fileName, false);
-    ini.WriteText(kFormPosition, QStringLiteral("%1x%2").arg(desk.width()).arg(desk.height()), value);
+    ini.WriteText(kFormPosition, QStringLiteral("%1x%2").arg(desktop.Virtual.width()).arg(desktop.Virtual.height()),
+                  FormatFormPlacement(p));
     return ini.WriteBack() && !ini.IsReadOnly();
 }
 
 void TMainForm::LoadFormPosition(const QString& fileName) {
-    const QSize desk = DesktopSize();
-    const QRect deskRect = DesktopRect();
+    const tDesktop desktop = CurrentDesktop();
     QString value;
     {
         const TIniFile ini(fileName, true);
-        value = ini.ReadText(kFormPosition, QStringLiteral("%1x%2").arg(desk.width()).arg(desk.height()), QString());
+        value = ini.ReadText(kFormPosition, QStringLiteral("%1x%2").arg(desktop.Virtual.width()).arg(desktop.Virtual.height()), QString());
     }
-    tPlacement stored;
-    for (const QString& piece : value.split(QLatin1Char(':'))) {
-        if (piece.size() < 2) continue;
-        const QString tag = piece.left(2).toUpper();
-        bool ok = false;
-        const int n = piece.mid(2).toInt(&ok);
-        const int v = ok ? n : -1000000;
-        if (tag == QLatin1String("SW")) stored.DesktopW = v;
-        else if (tag == QLatin1String("SH")) stored.DesktopH = v;
-        else if (tag == QLatin1String("FW")) stored.W = v;
-        else if (tag == QLatin1String("FH")) stored.H = v;
-        else if (tag == QLatin1String("FL")) stored.L = v;
-        else if (tag == QLatin1String("FT")) stored.T = v;
-        else if (tag == QLatin1String("FM")) stored.Maximized = ok && n == 1;
-    }
-    const QSize primary = PrimarySize();
-    int w = minimumWidth() > 0 ? minimumWidth() : width();
-    int h = minimumHeight() > 0 ? minimumHeight() : height();
-    int l = (primary.width() - w) / 2;
-    int t = (primary.height() - h) / 2;
-    if (stored.DesktopW == desk.width() && stored.DesktopH == desk.height()) {
-        if (stored.W >= minimumWidth() && stored.W < desk.width() + 32) w = stored.W;
-        if (stored.H >= minimumHeight() && stored.H < desk.height() + 32) h = stored.H;
-        if (stored.L >= deskRect.left() && stored.L + w < deskRect.left() + desk.width() + 32) l = stored.L;
-        if (stored.T >= deskRect.top() && stored.T + h < deskRect.top() + desk.height() + 32) t = stored.T;
-    }
-    resize(w, h);
-    move(l, t);
-    tPlacement now{desk.width(), desk.height(), w, h, l, t, stored.Maximized};
-    gPlacements[objectName()] = now;
-    if (stored.Maximized) setWindowState(windowState() | Qt::WindowMaximized);
+    TWidgetPlacement window(this);
+    gPlacements[objectName()] = RestorePlacement(window, desktop, ParseFormPlacement(value));
 }
 
 }  // namespace kestrova

@@ -2,6 +2,7 @@
 // open dialog and the source options.
 #include "app/main_form.h"
 
+#include "app/busy_lock.h"
 #include "app/ui_seam.h"
 #include "import/crossroads_import.h"
 #include "import/greens_import.h"
@@ -15,6 +16,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include <optional>
 
 namespace kestrova {
 
@@ -57,6 +60,7 @@ void TMainForm::ShowImportFailure(const tImportFailure& failure) {
 
 void TMainForm::btLoadData__MainClick() {
     if (!gbLoadRoadData->isEnabled() || !btLoadData__Main->isEnabled()) return;
+    if (FBusy) return;
     _x_TestButton->hide();
     edOpenXL->setEnabled(false);
     _x_btOpenDialMain->setEnabled(false);
@@ -65,10 +69,13 @@ void TMainForm::btLoadData__MainClick() {
     pbMain->show();
     _x_lbMainCount->setText(gLanguageEngine.GetMessage(QStringLiteral("LoadData.SearchHeaders")));
     _x_lbMainCount->show();
+    // From here until the table is read nothing else may start.
+    std::optional<TBusyLock> lock(std::in_place, this, FBusy);
     ProcessMessages();
 
     const tImportResult result =
         ImportRoad(edOpenXL->text(), FModel, ImportProgress(pbMain, _x_lbMainCount, [this] { ProcessMessages(); }));
+    lock.reset();
     if (!result.Success) {
         ShowImportFailure(result.Failure);
         edOpenXL->setEnabled(true);
@@ -101,6 +108,7 @@ void TMainForm::btLoadData__MainClick() {
 
 void TMainForm::btLoadData__CrossClick() {
     if (!gbLoadCrossRoads->isEnabled() || !btLoadData__Cross->isEnabled() || FModel.Plan.Count() == 0) return;
+    if (FBusy) return;
     if (rbSeparateFile__Cross->isChecked() && SameFile(edOpenCrossXL, edOpenXL)) {
         MessageKey(QStringLiteral("LoadData.SomeFileSelected"));
         return;
@@ -118,6 +126,8 @@ void TMainForm::btLoadData__CrossClick() {
     pbCross->show();
     _x_lbCrossCount->setText(gLanguageEngine.GetMessage(QStringLiteral("LoadData.SearchHeaders")));
     _x_lbCrossCount->show();
+    // From here until the table is read nothing else may start.
+    std::optional<TBusyLock> lock(std::in_place, this, FBusy);
     ProcessMessages();
 
     const tSheetChoice choice = rbSecondSheet__Cross->isChecked()  ? tSheetChoice::SecondSheet
@@ -125,6 +135,7 @@ void TMainForm::btLoadData__CrossClick() {
                                                                    : tSheetChoice::SeparateFile;
     const tImportResult result = ImportCrossRoads(edOpenXL->text(), edOpenCrossXL->text(), choice, FModel,
                                                   ImportProgress(pbCross, _x_lbCrossCount, [this] { ProcessMessages(); }));
+    lock.reset();
     if (!result.Success) {
         ShowImportFailure(result.Failure);
         edOpenCrossXL->setEnabled(true);
@@ -165,6 +176,7 @@ void TMainForm::btLoadData__CrossClick() {
 
 void TMainForm::btLoadData__GreenClick() {
     if (!gbLoadVegetationBuildings->isEnabled() || !btLoadData__Green->isEnabled() || FModel.Plan.Count() == 0) return;
+    if (FBusy) return;
     if (rbSeparateFile__Green->isChecked() && SameFile(edOpenGreenXL, edOpenXL)) {
         MessageKey(QStringLiteral("LoadData.SomeFileSelected"));
         return;
@@ -182,6 +194,8 @@ void TMainForm::btLoadData__GreenClick() {
     pbGreen->show();
     _x_lbGreenCount->setText(gLanguageEngine.GetMessage(QStringLiteral("LoadData.SearchHeaders")));
     _x_lbGreenCount->show();
+    // From here until the table is read nothing else may start.
+    std::optional<TBusyLock> lock(std::in_place, this, FBusy);
     ProcessMessages();
 
     const tSheetChoice choice = rbSecondSheet__Green->isChecked()  ? tSheetChoice::SecondSheet
@@ -189,6 +203,7 @@ void TMainForm::btLoadData__GreenClick() {
                                                                    : tSheetChoice::SeparateFile;
     const tImportResult result = ImportGreens(edOpenXL->text(), edOpenGreenXL->text(), choice, FModel,
                                               ImportProgress(pbGreen, _x_lbGreenCount, [this] { ProcessMessages(); }));
+    lock.reset();
     if (!result.Success) {
         ShowImportFailure(result.Failure);
         edOpenGreenXL->setEnabled(true);

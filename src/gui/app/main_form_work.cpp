@@ -2,6 +2,7 @@
 // the drawn views, km+ search and export.
 #include "app/main_form.h"
 
+#include "app/busy_lock.h"
 #include "app/product.h"
 #include "app/ui_seam.h"
 #include "calc/crossroads_list.h"
@@ -10,6 +11,7 @@
 #include "crossroads_view.h"
 #include "export/km_search.h"
 #include "export/xlsx_writer.h"
+#include "app/file_replace.h"
 #include "road_view.h"
 #include "views/image_view.h"
 #include "views/overview_page.h"
@@ -33,7 +35,10 @@
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTabBar>
-#include <QTemporaryDir>
+
+#include <optional>
+#include <QFile>
+#include <QTemporaryFile>
 
 namespace kestrova {
 
@@ -123,7 +128,8 @@ void TMainForm::AddCalcLog(const QString& text) {
 }
 
 void TMainForm::btStartCalcClick() {
-    if (!btStartCalc->isEnabled() || FModel.Plan.Count() == 0) return;
+    if (!btStartCalc->isEnabled() || FModel.Plan.Count() == 0 || FBusy) return;
+    std::optional<TBusyLock> lock(std::in_place, this, FBusy);
     const int n = FModel.Plan.Count(), c = FModel.CrossRoads.Count(), g = FModel.Greens.Count();
     // Load groups that hold nothing make room for the calculation group.
     if (g == 0) gbLoadVegetationBuildings->hide();
@@ -144,6 +150,8 @@ void TMainForm::btStartCalcClick() {
         pbCalc->setValue(pbCalc->maximum());
     };
     RunCalculation(FModel, progress, tCalcEngine::Fast, hooks);
+    lock.reset();
+    btStartCalc->setEnabled(false);  // the calculation runs once
     pbCalc->hide();
     QApplication::restoreOverrideCursor();
 
@@ -321,12 +329,10 @@ void TMainForm::gCRoadsListClick() {
     FCRoadsGuard = true;
     rbCRoadFwd->setEnabled(sel.FwdEnabled);
     rbCRoadRev->setEnabled(sel.RevEnabled);
-    // A direction from which the crossing road is hidden is shown on a warning background.
+    // A direction from which the crossing road is hidden is shown on a warning
+    // background; a style sheet is the one way every style paints it whole.
     const auto warn = [](QRadioButton* button, bool notVisible) {
-        button->setAutoFillBackground(notVisible);
-        QPalette palette = button->parentWidget() ? button->parentWidget()->palette() : button->palette();
-        if (notVisible) palette.setColor(QPalette::Window, QColor(255, 111, 111));
-        button->setPalette(palette);
+        button->setStyleSheet(notVisible ? QStringLiteral("QRadioButton { background-color: rgb(255, 111, 111); }") : QString());
     };
     warn(rbCRoadFwd, sel.FwdNotVisible);
     warn(rbCRoadRev, sel.RevNotVisible);
@@ -384,9 +390,12 @@ void TMainForm::edSearchKmpChange(QLineEdit* edit) {
         const QString text = edit->displayText();
         const QString normal = NormaliseKmField(text);
         if (normal != text) {
+            // Only the kilometre places are rewritten: setting the whole text
+            // again would let the mask shift the metres typed after a blank.
             const QSignalBlocker block(edit);
             const int caret = edit->cursorPosition();
-            edit->setText(normal);
+            edit->setSelection(0, 4);
+            edit->insert(normal.left(4));
             edit->setCursorPosition(caret);
         }
     }
@@ -407,7 +416,7 @@ void TMainForm::btSearhKmpClick(QPushButton* button) {
         edit = edSearchKmpPivotData;
         grid = gPivotData;
     }
-    if (!edit) return;
+    if (!edit || FBusy) return;
     const QString text = edit->displayText();
     ResetSearch(edit, button);
     grid->setFocus();
@@ -417,15 +426,18 @@ void TMainForm::btSearhKmpClick(QPushButton* button) {
     if (profile < 0) return;
     if (grid == gPivotData) {
         const int row = PivotRowOfProfile(FModel.Pivot, profile);
-        if (row >= 0) grid->SetRow(row + 1);
+        if (row < 0) return;
+        grid->SetRow(row + 1);
     } else {
         grid->SetRow(profile + 1);
     }
+    gridClick(grid);  // the other grids and the profile list follow, as after a click
 }
 
 // ---- export --------------------------------------------------------------
 
 void TMainForm::btExportGridClick(QPushButton* button) {
+    if (FBusy) return;
     pmExport->popup(button->mapToGlobal(QPoint(0, button->height())));
 }
 
@@ -451,6 +463,7 @@ void TMainForm::pmiExportClick(QAction* item) {
         button = btExport__PivotData;
         sheetKey = QStringLiteral("XLExport.SheetNamePivotData");
     }
+    if (FBusy) return;
     const bool toCsv = item && item->objectName() == pmiCsvExport->objectName();
     const bool toBook = item && item->objectName() == pmiExcelExport->objectName();
     if (!grid || (!toCsv && !toBook)) return;
@@ -464,6 +477,7 @@ void TMainForm::pmiExportClick(QAction* item) {
         fileName = UiSeam().SaveFileName(this, request);
         if (fileName.isEmpty()) return;
     }
+    const TBusyLock lock(this, FBusy);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     tabs->setEnabled(false);
     button->hide();
@@ -498,18 +512,22 @@ void TMainForm::ExportGridToCsv(TStringGrid* grid, const QString& fileName, QPro
 
 void TMainForm::ExportGridToWorkbook(TStringGrid* grid, const QString& sheetName, QProgressBar* bar) {
     if (!grid) return;
-    // A new workbook in a folder of its own, handed to the spreadsheet program.
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
-    QTemporaryDir folder(base + QStringLiteral("/kestrova-export-XXXXXX"));
-    if (!folder.isValid()) {
-        MessageKey(QStringLiteral("XLExport.ExcelOpenError"));
-        return;
-    }
-    folder.setAutoRemove(false);  // the spreadsheet program still needs the file
     QString safeName = WorkbookSheetName(sheetName);
     for (const QChar bad : QStringLiteral("\\/:*?\"<>|[]")) safeName.replace(bad, QLatin1Char('_'));
     if (safeName.trimmed().isEmpty()) safeName = QStringLiteral("Sheet1");
-    const QString fileName = folder.path() + QLatin1Char('/') + safeName + QStringLiteral(".xlsx");
+    // A new workbook as one file in the temporary folder, handed to the
+    // spreadsheet program; no folder of its own is left behind.
+    QString fileName;
+    {
+        QTemporaryFile file(QStandardPaths::writableLocation(QStandardPaths::TempLocation) + QLatin1Char('/') + safeName +
+                            QStringLiteral("-XXXXXX.xlsx"));
+        file.setAutoRemove(false);
+        if (file.open()) fileName = file.fileName();
+    }
+    if (fileName.isEmpty()) {
+        MessageKey(QStringLiteral("XLExport.ExcelOpenError"));
+        return;
+    }
     bar->setMaximum(std::max(grid->RowCount() - 1, 1));
     const tXlsxResult result = WriteXlsxTextSheet(
         fileName, sheetName, grid->RowCount(), grid->ColCount(), [grid](int r, int c) { return grid->Cells(c, r); },
@@ -517,17 +535,62 @@ void TMainForm::ExportGridToWorkbook(TStringGrid* grid, const QString& sheetName
             bar->setValue(r);
             if (r % 10 == 0) ProcessMessages();
         });
-    switch (result) {
-    case tXlsxResult::CannotCreate: MessageKey(QStringLiteral("XLExport.ExcelOpenError")); return;
-    case tXlsxResult::BadSheetName: MessageKey(QStringLiteral("XLExport.GlobalExcelError")); return;
-    case tXlsxResult::WriteFailed: MessageKey(QStringLiteral("XLExport.ExcelExchError")); return;
-    case tXlsxResult::CloseFailed: MessageKey(QStringLiteral("XLExport.GlobalExcelError")); return;
-    case tXlsxResult::Ok: break;
+    if (result != tXlsxResult::Ok) {
+        QFile::remove(fileName);
+        switch (result) {
+        case tXlsxResult::CannotCreate: MessageKey(QStringLiteral("XLExport.ExcelOpenError")); break;
+        case tXlsxResult::BadSheetName: MessageKey(QStringLiteral("XLExport.GlobalExcelError")); break;
+        case tXlsxResult::WriteFailed: MessageKey(QStringLiteral("XLExport.ExcelExchError")); break;
+        default: MessageKey(QStringLiteral("XLExport.GlobalExcelError")); break;
+        }
+        return;
     }
-    if (UiSeam().OpenDocument(fileName))
+    if (UiSeam().OpenDocument(fileName)) {
         MessageKey(QStringLiteral("XLExport.ExportSuccessful"));
-    else
-        MessageKey(QStringLiteral("XLExport.GlobalExcelError"));
+        return;
+    }
+    KeepUnopenedWorkbook(fileName, safeName + QStringLiteral(".xlsx"));
+}
+
+// The workbook was written but no spreadsheet program opened it: the user
+// chooses where to keep it. Cancelling drops it; a failed copy says where
+// the written workbook still lies.
+void TMainForm::KeepUnopenedWorkbook(const QString& written, const QString& suggestedName) {
+    const QString section = QStringLiteral("WorkbookExport");
+    tFileDialogRequest request;
+    request.Title = gLanguageEngine.GetSectionText(section, QStringLiteral("SaveDial.Title"));
+    request.Filter = gLanguageEngine.GetSectionText(section, QStringLiteral("SaveDial.Filter"));
+    request.DefaultSuffix = QStringLiteral("xlsx");
+    request.FileName = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(suggestedName);
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const QString target = UiSeam().SaveFileName(this, request);
+    QApplication::restoreOverrideCursor();
+    if (target.isEmpty()) {
+        QFile::remove(written);
+        return;
+    }
+    gLanguageEngine.SetPlaceholder(QStringLiteral("%FileName%"), QDir::toNativeSeparators(target));
+    gLanguageEngine.SetPlaceholder(QStringLiteral("%WrittenFile%"), QDir::toNativeSeparators(written));
+    // A copy beside the target replaces it in one step; the written one goes.
+    const QString beside = CreateTemporaryBeside(target, QStringLiteral(".xlsx"));
+    bool saved = false;
+    if (!beside.isEmpty()) {
+        QFile in(written), out(beside);
+        saved = in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        if (saved) {
+            const QByteArray bytes = in.readAll();
+            saved = out.write(bytes) == bytes.size() && out.flush();
+        }
+        out.close();
+        saved = saved && ReplaceFile(beside, target);
+        if (!saved) QFile::remove(beside);
+    }
+    if (saved) {
+        QFile::remove(written);
+        Message(gLanguageEngine.GetSectionText(section, QStringLiteral("Saved")));
+    } else {
+        Message(gLanguageEngine.GetSectionText(section, QStringLiteral("NotSaved")));
+    }
 }
 
 }  // namespace kestrova

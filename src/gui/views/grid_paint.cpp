@@ -230,10 +230,12 @@ void PaintCRoadsListCell(QPainter& p, const TStringGrid& grid, const tCellDraw& 
     if (cell.Row == 0) area.setLeft(area.left() + 16);
     QColor color = pal.color(QPalette::Text);
     if (cell.Selected) color = nv ? kNotSafeFill : pal.color(QPalette::HighlightedText);
-    const QString text = grid.Cells(cell.Col, cell.Row);
+    // A name wider than its column ends in an ellipsis; the list's tooltip shows it whole.
+    const QFontMetrics fm(GridFont(grid, cell.Fixed || grid.IsCurrentRow(cell.Row)));
+    QString text = grid.Cells(cell.Col, cell.Row);
+    if (cell.Col == 1 && cell.Row >= 1) text = fm.elidedText(text, Qt::ElideRight, std::max(0, area.width() - 6));
     DrawListText(p, grid, cell, area, text, color);
     if (skip && cell.Col == 1) {
-        const QFontMetrics fm(GridFont(grid, grid.IsCurrentRow(cell.Row)));
         const int y = cell.Rect.top() + cell.Rect.height() / 2;
         p.setPen(QPen(color, 1));
         p.setClipRect(cell.Rect);
@@ -308,6 +310,7 @@ void AutoSizeGrid(TStringGrid& grid, const tColumnSet& bold, const tColumnSet& s
         if (heights[static_cast<size_t>(r)] != common) grid.SetRowHeight(r, heights[static_cast<size_t>(r)]);
     for (int c = 0; c < cols; ++c)
         if (sized.none() || (c < 256 && sized.test(static_cast<size_t>(c)))) grid.SetColWidth(c, widths[static_cast<size_t>(c)]);
+    grid.SyncScrollOffsets();
     grid.setUpdatesEnabled(true);
 }
 

@@ -12,7 +12,12 @@ const QString kEmpty;
 // ---- model ---------------------------------------------------------------
 
 QVariant TGridModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid()) return {};
+    if (!index.isValid()) return {};
+    if (role == Qt::ToolTipRole && mCellTips) {
+        const QString& text = Cell(index.column(), index.row() + 1);
+        return text.trimmed().isEmpty() ? QVariant() : QVariant(text.trimmed());
+    }
+    if (role != Qt::DisplayRole) return {};
     return Cell(index.column(), index.row() + 1);
 }
 
@@ -325,6 +330,21 @@ void TStringGrid::SetRowHeight(int row, int height) {
 void TStringGrid::SetDataRowHeight(int height) {
     verticalHeader()->setDefaultSectionSize(height);
     if (mFrozen) mFrozen->verticalHeader()->setDefaultSectionSize(height);
+}
+
+void TStringGrid::SyncScrollOffsets() {
+    updateGeometries();
+    const auto sync = [](QHeaderView* header, const QScrollBar* bar) {
+        if (bar->maximum() > 0 && bar->value() == bar->maximum())
+            header->setOffsetToLastSection();
+        else
+            header->setOffsetToSectionPosition(bar->value());
+    };
+    sync(horizontalHeader(), horizontalScrollBar());
+    sync(verticalHeader(), verticalScrollBar());
+    if (mFrozen) mFrozen->verticalScrollBar()->setValue(verticalScrollBar()->value());
+    viewport()->update();
+    if (mFrozen) mFrozen->viewport()->update();
 }
 
 int TStringGrid::LeftCol() const {

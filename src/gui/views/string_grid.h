@@ -45,8 +45,11 @@ public:
     void Resize(int cols, int rows);           // keeps the texts that stay inside
     void SetCellQuiet(int col, int row, const QString& text);
     void ClearRowQuiet(int row);
+    // Data cells offer their whole text as a tooltip (for lists that cut long texts).
+    void SetCellTips(bool on) { mCellTips = on; }
 
 private:
+    bool mCellTips = false;
     int mCols = 0;
     int mRows = 1;
     int mChangeDepth = 0;
@@ -97,6 +100,10 @@ public:
     void SetDataRowHeight(int height);   // one height for every data row (fast path)
     // Left-most scrollable column in view.
     int LeftCol() const;
+    // After widths or heights changed: the scroll ranges follow the new sizes
+    // and the cells shown are again the ones the scroll bars stand for (the
+    // last page ends at the last column, leaving no blank area beside it).
+    void SyncScrollOffsets();
 
     // Whole-row selection (the profile and crossroads lists).
     void SetRowSelect(bool on);
