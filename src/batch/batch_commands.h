@@ -10,5 +10,6 @@ int RunImport(const QStringList& args);
 int RunCalc(const QStringList& args);
 int RunGenerate(const QStringList& args);
 int RunRender(const QStringList& args);
+int RunReport(const QStringList& args);
 
 }  // namespace kestrova::batch

@@ -12,14 +12,15 @@ namespace {
 
 void PrintUsage() {
     QTextStream err(stderr);
-    err << "usage: kestrova-batch import|calc|generate|render [options]\n"
+    err << "usage: kestrova-batch import|calc|generate|render|report [options]\n"
            "  import   --road FILE [--crossroads FILE | --crossroads-sheet 2|3]\n"
            "           [--greens FILE | --greens-sheet 2|3] [--lang FILE.lng] [--json-errors]\n"
            "  calc     the import options, --out DIR [--locale NAME] [--engine reference]\n"
            "  generate --km L --spacing S --seed N --out DIR [--xlsx]\n"
            "  render   the import options, --view forward|backward|cross-profile|crossroads\n"
            "           --profile I [--crossroad C --direction fwd|rev] [--look-height 0..3]\n"
-           "           [--no-look-lines] [--crop-30m] [--size WxH] --png FILE\n";
+           "           [--no-look-lines] [--crop-30m] [--size WxH] --png FILE\n"
+           "  report   the import options, --pdf FILE [--km-per-page N] [--views]\n";
 }
 
 }  // namespace
@@ -33,7 +34,7 @@ int main(int argc, char** argv) {
     // Rendering needs fonts and images, so it gets a GUI application on the
     // offscreen platform; everything else runs on a plain core application.
     std::unique_ptr<QCoreApplication> app;
-    if (command == "render") {
+    if (command == "render" || command == "report") {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     if (command == "calc") return RunCalc(args);
     if (command == "generate") return RunGenerate(args);
     if (command == "render") return RunRender(args);
+    if (command == "report") return RunReport(args);
     PrintUsage();
     return 1;
 }
