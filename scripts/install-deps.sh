@@ -2,7 +2,8 @@
 # Installs the Debian packages Kestrova needs to build, test and run, when any is missing.
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev libzip-dev libfreexl-dev
-          libxlsxwriter-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core)
+          libxlsxwriter-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core
+          poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

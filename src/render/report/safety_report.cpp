@@ -256,11 +256,24 @@ double TReportWriter::PaintTable(double y, const std::vector<tColumn>& columns, 
     FPainter.setPen(QPen(kGridLine, Mm(0.15)));
     FPainter.setBrush(kHeaderFill);
     FPainter.drawRect(QRectF(x.front(), y, x.back() - x.front(), hh));
-    FPainter.setFont(bold);
     FPainter.setPen(Qt::black);
-    for (size_t i = 0; i < columns.size(); ++i)
-        FPainter.drawText(QRectF(x[i] + Mm(0.5), y, x[i + 1] - x[i] - Mm(1), hh),
-                          Qt::AlignCenter | Qt::TextWordWrap, columns[i].Header);
+    for (size_t i = 0; i < columns.size(); ++i) {
+        // A header is wrapped at blanks; a word wider than its column or a
+        // text taller than the header row makes the font smaller.
+        const QRectF rect(x[i] + Mm(0.5), y, x[i + 1] - x[i] - Mm(1), hh);
+        QFont font = bold;
+        for (int step = 0; step < 8; ++step) {
+            const QFontMetricsF metrics(font, &FWriter);
+            double widest = 0;
+            for (const QString& word : columns[i].Header.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                widest = std::max(widest, metrics.horizontalAdvance(word));
+            const QRectF used = metrics.boundingRect(rect, Qt::AlignCenter | Qt::TextWordWrap, columns[i].Header);
+            if (widest <= rect.width() && used.height() <= rect.height()) break;
+            font.setPointSizeF(font.pointSizeF() * 0.9);
+        }
+        FPainter.setFont(font);
+        FPainter.drawText(rect, Qt::AlignCenter | Qt::TextWordWrap, columns[i].Header);
+    }
     y += hh;
     const double rh = RowHeight(points);
     for (int r = first; r < first + count; ++r) {
@@ -705,8 +718,10 @@ tReportResult WriteSafetyReport(const QString& path, tRoadModel& model, const tR
     }
     bool ok = true;
     {
+        // The reserved name is opened afresh, so the report gets the ordinary
+        // permissions of a new file (the umask's), not a temporary file's.
         QFile file(temp);
-        ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        ok = file.remove() && file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
         if (ok) {
             QPdfWriter writer(&file);
             writer.setResolution(kDpi);
