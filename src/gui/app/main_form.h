@@ -31,6 +31,7 @@ class QWidget;
 namespace kestrova {
 
 class TImageView;
+class TReportCommand;
 class TStringGrid;
 struct tProgress;
 
@@ -55,6 +56,7 @@ public:
     bool FirstUse() const { return gFirstUse; }
     const QString& LanguageCode() const { return gLanguageCode; }
     QTabBar* Tabs() const { return tabs; }
+    TReportCommand* Report() const { return FReport; }
 
     // Tab indices (-1 while a tab is absent).
     struct tTabIndex {
@@ -154,6 +156,7 @@ private:
     tRoadModel FModel;
     struct tViewBuffers;
     tViewBuffers* FViews = nullptr;  // owned; the record lives with the views code
+    TReportCommand* FReport = nullptr;  // the "Report..." button (a child object)
 
 public:
     // The controls, by the names the language and settings files use.

@@ -1,6 +1,7 @@
 // Language choice and window translation, the about page, and the window's
 // placement and control states in the settings file.
 #include "app/main_form.h"
+#include "app/report_command.h"
 
 #include "app/ini_file.h"
 #include "app/product.h"
@@ -209,6 +210,7 @@ void TMainForm::ApplyLanguage() {
     SaveDialFilter = gLanguageEngine.GetSectionText(dialogs, QStringLiteral("SaveDial.Filter"));
     SaveDialTitle = gLanguageEngine.GetSectionText(dialogs, QStringLiteral("SaveDial.Title"));
     FillCauseTexts();
+    if (FReport) FReport->ApplyLanguage();
     gLanguageCode = gLanguageEngine.GetSectionText(QStringLiteral("Language"), QStringLiteral("Code")).toUpper();
     ShowAbout();
 }

@@ -3,6 +3,7 @@
 #include "app/main_form.h"
 
 #include "app/product.h"
+#include "app/report_command.h"
 #include "app/ui_seam.h"
 #include "calc/crossroads_list.h"
 #include "calc/grid_texts.h"
@@ -160,6 +161,7 @@ void TMainForm::btStartCalcClick() {
         }
     }
     ApplyLanguage();
+    FReport->CalculationDone();
     SelectTab(FTab.DraftSpeeds);
     backPanelResize();
 }
