@@ -3,6 +3,7 @@
 //   the import options, --view forward|backward|cross-profile|crossroads
 //   --profile I [--crossroad C --direction fwd|rev] [--look-height 0..3]
 //   [--no-look-lines] [--crop-30m] [--size WxH] [--ppi N] --png FILE
+// or, for the road overview, --view speed-profile|plan (cmd_render_overview.cpp).
 #include "batch_commands.h"
 #include "import_options.h"
 
@@ -25,7 +26,9 @@ QString RenderUsage() {
     return QStringLiteral("usage: kestrova-batch render\n") + ImportOptionsUsage() +
            QStringLiteral("  --view forward|backward|cross-profile|crossroads --profile I\n"
                           "  [--crossroad C --direction fwd|rev] [--look-height 0..3] [--no-look-lines]\n"
-                          "  [--crop-30m] [--size WxH] [--ppi N] --png FILE\n");
+                          "  [--crop-30m] [--size WxH] [--ppi N] --png FILE\n"
+                          "  or --view speed-profile|plan [--from KM --to KM] [--factors LIST]\n"
+                          "  [--colour-by min-speed|verdict] [--size WxH] (--png FILE | --svg FILE)\n");
 }
 
 bool TakeFlag(QStringList& args, const QString& name) { return args.removeAll(name) > 0; }
@@ -75,7 +78,7 @@ bool ParseRenderArgs(QStringList& args, tRenderArgs& out, QString& error) {
     else if (view == QStringLiteral("crossroads"))
         o.View = tViewKind::CrossRoads;
     else {
-        error = QStringLiteral("--view must be forward, backward, cross-profile or crossroads");
+        error = QStringLiteral("--view must be forward, backward, cross-profile, crossroads, speed-profile or plan");
         return false;
     }
     if (!hasPng) {
@@ -148,6 +151,7 @@ bool WritePng(const QImage& image, const QString& path) {
 }  // namespace
 
 int RunRender(const QStringList& arguments) {
+    if (IsOverviewView(arguments)) return RunRenderOverview(arguments);
     QStringList args = arguments;
     tImportOptions imports;
     tRenderArgs render;

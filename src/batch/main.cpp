@@ -20,6 +20,9 @@ void PrintUsage() {
            "  render   the import options, --view forward|backward|cross-profile|crossroads\n"
            "           --profile I [--crossroad C --direction fwd|rev] [--look-height 0..3]\n"
            "           [--no-look-lines] [--crop-30m] [--size WxH] --png FILE\n"
+           "  render   the import options, --view speed-profile|plan [--from KM --to KM]\n"
+           "           [--factors LIST] [--colour-by min-speed|verdict] [--size WxH]\n"
+           "           (--png FILE | --svg FILE)\n"
            "  report   the import options, --pdf FILE [--km-per-page N] [--views]\n";
 }
 

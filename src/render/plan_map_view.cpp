@@ -141,7 +141,7 @@ tPlanMapLayout PaintPlanMap(QPainter& painter, const QRect& area, const tRoadMod
             if (g.Points.size() < 2) continue;
             QPolygonF poly;
             for (const tRoadPoint& pt : g.Points) poly << L.ToPixel(pt.X, pt.Y);
-            if (!poly.boundingRect().intersects(visible)) continue;
+            if (!poly.boundingRect().adjusted(-1, -1, 1, 1).intersects(visible)) continue;
             painter.setPen(QPen(KindColor(g.IsVegetation ? 5 : 4), 1));
             painter.drawPolygon(poly);
         }
@@ -153,7 +153,7 @@ tPlanMapLayout PaintPlanMap(QPainter& painter, const QRect& area, const tRoadMod
             if (cr.Points.size() < 2) continue;
             QPolygonF poly;
             for (const tRoadPoint& pt : cr.Points) poly << L.ToPixel(pt.X, pt.Y);
-            if (!poly.boundingRect().intersects(visible)) continue;
+            if (!poly.boundingRect().adjusted(-1, -1, 1, 1).intersects(visible)) continue;
             const bool nv = !cr.Skip && (cr.NotVisible[0] || cr.NotVisible[1]);
             const QColor c = cr.Skip ? kOverviewSkip : nv ? kOverviewNotSafe : QColor(60, 60, 60);
             painter.setPen(QPen(c, 2));
@@ -190,7 +190,7 @@ tPlanMapLayout PaintPlanMap(QPainter& painter, const QRect& area, const tRoadMod
         QPolygonF run;
         int runKey = colourKey(span.First);
         auto flush = [&](int key) {
-            if (run.size() >= 2 && run.boundingRect().intersects(visible)) {
+            if (run.size() >= 2 && run.boundingRect().adjusted(-1, -1, 1, 1).intersects(visible)) {
                 QPen pen(keyColour(key), o.LineWidth);
                 pen.setCapStyle(Qt::FlatCap);
                 pen.setJoinStyle(Qt::RoundJoin);

@@ -361,9 +361,13 @@ tSpeedProfileLayout PaintSpeedProfile(QPainter& painter, const QRect& area, cons
                 const bool nv = cr.NotVisible[0] || cr.NotVisible[1];
                 painter.setPen(QPen(nv ? kOverviewNotSafe : QColor(90, 90, 90), 1, Qt::DashLine));
                 painter.drawLine(x, P.top(), x, P.bottom());
-                painter.setPen(nv ? kOverviewNotSafe : QColor(60, 60, 60));
-                const QString label = nv ? o.Texts.CrossRoadNotVisible : cr.Name;
-                painter.drawText(QPoint(x + 2, P.top() + fh + 12 + fm.ascent()), label);
+                const QPoint at(x + 2, P.top() + fh + 12 + fm.ascent());
+                painter.setPen(QColor(60, 60, 60));
+                painter.drawText(at, cr.Name);
+                if (nv) {
+                    painter.setPen(kOverviewNotSafe);
+                    painter.drawText(at + QPoint(0, fh), o.Texts.CrossRoadNotVisible);
+                }
             }
         }
         painter.setClipRect(P.adjusted(0, -1, 1, 1));

@@ -155,9 +155,10 @@ TEST_F(GuiWorkflow, CrossroadsFileEqualToTheRoadFileIsRefused) {
 TEST_F(GuiWorkflow, CalculationAppendsTheResultTabsInOrder) {
     Calculate();
     const QStringList keys = {"tabs.tabAbout", "tabs.tabSourceData", "tabs.tabSourceGrid", "tabs.tabDraftSpeeds",
-                              "tabs.tabPivotGrid", "tabs.tab3DF", "tabs.tab3DB", "tabs.tabCProfile", "tabs.tabCRoads"};
-    ASSERT_EQ(w->Tabs()->count(), 9);
-    for (int i = 0; i < 9; ++i)
+                              "tabs.tabPivotGrid", "tabs.tab3DF", "tabs.tab3DB", "tabs.tabCProfile", "tabs.tabCRoads",
+                              "tabs.tabOverview"};
+    ASSERT_EQ(w->Tabs()->count(), 10);
+    for (int i = 0; i < 10; ++i)
         EXPECT_EQ(w->Tabs()->tabText(i), w->Engine().GetSectionText(QStringLiteral("MainForm.TabControls"), keys[i])) << i;
     EXPECT_EQ(w->Tabs()->currentIndex(), w->TabIndex().DraftSpeeds);
     EXPECT_EQ(w->TabIndex().DraftSpeeds, 3);
@@ -174,8 +175,9 @@ TEST_F(GuiWorkflow, CalculationAppendsTheResultTabsInOrder) {
 TEST_F(GuiWorkflow, WithoutCrossroadsAndVegetationEightTabsAndTheGroupsHide) {
     w->btLoadData__MainClick();
     w->btStartCalcClick();
-    EXPECT_EQ(w->Tabs()->count(), 8);
+    EXPECT_EQ(w->Tabs()->count(), 9);  // the road overview follows the cross-profile view
     EXPECT_EQ(w->TabIndex().CRoads, -1);
+    EXPECT_EQ(w->TabIndex().Overview, 8);
     EXPECT_FALSE(w->gbLoadCrossRoads->isVisibleTo(w->panel0));
     EXPECT_FALSE(w->gbLoadVegetationBuildings->isVisibleTo(w->panel0));
     EXPECT_TRUE(w->gbStartCalc->isVisibleTo(w->panel0));

@@ -5,6 +5,7 @@
 #include "app/settings_folder.h"
 #include "app/ui_seam.h"
 #include "views/image_view.h"
+#include "views/overview_page.h"
 #include "views/string_grid.h"
 
 #include "app/translate_form.h"
@@ -92,6 +93,12 @@ TMainForm::TMainForm(const tMainFormSetup& setup, QWidget* parent)
     panel2 = Named(new QWidget(pageArea), QStringLiteral("panel2"));
     Panel3 = Named(new QWidget(pageArea), QStringLiteral("Panel3"));
     for (QWidget* p : {Panel5, panel0, Panel4, panel1, Panel6, panel2, Panel3}) pages->addWidget(p, 0, 0);
+    panOverview = new TOverviewPage(FModel, pageArea);
+    pages->addWidget(panOverview, 0, 0);
+    connect(panOverview, &TOverviewPage::ProfileClicked, this, [this](int profile) {
+        gDraftV->SetRow(profile + 1);
+        gridClick(gDraftV);
+    });
 
     BuildAboutPage();
     BuildLoadPage();
@@ -479,6 +486,7 @@ void TMainForm::FormShow() {
     setWindowTitle(ApplicationTitle());
     FSettingsFileName = !FSetup.SettingsFileName.isEmpty() ? FSetup.SettingsFileName : kestrova::SettingsFileName(FExeFolder);
     for (QWidget* p : {panel0, panel1, panel2, Panel3, Panel4, Panel5, Panel6}) p->hide();
+    panOverview->hide();
     if (QFileInfo::exists(FExeFolder + QStringLiteral("KestrovaVersion"))) {
         _x_TestButton->setEnabled(true);
         _x_TestButton->show();
@@ -562,6 +570,7 @@ void TMainForm::tabsChange() {
     Panel4->setVisible(t == FTab.SourceGrid);
     Panel5->setVisible(t == FTab.About);
     Panel6->setVisible(t == FTab.PivotGrid);
+    panOverview->setVisible(t >= 0 && t == FTab.Overview);
 
     if (t == FTab.About) _x_cbLangSelect->setFocus();
     if (t == FTab.PivotGrid && t >= 0) {

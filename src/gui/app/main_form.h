@@ -31,6 +31,7 @@ class QWidget;
 namespace kestrova {
 
 class TImageView;
+class TOverviewPage;
 class TReportCommand;
 class TStringGrid;
 struct tProgress;
@@ -61,7 +62,7 @@ public:
     // Tab indices (-1 while a tab is absent).
     struct tTabIndex {
         int About = 0, SourceData = 1, SourceGrid = -1, DraftSpeeds = -1, PivotGrid = -1, View3DF = -1,
-            View3DB = -1, CProfile = -1, CRoads = -1;
+            View3DB = -1, CProfile = -1, CRoads = -1, Overview = -1;
     };
     const tTabIndex& TabIndex() const { return FTab; }
 
@@ -266,6 +267,9 @@ public:
     QGroupBox* gbCRoadsPProfiles = nullptr;
     TStringGrid* gCrProfilesList = nullptr;
     TImageView* imCRoads = nullptr;
+
+    // Road overview page (speed-profile diagram and plan map).
+    TOverviewPage* panOverview = nullptr;
 
     // Open and save dialog texts (set from the language file).
     QString OpenDialTitle, OpenDialFilter = QStringLiteral("Filter|*.xls;*.xlsx;*.csv|*.*|*.*");

@@ -6,6 +6,7 @@
 #include "app/ini_file.h"
 #include "app/product.h"
 #include "app/ui_seam.h"
+#include "views/overview_page.h"
 #include "views/string_grid.h"
 
 #include "app/translate_form.h"
@@ -198,7 +199,8 @@ void TMainForm::ApplyLanguage() {
     const std::pair<int, const char*> tabKeys[] = {
         {FTab.About, "tabs.tabAbout"},         {FTab.SourceData, "tabs.tabSourceData"}, {FTab.DraftSpeeds, "tabs.tabDraftSpeeds"},
         {FTab.View3DF, "tabs.tab3DF"},         {FTab.View3DB, "tabs.tab3DB"},           {FTab.CProfile, "tabs.tabCProfile"},
-        {FTab.CRoads, "tabs.tabCRoads"},       {FTab.SourceGrid, "tabs.tabSourceGrid"}, {FTab.PivotGrid, "tabs.tabPivotGrid"}};
+        {FTab.CRoads, "tabs.tabCRoads"},       {FTab.SourceGrid, "tabs.tabSourceGrid"}, {FTab.PivotGrid, "tabs.tabPivotGrid"},
+        {FTab.Overview, "tabs.tabOverview"}};
     for (const auto& [index, key] : tabKeys)
         if (index >= 0 && index < tabs->count())
             tabs->setTabText(index, gLanguageEngine.GetSectionText(tabSection, QString::fromLatin1(key)));
@@ -210,6 +212,7 @@ void TMainForm::ApplyLanguage() {
     SaveDialFilter = gLanguageEngine.GetSectionText(dialogs, QStringLiteral("SaveDial.Filter"));
     SaveDialTitle = gLanguageEngine.GetSectionText(dialogs, QStringLiteral("SaveDial.Title"));
     FillCauseTexts();
+    panOverview->ApplyLanguage([this](const QString& s, const QString& k) { return gLanguageEngine.GetSectionText(s, k); });
     if (FReport) FReport->ApplyLanguage();
     gLanguageCode = gLanguageEngine.GetSectionText(QStringLiteral("Language"), QStringLiteral("Code")).toUpper();
     ShowAbout();
@@ -280,6 +283,7 @@ bool TMainForm::SaveComponents(const QString& fileName) {
             ini.WriteNumber(kComponents, name + QStringLiteral("_Lines"), n);
         }
     }
+    panOverview->SaveState(ini, kComponents);
     return ini.WriteBack();
 }
 
@@ -310,6 +314,7 @@ void TMainForm::LoadComponents(const QString& fileName) {
             memo->setPlainText(lines.join(QLatin1Char('\n')));
         }
     }
+    panOverview->LoadState(ini, kComponents);
     // The source options show or hide their file boxes.
     rbSelectCrossSource();
     rbSelectGreenSource();

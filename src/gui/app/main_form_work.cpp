@@ -13,6 +13,7 @@
 #include "export/xlsx_writer.h"
 #include "road_view.h"
 #include "views/image_view.h"
+#include "views/overview_page.h"
 #include "views/string_grid.h"
 
 #include "calc/calc_run.h"
@@ -159,7 +160,9 @@ void TMainForm::btStartCalcClick() {
             FTab.CRoads = tabs->addTab(QStringLiteral("tabCRoads"));
             FCRoadsGuard = false;
         }
+        FTab.Overview = tabs->addTab(QStringLiteral("tabOverview"));
     }
+    panOverview->ResultsReady();
     ApplyLanguage();
     FReport->CalculationDone();
     SelectTab(FTab.DraftSpeeds);
@@ -241,6 +244,7 @@ void TMainForm::gridClick(TStringGrid* grid) {
     }
     for (TStringGrid* g : {gProfilesList, gSourceData, gDraftV}) g->SetRow(profileRow);
     gPivotData->SetRow(pivotRow);
+    panOverview->SetCurrentProfile(profileRow - 1);
     if (grid == gSourceData || grid == gDraftV || grid == gPivotData) grid->viewport()->update();
     const tViewTab view = CurrentViewTab();
     if (grid == gProfilesList && (view == tViewTab::Forward || view == tViewTab::Backward || view == tViewTab::CrossProfile))
