@@ -1,6 +1,6 @@
 // The window's "Report..." command: shown after the calculation, writes the
-// chosen file and hands it to the PDF viewer, tells where the file is when
-// there is no viewer, and reports an unwritable target once, leaving it be.
+// chosen file, hands it to the PDF viewer and tells where the file is (also
+// when there is no viewer), and reports an unwritable target once, leaving it be.
 #include "gui_fixture.h"
 
 #include "app/report_command.h"
@@ -52,7 +52,10 @@ TEST_F(GuiReport, AppearsAfterTheCalculationAndOpensTheWrittenReport) {
     const QString pdf = out.filePath(QStringLiteral("road report.pdf"));
     seam.SaveAnswers.push_back(pdf);
     report->Button()->click();
-    EXPECT_TRUE(seam.Messages.empty()) << seam.LastText().toStdString();
+    ASSERT_EQ(seam.Messages.size(), 1u);
+    EXPECT_EQ(seam.Messages[0].Icon, tBoxIcon::Information);
+    EXPECT_EQ(seam.Messages[0].Text, Text("Saved").replace(QStringLiteral("%FileName%"), QDir::toNativeSeparators(pdf)));
+    seam.Messages.clear();
     ASSERT_EQ(seam.OpenedDocuments.size(), 1u);
     EXPECT_EQ(seam.OpenedDocuments[0], pdf);
     EXPECT_TRUE(ReadFile(pdf).startsWith("%PDF-"));

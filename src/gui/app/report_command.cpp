@@ -110,10 +110,13 @@ QString TReportCommand::Run() {
         UiSeam().ShowMessage(&FForm, ApplicationTitle(), result.Error, tBoxIcon::Warning);
         return QString();
     }
-    if (!UiSeam().OpenDocument(path))
-        UiSeam().ShowMessage(&FForm, ApplicationTitle(),
-                             Text("NoViewer").replace(QStringLiteral("%FileName%"), QDir::toNativeSeparators(path)),
-                             tBoxIcon::Information);
+    // The desktop may accept the file and still find no viewer for it, so the
+    // place of the file is told either way, as the workbook export does.
+    const bool opened = UiSeam().OpenDocument(path);
+    UiSeam().ShowMessage(
+        &FForm, ApplicationTitle(),
+        Text(opened ? "Saved" : "NoViewer").replace(QStringLiteral("%FileName%"), QDir::toNativeSeparators(path)),
+        tBoxIcon::Information);
     return path;
 }
 

@@ -1,7 +1,7 @@
 // The window's "Report..." command: a button beside the calculation that
 // appears once the road is calculated. It asks for a file name, writes the
 // safety report with a progress bar, then hands the file to the desktop's
-// PDF viewer; without a viewer it says where the file is.
+// PDF viewer and says where the file is (also when there is no viewer).
 #pragma once
 
 #include <QObject>

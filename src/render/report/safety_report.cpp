@@ -547,7 +547,7 @@ void TReportWriter::PaintCrossRoads(const tPagePlan& plan) {
 
 void TReportWriter::PaintPivot(const tPagePlan& plan) {
     double y = PaintTitle(T("Appendix"), FBody.top());
-    static const double weights[14] = {0.5, 1.15, 1.15, 0.6, 0.7, 1.3, 0.8, 0.8, 1, 0.7, 1.3, 0.8, 0.8, 1};
+    static const double weights[14] = {0.45, 1.05, 1.05, 0.55, 0.65, 1.65, 0.8, 0.8, 1, 0.65, 1.65, 0.8, 0.8, 1};
     std::vector<tColumn> columns;
     const auto& headers = FGridLanguage.Headers[int(tGridId::PivotData)];
     for (int c = 0; c < 14; ++c)
@@ -580,8 +580,8 @@ void TReportWriter::PaintViews(int index) {
         tViewOptions o;
         o.View = kinds[i];
         o.Profile = b.Profile;
-        o.Target.Size = QSize(1200, 620);
-        o.Target.PixelsPerInch = 110;
+        o.Target.Size = QSize(960, 500);
+        o.Target.PixelsPerInch = 96;
         o.Texts = FOptions.ViewTexts;
         if (kinds[i] == tViewKind::CrossProfile)
             DrawCrossProfile(FModel, o, FProfileData, FViewImage);
