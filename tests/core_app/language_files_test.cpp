@@ -129,7 +129,10 @@ std::vector<tRequiredKey> RequiredKeys() {
 const QStringList kKnownPlaceholders = {
     "%FILENAME%",   "%XLCOLNUMBER%",   "%XLCOLNUMBER1%",    "%XLCOLNUMBER2%", "%XLCOLVALUE%", "%XLCOLHEADER%",
     "%REQUIREDHEADERSLIST%", "%CELLADDR%", "%CELLVALUE%", "%ROWNUMBER%",    "%RECORDSCOUNT%", "%MAXRECORDNUMBER%",
-    "%OBJECTNAME%", "%CROSSCOUNT%",    "%POINTNUMBER%",     "%POINTTYPE%",    "%CPSHIFT%",    "%CPHEIGHT%"};
+    "%OBJECTNAME%", "%CROSSCOUNT%",    "%POINTNUMBER%",     "%POINTTYPE%",    "%CPSHIFT%",    "%CPHEIGHT%",
+    // the safety report
+    "%PAGE%",       "%PAGES%",         "%FROM%",            "%TO%",           "%SHEET%",      "%DIRECTION%",
+    "%KMPLUS%"};
 
 QSet<QString> PlaceholdersIn(const QString& text) {
     QSet<QString> found;
