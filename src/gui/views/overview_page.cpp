@@ -30,9 +30,9 @@ namespace kestrova {
 
 namespace {
 
-const QString kStateFactors = QStringLiteral("Overview.Factors");
-const QString kStateColouring = QStringLiteral("Overview.Colouring");
-const QString kStateSplit = QStringLiteral("Overview.Split");
+const QString kStateFactors = QStringLiteral("OverviewFactors");
+const QString kStateColouring = QStringLiteral("OverviewColouring");
+const QString kStateSplit = QStringLiteral("OverviewSplit");
 
 constexpr double kMinDiagramSpan = 20;  // metres shown at the deepest zoom
 
