@@ -16,5 +16,6 @@ bool IsOverviewView(const QStringList& args);
 int RunRenderOverview(const QStringList& args);
 // A km+ position given as metres ("12345.6") or km+ text ("12+345,60").
 bool ParseKmArgument(const QString& text, double& metres);
+int RunReport(const QStringList& args);
 
 }  // namespace kestrova::batch

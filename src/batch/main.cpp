@@ -12,7 +12,7 @@ namespace {
 
 void PrintUsage() {
     QTextStream err(stderr);
-    err << "usage: kestrova-batch import|calc|generate|render|export-gis [options]\n"
+    err << "usage: kestrova-batch import|calc|generate|render|report|export-gis [options]\n"
            "  import   --road FILE [--crossroads FILE | --crossroads-sheet 2|3]\n"
            "           [--greens FILE | --greens-sheet 2|3] [--lang FILE.lng] [--json-errors]\n"
            "  calc     the import options, --out DIR [--locale NAME] [--engine reference]\n"
@@ -23,6 +23,7 @@ void PrintUsage() {
            "  render   the import options, --view speed-profile|plan [--from KM --to KM]\n"
            "           [--factors LIST] [--colour-by min-speed|verdict] [--size WxH]\n"
            "           (--png FILE | --svg FILE)\n"
+           "  report   the import options, --pdf FILE [--km-per-page N] [--views]\n"
            "  export-gis the import options, --out FILE.gpkg|FILE.geojson [--crs EPSG:NNNN]\n"
            "           [--layers profiles,segments,crossroads,sight_hidden,objects]\n";
 }
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
     // Rendering needs fonts and images, so it gets a GUI application on the
     // offscreen platform; everything else runs on a plain core application.
     std::unique_ptr<QCoreApplication> app;
-    if (command == "render") {
+    if (command == "render" || command == "report") {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
     if (command == "calc") return RunCalc(args);
     if (command == "generate") return RunGenerate(args);
     if (command == "render") return RunRender(args);
+    if (command == "report") return RunReport(args);
     if (command == "export-gis") return RunExportGis(args);
     PrintUsage();
     return 1;

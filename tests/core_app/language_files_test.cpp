@@ -130,7 +130,10 @@ const QStringList kKnownPlaceholders = {
     "%FILENAME%",   "%XLCOLNUMBER%",   "%XLCOLNUMBER1%",    "%XLCOLNUMBER2%", "%XLCOLVALUE%", "%XLCOLHEADER%",
     "%REQUIREDHEADERSLIST%", "%CELLADDR%", "%CELLVALUE%", "%ROWNUMBER%",    "%RECORDSCOUNT%", "%MAXRECORDNUMBER%",
     "%OBJECTNAME%", "%CROSSCOUNT%",    "%POINTNUMBER%",     "%POINTTYPE%",    "%CPSHIFT%",    "%CPHEIGHT%",
-    "%CRS%",        "%LAYER%",         "%REASON%",          "%WRITTENFILE%"};
+    "%CRS%",        "%LAYER%",         "%REASON%",          "%WRITTENFILE%",
+    // the safety report
+    "%PAGE%",       "%PAGES%",         "%FROM%",            "%TO%",           "%SHEET%",      "%DIRECTION%",
+    "%KMPLUS%"};
 
 QSet<QString> PlaceholdersIn(const QString& text) {
     QSet<QString> found;

@@ -4,6 +4,7 @@
 #include "app/gis_export_dialog.h"
 #include "app/ini_file.h"
 #include "app/product.h"
+#include "app/report_command.h"
 #include "app/settings_folder.h"
 #include "app/ui_seam.h"
 #include "views/image_view.h"
@@ -285,6 +286,7 @@ void TMainForm::BuildLoadPage() {
     calc->addWidget(btStartCalc, 0, 0);
     calc->addWidget(pbCalc, 0, 1);
     calc->addWidget(_x_mCalcLog, 1, 0, 1, 2);
+    FReport = new TReportCommand(*this, calc, 2);
     calc->setColumnStretch(1, 1);
     calc->setRowStretch(1, 1);
     lay->addWidget(gbStartCalc, 1);

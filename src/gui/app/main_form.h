@@ -32,6 +32,7 @@ namespace kestrova {
 
 class TImageView;
 class TOverviewPage;
+class TReportCommand;
 class TStringGrid;
 struct tProgress;
 
@@ -57,6 +58,7 @@ public:
     bool FirstUse() const { return gFirstUse; }
     const QString& LanguageCode() const { return gLanguageCode; }
     QTabBar* Tabs() const { return tabs; }
+    TReportCommand* Report() const { return FReport; }
 
     // Tab indices (-1 while a tab is absent).
     struct tTabIndex {
@@ -160,6 +162,7 @@ private:
     tRoadModel FModel;
     struct tViewBuffers;
     tViewBuffers* FViews = nullptr;  // owned; the record lives with the views code
+    TReportCommand* FReport = nullptr;  // the "Report..." button (a child object)
 
 public:
     // The controls, by the names the language and settings files use.

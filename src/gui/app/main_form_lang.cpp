@@ -1,6 +1,7 @@
 // Language choice and window translation, the about page, and the window's
 // placement and control states in the settings file.
 #include "app/main_form.h"
+#include "app/report_command.h"
 
 #include "app/app_object.h"
 #include "app/form_placement.h"
@@ -199,6 +200,7 @@ void TMainForm::ApplyLanguage() {
     SaveDialTitle = gLanguageEngine.GetSectionText(dialogs, QStringLiteral("SaveDial.Title"));
     FillCauseTexts();
     panOverview->ApplyLanguage([this](const QString& s, const QString& k) { return gLanguageEngine.GetSectionText(s, k); });
+    if (FReport) FReport->ApplyLanguage();
     gLanguageCode = gLanguageEngine.GetSectionText(QStringLiteral("Language"), QStringLiteral("Code")).toUpper();
     InstallToolkitTranslation(gLanguageCode);
     ShowAbout();

@@ -4,6 +4,7 @@
 
 #include "app/busy_lock.h"
 #include "app/product.h"
+#include "app/report_command.h"
 #include "app/ui_seam.h"
 #include "calc/crossroads_list.h"
 #include "calc/grid_texts.h"
@@ -171,6 +172,7 @@ void TMainForm::btStartCalcClick() {
     }
     panOverview->ResultsReady();
     ApplyLanguage();
+    FReport->CalculationDone();
     SelectTab(FTab.DraftSpeeds);
     backPanelResize();
 }

@@ -1,0 +1,123 @@
+#include "app/report_command.h"
+
+#include "app/language_engine.h"
+#include "app/main_form.h"
+#include "app/product.h"
+#include "app/ui_seam.h"
+#include "report/safety_report.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+
+namespace kestrova {
+
+TReportCommand::TReportCommand(TMainForm& form, QGridLayout* layout, int row) : QObject(&form), FForm(form) {
+    QWidget* parent = layout->parentWidget();
+    // "_x_": the caption comes from the report's own language section, and
+    // the button has no state to keep between sessions.
+    FButton = new QPushButton(QStringLiteral("Report..."), parent);
+    FButton->setObjectName(QStringLiteral("_x_btReport"));
+    FButton->setMinimumWidth(140);
+    FButton->hide();
+    FBar = new QProgressBar(parent);
+    FBar->setObjectName(QStringLiteral("_x_pbReport"));
+    FBar->setTextVisible(true);
+    FBar->hide();
+    layout->addWidget(FButton, row, 0);
+    layout->addWidget(FBar, row, 1);
+    connect(FButton, &QPushButton::clicked, this, [this] { Run(); });
+}
+
+QString TReportCommand::Text(const char* key) const {
+    return FForm.Engine().GetSectionText(ReportSection(), QString::fromLatin1(key));
+}
+
+void TReportCommand::CalculationDone() {
+    ApplyLanguage();
+    FButton->show();
+}
+
+void TReportCommand::ApplyLanguage() { FButton->setText(Text("Button")); }
+
+QString TReportCommand::TableText(const QString& file, bool separate, bool second) const {
+    if (separate) return file;
+    return Text("SheetOf")
+        .replace(QStringLiteral("%FileName%"), QFileInfo(FForm.edOpenXL->text()).fileName())
+        .replace(QStringLiteral("%Sheet%"), second ? QStringLiteral("2") : QStringLiteral("3"));
+}
+
+QString TReportCommand::Run() {
+    tRoadModel& model = FForm.Model();
+    if (FRunning || model.Plan.Count() == 0 || model.Pivot.Count() == 0) return QString();
+    const QFileInfo road(FForm.edOpenXL->text());
+    tFileDialogRequest request;
+    request.Title = Text("SaveTitle");
+    request.Filter = Text("SaveFilter");
+    request.FileName = road.absoluteDir().filePath(road.completeBaseName() + QStringLiteral(".pdf"));
+    request.DefaultSuffix = QStringLiteral("pdf");
+    const QString path = UiSeam().SaveFileName(&FForm, request);
+    if (path.isEmpty()) return QString();
+
+    tReportOptions options;
+    options.RoadFile = FForm.edOpenXL->text();
+    if (model.CrossRoads.Count() > 0)
+        options.CrossRoadsFile = TableText(FForm.edOpenCrossXL->text(), FForm.rbSeparateFile__Cross->isChecked(),
+                                           FForm.rbSecondSheet__Cross->isChecked());
+    if (model.Greens.Count() > 0)
+        options.GreensFile = TableText(FForm.edOpenGreenXL->text(), FForm.rbSeparateFile__Green->isChecked(),
+                                       FForm.rbSecondSheet__Green->isChecked());
+    TLanguageEngine& engine = FForm.Engine();
+    options.Lookup = [&engine](const QString& section, const QString& key) {
+        return engine.GetSectionText(section, key);
+    };
+    options.ViewTexts = TextsFromEngine(engine);
+    options.DecimalSeparator = QLocale().decimalPoint();
+
+    // Locked while writing: no second report, no tab change.
+    FRunning = true;
+    FButton->setEnabled(false);
+    FForm.Tabs()->setEnabled(false);
+    FBar->setRange(0, 1);
+    FBar->setValue(0);
+    FBar->setFormat(QString());
+    FBar->show();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::processEvents();
+    const QString progressText = Text("Progress");
+    const tReportResult result = WriteSafetyReport(path, model, options, [&](int page, int pages) {
+        FBar->setRange(0, pages);
+        FBar->setValue(page);
+        FBar->setFormat(QString(progressText)
+                            .replace(QStringLiteral("%Page%"), QString::number(page))
+                            .replace(QStringLiteral("%Pages%"), QString::number(pages)));
+        QApplication::processEvents();
+    });
+    QApplication::restoreOverrideCursor();
+    FBar->hide();
+    FForm.Tabs()->setEnabled(true);
+    FButton->setEnabled(true);
+    FRunning = false;
+
+    if (!result.Ok) {
+        UiSeam().ShowMessage(&FForm, ApplicationTitle(), result.Error, tBoxIcon::Warning);
+        return QString();
+    }
+    // The desktop may accept the file and still find no viewer for it, so the
+    // place of the file is told either way, as the workbook export does.
+    const bool opened = UiSeam().OpenDocument(path);
+    UiSeam().ShowMessage(
+        &FForm, ApplicationTitle(),
+        Text(opened ? "Saved" : "NoViewer").replace(QStringLiteral("%FileName%"), QDir::toNativeSeparators(path)),
+        tBoxIcon::Information);
+    return path;
+}
+
+}  // namespace kestrova

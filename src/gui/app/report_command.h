@@ -1,0 +1,45 @@
+// The window's "Report..." command: a button beside the calculation that
+// appears once the road is calculated. It asks for a file name, writes the
+// safety report with a progress bar, then hands the file to the desktop's
+// PDF viewer and says where the file is (also when there is no viewer).
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QGridLayout;
+class QProgressBar;
+class QPushButton;
+
+namespace kestrova {
+
+class TMainForm;
+
+class TReportCommand : public QObject {
+    Q_OBJECT
+public:
+    // Puts the (hidden) button and its progress bar into row `row` of layout.
+    TReportCommand(TMainForm& form, QGridLayout* layout, int row);
+
+    // Shows the button: the model holds a calculated road.
+    void CalculationDone();
+    // Caption in the current language.
+    void ApplyLanguage();
+    // The click: save dialog, writing, opening. Returns the file written
+    // (empty when cancelled or failed).
+    QString Run();
+
+    QPushButton* Button() const { return FButton; }
+    QProgressBar* Bar() const { return FBar; }
+
+private:
+    QString Text(const char* key) const;
+    QString TableText(const QString& file, bool separate, bool second) const;
+
+    TMainForm& FForm;
+    QPushButton* FButton = nullptr;
+    QProgressBar* FBar = nullptr;
+    bool FRunning = false;
+};
+
+}  // namespace kestrova
