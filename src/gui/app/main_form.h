@@ -4,6 +4,7 @@
 // and the settings file know them by.
 #pragma once
 
+#include "app/busy_lock.h"
 #include "app/language_engine.h"
 #include "model/road_model.h"
 #include "views/grid_paint.h"
@@ -55,6 +56,8 @@ public:
     const QString& SettingsFileName() const { return FSettingsFileName; }
     bool Started() const { return FStarted; }
     bool Busy() const { return FBusy > 0; }  // a long step runs
+    // Held while a long step of another page runs (see TBusyLock).
+    TBusyLock LockWhileBusy() { return TBusyLock(this, FBusy); }
     bool FirstUse() const { return gFirstUse; }
     const QString& LanguageCode() const { return gLanguageCode; }
     QTabBar* Tabs() const { return tabs; }

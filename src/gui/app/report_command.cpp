@@ -54,9 +54,32 @@ QString TReportCommand::TableText(const QString& file, bool separate, bool secon
         .replace(QStringLiteral("%Sheet%"), second ? QStringLiteral("2") : QStringLiteral("3"));
 }
 
+tReportResult TReportCommand::WriteLocked(const QString& path, const tReportOptions& options) {
+    // Locked while writing: no second report, no tab change, no new import.
+    const TBusyLock lock = FForm.LockWhileBusy();
+    FBar->setRange(0, 1);
+    FBar->setValue(0);
+    FBar->setFormat(QString());
+    FBar->show();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::processEvents();
+    const QString progressText = Text("Progress");
+    const tReportResult result = WriteSafetyReport(path, FForm.Model(), options, [&](int page, int pages) {
+        FBar->setRange(0, pages);
+        FBar->setValue(page);
+        FBar->setFormat(QString(progressText)
+                            .replace(QStringLiteral("%Page%"), QString::number(page))
+                            .replace(QStringLiteral("%Pages%"), QString::number(pages)));
+        QApplication::processEvents();
+    });
+    QApplication::restoreOverrideCursor();
+    FBar->hide();
+    return result;
+}
+
 QString TReportCommand::Run() {
     tRoadModel& model = FForm.Model();
-    if (FRunning || model.Plan.Count() == 0 || model.Pivot.Count() == 0) return QString();
+    if (FForm.Busy() || model.Plan.Count() == 0 || model.Pivot.Count() == 0) return QString();
     const QFileInfo road(FForm.edOpenXL->text());
     tFileDialogRequest request;
     request.Title = Text("SaveTitle");
@@ -81,30 +104,7 @@ QString TReportCommand::Run() {
     options.ViewTexts = TextsFromEngine(engine);
     options.DecimalSeparator = QLocale().decimalPoint();
 
-    // Locked while writing: no second report, no tab change.
-    FRunning = true;
-    FButton->setEnabled(false);
-    FForm.Tabs()->setEnabled(false);
-    FBar->setRange(0, 1);
-    FBar->setValue(0);
-    FBar->setFormat(QString());
-    FBar->show();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QApplication::processEvents();
-    const QString progressText = Text("Progress");
-    const tReportResult result = WriteSafetyReport(path, model, options, [&](int page, int pages) {
-        FBar->setRange(0, pages);
-        FBar->setValue(page);
-        FBar->setFormat(QString(progressText)
-                            .replace(QStringLiteral("%Page%"), QString::number(page))
-                            .replace(QStringLiteral("%Pages%"), QString::number(pages)));
-        QApplication::processEvents();
-    });
-    QApplication::restoreOverrideCursor();
-    FBar->hide();
-    FForm.Tabs()->setEnabled(true);
-    FButton->setEnabled(true);
-    FRunning = false;
+    const tReportResult result = WriteLocked(path, options);
 
     if (!result.Ok) {
         UiSeam().ShowMessage(&FForm, ApplicationTitle(), result.Error, tBoxIcon::Warning);

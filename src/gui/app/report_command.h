@@ -4,6 +4,8 @@
 // PDF viewer and says where the file is (also when there is no viewer).
 #pragma once
 
+#include "report/safety_report.h"
+
 #include <QObject>
 #include <QString>
 
@@ -35,11 +37,11 @@ public:
 private:
     QString Text(const char* key) const;
     QString TableText(const QString& file, bool separate, bool second) const;
+    tReportResult WriteLocked(const QString& path, const tReportOptions& options);
 
     TMainForm& FForm;
     QPushButton* FButton = nullptr;
     QProgressBar* FBar = nullptr;
-    bool FRunning = false;
 };
 
 }  // namespace kestrova
