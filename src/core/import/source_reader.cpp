@@ -329,7 +329,13 @@ bool ReadCellView(tFileRec& rec, tCellView& cell, bool& endOfRow) {
             rec.BlockLastRow = rec.Row + kBlockRows - 1;
             if (book.LastError() != TExcel::NoError) return false;
         }
-        cell.Text = book.GetCell(rec.Row, rec.Col);
+        double number = 0;
+        if (book.PeekNumber(rec.Row, rec.Col, number)) {
+            cell.IsBytes = true;
+            cell.Bytes = std::string_view(cell.Own, NumberCellBytes(number, cell.Own));
+        } else {
+            cell.Text = book.GetCell(rec.Row, rec.Col);
+        }
         ++rec.Col;
         if (rec.Col > rec.MaxCol) rec.MaxCol = rec.Col;
         return book.LastError() == TExcel::NoError;

@@ -53,11 +53,13 @@ private:
 };
 
 // One cell as read: the bytes of a plain ASCII CSV cell (no quotes, nothing
-// beyond ASCII), valid until the next read, or else the cell's text.
+// beyond ASCII) or of a workbook number's text, valid until the next read, or
+// else the cell's text.
 struct tCellView {
     bool IsBytes = false;
     std::string_view Bytes;
     QString Text;
+    char Own[kNumberTextBytes];  // a workbook number's text, when Bytes shows it
 
     // Blanks around removed, as QString::trimmed does.
     void Trim();

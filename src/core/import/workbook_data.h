@@ -65,5 +65,8 @@ std::unique_ptr<tWorkbookReader> OpenXlsReader(const QString& fileName);
 // The text a user sees for a number: up to 15 significant digits, "." as the
 // separator, no trailing zeros.
 QString NumberCellText(double value);
+// The same text as bytes into buffer (at least kNumberTextBytes); returns its length.
+constexpr size_t kNumberTextBytes = 40;
+size_t NumberCellBytes(double value, char* buffer);
 
 }  // namespace kestrova
