@@ -113,7 +113,10 @@ std::unique_ptr<tWorkbookReader> OpenWorkbookReader(const QString& fileName) {
     if (!f.open(QIODevice::ReadOnly)) return nullptr;
     const QByteArray head = f.read(8);
     f.close();
-    if (head.startsWith("PK\x03\x04")) return OpenXlsxReader(fileName);
+    if (head.startsWith("PK\x03\x04")) {
+        if (auto xlsx = OpenXlsxReader(fileName)) return xlsx;
+        return OpenOdsReader(fileName);
+    }
     if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) return OpenXlsReader(fileName);
     return nullptr;
 }

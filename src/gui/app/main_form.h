@@ -265,7 +265,7 @@ public:
     TImageView* imCRoads = nullptr;
 
     // Open and save dialog texts (set from the language file).
-    QString OpenDialTitle, OpenDialFilter = QStringLiteral("Filter|*.xls;*.xlsx;*.csv|*.*|*.*");
+    QString OpenDialTitle, OpenDialFilter = QStringLiteral("Filter|*.xls;*.xlsx;*.ods;*.csv|*.*|*.*");
     QString SaveDialTitle, SaveDialFilter = QStringLiteral("Filter|*.csv|*.*|*.*");
 };
 
