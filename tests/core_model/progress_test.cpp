@@ -75,10 +75,10 @@ TEST(Progress, WithIntervalTheLastValueIsAlwaysShown) {
 
 TEST(Progress, WithIntervalPositionsPassOncePerInterval) {
     tSeen seen;
-    const tProgress p = Counting(seen, std::chrono::milliseconds(5));
+    const tProgress p = Counting(seen, std::chrono::milliseconds(200));
     p.Pos(1);
     p.Pos(2);
-    std::this_thread::sleep_for(std::chrono::milliseconds(8));
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
     p.Pos(3);
     EXPECT_EQ(seen.Positions, (std::vector<int>{1, 3}));
 }
