@@ -238,6 +238,9 @@ tImportResult ImportRoad(const QString& fileName, tRoadModel& model, const tProg
 
     TMPlan plan;
     int capacity = 0;
+    // Storage for the rows the source appears to hold, so the profiles are not
+    // moved as the table grows; the progress still follows the doubling capacity.
+    plan.Profiles.reserve(size_t(RowsAheadEstimate(src, kMaxRecordNumber)));
     std::array<tRoadPoint, kKeyPointSlots> points{};
     tPlanProfile values;
     int recordNumber = 0;

@@ -386,6 +386,16 @@ double tCellView::Real(double def) const { return IsBytes ? ParseRealBytes(Bytes
 
 int32_t tCellView::Int(int32_t def) const { return IsBytes ? ParseIntBytes(Bytes, def) : ParseIntCell(Text, def); }
 
+int RowsAheadEstimate(const tFileRec& rec, int limit) {
+    if (!rec.IsOpen) return 0;
+    qint64 rows = 0;
+    if (rec.IsWorkbook && rec.Workbook)
+        rows = qint64(rec.Workbook->UsedRows()) - rec.Row + 1;
+    else if (rec.Text)
+        rows = rec.Text->Size() / qint64(rec.Line.size() + 1) + 1;
+    return int(std::clamp<qint64>(rows, 0, limit));
+}
+
 void CloseSource(tFileRec& rec, bool failed) {
     if (rec.IsOpen && rec.IsWorkbook && rec.Workbook) {
         if (rec.UseBlocks) rec.Workbook->ClearBlock();

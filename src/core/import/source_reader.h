@@ -36,6 +36,7 @@ public:
     // than kMaxCsvLineBytes is skipped and reported with tooLong set.
     tStatus ReadLine(std::string_view& line, bool& tooLong);
     bool AtEnd() const { return Begin == End && Eof; }
+    qint64 Size() const { return File.size(); }
     bool IsUtf8() const { return Utf8; }
     // The text of bytes of this file (a line or a part of one between cells).
     QString Decode(std::string_view bytes) const;
@@ -95,6 +96,10 @@ bool NextRow(tFileRec& rec, int& rowCounter);
 bool ReadCell(tFileRec& rec, QString& text, bool& endOfRow);
 // The same read without decoding a plain CSV cell.
 bool ReadCellView(tFileRec& rec, tCellView& cell, bool& endOfRow);
+// About how many rows from the current one on the source still holds: the
+// workbook's used rows, or the CSV file's size over the current line's.
+// Only for reserving storage; never more than limit.
+int RowsAheadEstimate(const tFileRec& rec, int limit);
 // Closes the source. After a failed import a workbook is shown to the user
 // (TExcel::ShowApplication) before it is let go.
 void CloseSource(tFileRec& rec, bool failed);
