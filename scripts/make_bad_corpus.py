@@ -135,6 +135,45 @@ def xlsx_bytes(sheets, sheet_parts=None):
     return buf.getvalue()
 
 
+ODS_NAMESPACES = ('xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
+                  'xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" '
+                  'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"')
+
+
+def ods_content(rows, tail=""):
+    """content.xml of a one-table .ods: numbers as float cells, the rest as strings."""
+    out = ['<?xml version="1.0" encoding="UTF-8"?><office:document-content ' + ODS_NAMESPACES +
+           '><office:body><office:spreadsheet><table:table table:name="Road">']
+    for row in rows:
+        out.append("<table:table-row>")
+        for v in row:
+            try:
+                float(v)
+                out.append('<table:table-cell office:value-type="float" office:value="%s"><text:p>%s</text:p>'
+                           "</table:table-cell>" % (v, v))
+            except ValueError:
+                if v == "":
+                    out.append("<table:table-cell/>")
+                else:
+                    out.append('<table:table-cell office:value-type="string"><text:p>%s</text:p>'
+                               "</table:table-cell>" % xml_escape(v))
+        out.append("</table:table-row>")
+    out.append(tail + "</table:table></office:spreadsheet></office:body></office:document-content>")
+    return "".join(out)
+
+
+def ods_bytes(content, extra=()):
+    """An .ods package: the mimetype, content.xml when given, and extra (name, text) parts."""
+    buf = io.BytesIO()
+    with zipfile.ZipFile(buf, "w", zipfile.ZIP_DEFLATED) as z:
+        writestr(z, "mimetype", "application/vnd.oasis.opendocument.spreadsheet")
+        if content is not None:
+            writestr(z, "content.xml", content)
+        for name, text in extra:
+            writestr(z, name, text)
+    return buf.getvalue()
+
+
 CROSS_HEADER = ["RecordName", "RecordNumber", "Position", "X", "Y", "H"]
 GREEN_HEADER = ["RecordName", "IsVegetation", "RecordNumber", "X", "Y", "Height"]
 
@@ -334,6 +373,23 @@ def main():
     add("greens_height_1e309.csv", csv_text(greens([["Wood", "1", "1", *pts[0], "1e309"]])),
         "greens", "LoadData.IncorrectCellValue", "", "%CellAddr%=F2")
     add("greens_empty.csv", b"", "greens", "LoadData.NoHeaders")
+
+    # .ods: a control, and the broken packages.
+    add("valid_road.ods", ods_bytes(ods_content(road())), "road", "-")
+    # LibreOffice pads its tables with empty rows and columns repeated to the sheet's edge and beyond.
+    add("ods_empty_repeats.ods", ods_bytes(ods_content(road(), '<table:table-row table:number-rows-repeated='
+                                                        '"1000000000"><table:table-cell table:number-columns-'
+                                                        'repeated="1000000000"/></table:table-row>')),
+        "road", "-")
+    add("ods_not_a_zip.ods", garbage, "road", "LoadData.ExcelOpenError")
+    add("ods_no_content.ods", ods_bytes(None, [("meta.xml", "<office:document-meta/>")]), "road",
+        "LoadData.ExcelOpenError")
+    add("ods_zip_bomb.ods", ods_bytes(ods_content(road(), " " * (200 * 1024 * 1024))), "road",
+        "LoadData.ExcelOpenError")
+    add("ods_billion_columns.ods", ods_bytes(ods_content(road(), '<table:table-row><table:table-cell table:number-'
+                                                          'columns-repeated="1000000000" office:value-type="float" '
+                                                          'office:value="1"/></table:table-row>')),
+        "road", "LoadData.ExcelOpenError")
 
     # Built by the test at run time.
     add("@records_200001.csv", None, "road", "LoadData.IncorrectCellValue", "LoadData.RecordNumberConstraints",

@@ -49,17 +49,32 @@ tCsvResult ExportGridToCsv(const tTextTableView& table, const QString& fileName,
     TReplacingFile file(fileName, QStringLiteral(".csv"), true);
     if (!file.Open()) return tCsvResult::ErrorNoFileCreate;
 
+    // The lines are gathered and written in large pieces.
+    constexpr qsizetype kWriteBytes = 1024 * 1024;
+    QByteArray pending;
+    pending.reserve(kWriteBytes + 64 * 1024);
+    auto writePending = [&]() {
+        const bool ok = file.Write(pending);
+        pending.resize(0);
+        return ok;
+    };
     progress.Max(table.Rows - 1);
+    QString line;
     for (int r = 0; r < table.Rows; ++r) {
         progress.Pos(r);
         if (r % 10 == 0) progress.Idle();
-        const QString line = CsvLine(table, r) + QLatin1String("\r\n");
-        const QByteArray bytes = encode ? encode(line) : line.toUtf8();
-        if (!file.Write(bytes)) {
+        line = CsvLine(table, r);
+        line += QLatin1String("\r\n");
+        if (encode)
+            pending += encode(line);
+        else
+            pending += line.toUtf8();
+        if ((pending.size() >= kWriteBytes || r + 1 == table.Rows) && !writePending()) {
             file.Cancel();
             return tCsvResult::FileWriteError;
         }
     }
+    progress.ShowLast();
     return file.Commit() ? tCsvResult::Success : tCsvResult::FileSaveError;
 }
 

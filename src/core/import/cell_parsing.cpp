@@ -1,5 +1,6 @@
 #include "import/cell_parsing.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -58,13 +59,9 @@ const char* SkipPlus(const char* first, const char* last) {
     return first;
 }
 
-}  // namespace
-
-bool ToInt32(const QString& text, int32_t* out) {
-    std::string bytes;
-    if (!AsciiBytes(text, &bytes) || bytes.empty()) return false;
-    const char* last = bytes.data() + bytes.size();
-    const char* first = SkipPlus(bytes.data(), last);
+bool BytesToInt32(const char* first, const char* last, int32_t* out) {
+    if (first == last) return false;
+    first = SkipPlus(first, last);
     int32_t value = 0;
     const auto [ptr, ec] = std::from_chars(first, last, value, 10);
     if (ec != std::errc() || ptr != last) return false;
@@ -72,11 +69,9 @@ bool ToInt32(const QString& text, int32_t* out) {
     return true;
 }
 
-bool ToFiniteReal(const QString& text, double* out) {
-    std::string bytes;
-    if (!AsciiBytes(text, &bytes) || bytes.empty()) return false;
-    const char* last = bytes.data() + bytes.size();
-    const char* first = SkipPlus(bytes.data(), last);
+bool BytesToFiniteReal(const char* first, const char* last, double* out) {
+    if (first == last) return false;
+    first = SkipPlus(first, last);
     double value = 0;
     const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
     if (ec != std::errc() || ptr != last || !std::isfinite(value)) return false;
@@ -84,24 +79,87 @@ bool ToFiniteReal(const QString& text, double* out) {
     return true;
 }
 
-int32_t ParseIntCell(const QString& text, int32_t def) {
-    const QString t = NormaliseNumberText(text);
-    const qsizetype sep = t.indexOf(QLatin1Char('.'));
+// A cell's bytes with blanks dropped and "," made ".", in a buffer that only
+// reaches the heap for long cells. False when a byte can never be part of a
+// number (a zero byte or one beyond ASCII).
+class tNumberBytes {
+public:
+    bool Take(std::string_view text) {
+        char* out = Small;
+        if (text.size() > sizeof(Small)) {
+            Large.resize(text.size());
+            out = Large.data();
+        }
+        Data = out;
+        for (const char c : text) {
+            if (c == 0 || static_cast<unsigned char>(c) > 0x7F) return false;
+            if (c == ' ') continue;
+            *out++ = c == ',' ? '.' : c;
+        }
+        End = out;
+        return true;
+    }
+    const char* Data = nullptr;
+    const char* End = nullptr;
+
+private:
+    char Small[64];
+    std::string Large;
+};
+
+int32_t ParseIntNormalised(const char* first, const char* last, int32_t def) {
+    const char* sep = std::find(first, last, '.');
     int32_t result = def;
-    if (sep < 0) return ToInt32(t, &result) ? result : def;
+    if (sep == last) return BytesToInt32(first, last, &result) ? result : def;
 
     double real = 0;
-    if (!ToFiniteReal(t, &real) || real != std::trunc(real)) return def;
+    if (!BytesToFiniteReal(first, last, &real) || real != std::trunc(real)) return def;
     // The whole part is taken from the text itself, so a sign before a decimal
     // form ("0-5") fails. It must also agree with the real value, which keeps
     // exponent forms such as 1.5e1 from being read as 1.
-    if (!ToInt32(QLatin1Char('0') + t.left(sep), &result)) return def;
+    std::string whole(1, '0');
+    whole.append(first, sep);
+    if (!BytesToInt32(whole.data(), whole.data() + whole.size(), &result)) return def;
     return double(result) == real ? result : def;
 }
 
-double ParseRealCell(const QString& text, double def) {
+}  // namespace
+
+bool ToInt32(const QString& text, int32_t* out) {
+    std::string bytes;
+    if (!AsciiBytes(text, &bytes)) return false;
+    return BytesToInt32(bytes.data(), bytes.data() + bytes.size(), out);
+}
+
+bool ToFiniteReal(const QString& text, double* out) {
+    std::string bytes;
+    if (!AsciiBytes(text, &bytes)) return false;
+    return BytesToFiniteReal(bytes.data(), bytes.data() + bytes.size(), out);
+}
+
+int32_t ParseIntBytes(std::string_view text, int32_t def) {
+    tNumberBytes n;
+    if (!n.Take(text)) return def;
+    return ParseIntNormalised(n.Data, n.End, def);
+}
+
+double ParseRealBytes(std::string_view text, double def) {
+    tNumberBytes n;
     double value = def;
-    return ToFiniteReal(NormaliseNumberText(text), &value) ? value : def;
+    if (!n.Take(text)) return def;
+    return BytesToFiniteReal(n.Data, n.End, &value) ? value : def;
+}
+
+int32_t ParseIntCell(const QString& text, int32_t def) {
+    std::string bytes;
+    if (!AsciiBytes(text, &bytes)) return def;
+    return ParseIntBytes(bytes, def);
+}
+
+double ParseRealCell(const QString& text, double def) {
+    std::string bytes;
+    if (!AsciiBytes(text, &bytes)) return def;
+    return ParseRealBytes(bytes, def);
 }
 
 }  // namespace kestrova

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <string_view>
 
 namespace kestrova {
 
@@ -29,6 +30,11 @@ int32_t ParseIntCell(const QString& text, int32_t def);
 // Real number from a cell, with the same separator and blank rules; NaN,
 // infinities and values beyond the double range fail. Failure returns def.
 double ParseRealCell(const QString& text, double def);
+
+// The same two parsers for a cell held as bytes, each byte one character
+// (ASCII cells straight from a file); the results are those of the text forms.
+int32_t ParseIntBytes(std::string_view text, int32_t def);
+double ParseRealBytes(std::string_view text, double def);
 
 // The cell text with "." and "," mapped to "." and blanks removed; exposed
 // for callers that need to inspect the normalised text.

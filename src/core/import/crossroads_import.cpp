@@ -65,7 +65,7 @@ tImportResult ImportCrossRoads(const QString& roadFileName, const QString& fileN
         AddPointRow(roads.Roads, capacity, name, point, progress);
         if (!more) break;
     }
-    progress.Idle();
+    progress.Flush();
     for (const auto& road : roads.Roads)
         if (road.Count() < 2) {
             fail.Key = QStringLiteral("LoadData.MinCRoadPointsConstraint");

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <system_error>
 
@@ -28,14 +29,27 @@ bool SameSheetName(const QString& a, const QString& b) {
 
 }  // namespace
 
-QString NumberCellText(double value) {
-    if (value == 0) return QStringLiteral("0");  // also -0
-    if (!std::isfinite(value)) return QStringLiteral("#NUM!");
+size_t NumberCellBytes(double value, char* buffer) {
+    auto put = [&](const char* text) {
+        const size_t n = std::strlen(text);
+        std::memcpy(buffer, text, n);
+        return n;
+    };
+    if (value == 0) return put("0");  // also -0
+    if (!std::isfinite(value)) return put("#NUM!");
     // Like printf's %.15g: 15 significant digits, trailing zeros dropped.
-    char buffer[40];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-    if (ec != std::errc()) return QString::number(value, 'g', 15);
-    return QString::fromLatin1(buffer, end - buffer);
+    const auto [end, ec] = std::to_chars(buffer, buffer + kNumberTextBytes, value, std::chars_format::general, 15);
+    if (ec != std::errc()) {
+        const QByteArray text = QByteArray::number(value, 'g', 15).left(qsizetype(kNumberTextBytes));
+        std::memcpy(buffer, text.constData(), size_t(text.size()));
+        return size_t(text.size());
+    }
+    return size_t(end - buffer);
+}
+
+QString NumberCellText(double value) {
+    char buffer[kNumberTextBytes];
+    return QString::fromLatin1(buffer, qsizetype(NumberCellBytes(value, buffer)));
 }
 
 const tSheetCell* tSheetData::Find(int row, int col) const {
@@ -99,7 +113,10 @@ std::unique_ptr<tWorkbookReader> OpenWorkbookReader(const QString& fileName) {
     if (!f.open(QIODevice::ReadOnly)) return nullptr;
     const QByteArray head = f.read(8);
     f.close();
-    if (head.startsWith("PK\x03\x04")) return OpenXlsxReader(fileName);
+    if (head.startsWith("PK\x03\x04")) {
+        if (auto xlsx = OpenXlsxReader(fileName)) return xlsx;
+        return OpenOdsReader(fileName);
+    }
     if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) return OpenXlsReader(fileName);
     return nullptr;
 }
@@ -168,6 +185,17 @@ QString TExcel::CellText(const tSheetData& sheet, int row, int col) const {
         return (c->Text >= 0 && size_t(c->Text) < Texts.size()) ? Texts[size_t(c->Text)] : QString();
     default: return {};
     }
+}
+
+bool TExcel::PeekNumber(int row, int col, double& value) {
+    if (Pending() || row < 1 || col < 1 || row > kMaxSheetRows || col > kMaxSheetCols || Current < 0 ||
+        size_t(Current) >= Sheets.size() || !Sheets[size_t(Current)])
+        return false;
+    if (Block.Covers(Current, row, col) && !Block.Cells.empty()) return false;
+    const tSheetCell* c = Sheets[size_t(Current)]->Find(row, col);
+    if (!c || c->Kind != tCellKind::Number) return false;
+    value = c->Number;
+    return true;
 }
 
 QString TExcel::GetCell(int row, int col) {

@@ -47,6 +47,9 @@ public:
     int CurrentSheet() const { return Current; }
 
     QString GetCell(int row, int col);
+    // The number of a cell GetCell would serve as a number's text; false
+    // (nothing changed) when the cell is anything else or GetCell must tell.
+    bool PeekNumber(int row, int col, double& value);
     bool SetCell(int row, int col, const QString& text);
 
     void StartBlock(int firstRow, int firstCol, int rows, int cols);

@@ -4,7 +4,11 @@
 #include "import/source_reader.h"
 #include "model/road_text.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <tuple>
+#include <vector>
 
 namespace kestrova {
 
@@ -25,15 +29,71 @@ bool Coincide(const tRoadPoint& a, const tRoadPoint& b) {
     return std::fabs(a.X - b.X) < kMatchTolerance && std::fabs(a.Y - b.Y) < kMatchTolerance;
 }
 
-}  // namespace
+// The profiles by the square their key point 0 lies in, the squares wider
+// than the match radius: a point's profiles within the radius are all in the
+// nine squares around it. Profiles whose key point 0 is not finite are offered
+// to every point, as the distance test alone decides for them.
+class tProfileSquares {
+public:
+    explicit tProfileSquares(const TMPlan& plan) : Plan(plan) {
+        Entries.reserve(size_t(plan.Count()));
+        for (int pi = 0; pi < plan.Count(); ++pi) {
+            const tRoadPoint& k = plan.Profiles[size_t(pi)].KeyPoint0;
+            if (std::isfinite(k.X) && std::isfinite(k.Y))
+                Entries.push_back({Square(k.X), Square(k.Y), pi});
+            else
+                Always.push_back(pi);
+        }
+        std::sort(Entries.begin(), Entries.end(), [](const tEntry& a, const tEntry& b) {
+            return std::tie(a.Sx, a.Sy, a.Index) < std::tie(b.Sx, b.Sy, b.Index);
+        });
+    }
 
-int MatchObjectPoints(tGreenRec& object, const TMPlan& plan) {
+    // The profiles that may lie within the radius of point, ascending.
+    void Near(const tRoadPoint& point, std::vector<int>& out) const {
+        out.clear();
+        if (!std::isfinite(point.X) || !std::isfinite(point.Y)) {
+            for (int pi = 0; pi < Plan.Count(); ++pi) out.push_back(pi);
+            return;
+        }
+        const int64_t sx = Square(point.X), sy = Square(point.Y);
+        for (int64_t x = sx - 1; x <= sx + 1; ++x)
+            for (int64_t y = sy - 1; y <= sy + 1; ++y) {
+                const tEntry from{x, y, -1};
+                auto it = std::lower_bound(Entries.begin(), Entries.end(), from, [](const tEntry& a, const tEntry& b) {
+                    return std::tie(a.Sx, a.Sy, a.Index) < std::tie(b.Sx, b.Sy, b.Index);
+                });
+                for (; it != Entries.end() && it->Sx == x && it->Sy == y; ++it) out.push_back(it->Index);
+            }
+        out.insert(out.end(), Always.begin(), Always.end());
+        std::sort(out.begin(), out.end());
+    }
+
+private:
+    static constexpr double kSide = 1000;  // wider than kMatchRadius
+    static int64_t Square(double v) {
+        constexpr double kLimit = 1e12;
+        return int64_t(std::floor(std::clamp(v / kSide, -kLimit, kLimit)));
+    }
+    struct tEntry {
+        int64_t Sx, Sy;
+        int Index;
+    };
+    const TMPlan& Plan;
+    std::vector<tEntry> Entries;
+    std::vector<int> Always;
+};
+
+int MatchPoints(tGreenRec& object, const TMPlan& plan, const tProfileSquares& squares) {
     object.FirstProfile = plan.Count() - 1;
     object.LastProfile = 0;
+    std::vector<int> near;
     for (int i = 0; i < object.Count(); ++i) {
         tRoadPoint& point = object.Points[size_t(i)];
         bool matched = false;
-        for (int pi = 0; pi < plan.Count() && !matched; ++pi) {
+        squares.Near(point, near);
+        for (size_t n = 0; n < near.size() && !matched; ++n) {
+            const int pi = near[n];
             const tPlanProfile& profile = plan.Profiles[size_t(pi)];
             const double dx = profile.KeyPoint0.X - point.X;
             const double dy = profile.KeyPoint0.Y - point.Y;
@@ -53,6 +113,12 @@ int MatchObjectPoints(tGreenRec& object, const TMPlan& plan) {
         if (!matched) return i;
     }
     return -1;
+}
+
+}  // namespace
+
+int MatchObjectPoints(tGreenRec& object, const TMPlan& plan) {
+    return MatchPoints(object, plan, tProfileSquares(plan));
 }
 
 tImportResult ImportGreens(const QString& roadFileName, const QString& fileName, tSheetChoice choice,
@@ -115,14 +181,15 @@ tImportResult ImportGreens(const QString& roadFileName, const QString& fileName,
             object->IsVegetation = vegetation ? 1 : 0;
         if (!more) break;
     }
-    progress.Idle();
+    progress.Flush();
+    const tProfileSquares squares(model.Plan);
     for (auto& object : greens.Objects) {
         if (object.Count() < 3) {
             fail.Key = QStringLiteral("LoadData.MinVegBldPointsConstraint");
             fail.Set(QStringLiteral("%ObjectName%"), object.Name);
             return failed();
         }
-        const int unmatched = MatchObjectPoints(object, model.Plan);
+        const int unmatched = MatchPoints(object, model.Plan, squares);
         if (unmatched >= 0) {
             fail.Key = QStringLiteral("LoadData.PointNotCorrespondRoadPoints");
             fail.Set(QStringLiteral("%ObjectName%"), object.Name);

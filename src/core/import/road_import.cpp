@@ -238,21 +238,27 @@ tImportResult ImportRoad(const QString& fileName, tRoadModel& model, const tProg
 
     TMPlan plan;
     int capacity = 0;
+    // Storage for the rows the source appears to hold, so the profiles are not
+    // moved as the table grows; the progress still follows the doubling capacity.
+    plan.Profiles.reserve(size_t(RowsAheadEstimate(src, kMaxRecordNumber)));
     std::array<tRoadPoint, kKeyPointSlots> points{};
     tPlanProfile values;
     int recordNumber = 0;
     bool firstRow = true;
+    tCellView view;
+    const QString zero = QStringLiteral("0");
     for (;;) {
         values.Cars = values.Buses = values.Trucks = values.VehicleTrains = 0;
         bool dataEnded = false;
         for (int col = 1; col <= lastCol; ++col) {
             if (firstRow && col == 1) {
-                cell = firstCell;
-            } else if (!ReadCell(src, cell, eor)) {
+                view.IsBytes = false;
+                view.Text = firstCell;
+            } else if (!ReadCellView(src, view, eor)) {
                 FailCellRead(fail, col, row);
                 return failed();
             }
-            const QString text = cell.trimmed();
+            view.Trim();
             const tColumnTarget& target = colMap[size_t(col)];
             if (col == firstKeyCol) {
                 const double sum = values.Cars + values.Buses + values.Trucks + values.VehicleTrains;
@@ -263,7 +269,7 @@ tImportResult ImportRoad(const QString& fileName, tRoadModel& model, const tProg
                 }
             }
             if (target.Slot >= 0) {
-                const double v = ParseRealCell(text, kFailedCell);
+                const double v = view.Real(kFailedCell);
                 const bool ok = target.Sub == 3 ? InRange(v, -120, 5000) : InRange(v, 0, 9999999);
                 if (!ok) {
                     FailCellValue(fail, col, row);
@@ -283,11 +289,11 @@ tImportResult ImportRoad(const QString& fileName, tRoadModel& model, const tProg
             };
             switch (f) {
             case fRecordNumber: {
-                if (text.isEmpty()) {
+                if (view.IsEmpty()) {
                     dataEnded = true;
                     break;
                 }
-                const int n = ParseIntCell(text, kFailedCell);
+                const int n = view.Int(kFailedCell);
                 const bool inRange = n >= 1 && n <= kMaxRecordNumber;
                 const bool next = n == prevNumber + 1;
                 prevNumber = n;
@@ -300,7 +306,7 @@ tImportResult ImportRoad(const QString& fileName, tRoadModel& model, const tProg
                 break;
             }
             case fPosition: {
-                const double v = ParseRealCell(text, kFailedCell);
+                const double v = view.Real(kFailedCell);
                 const bool inRange = InRange(v, 0, 9999999.999);
                 const bool next = v >= prevPosition + 0.00099;
                 prevPosition = v;
@@ -310,13 +316,13 @@ tImportResult ImportRoad(const QString& fileName, tRoadModel& model, const tProg
                 break;
             }
             case fRoadCathegory: {
-                const int c = ParseRoadCategory(text);
+                const int c = ParseRoadCategory(view.ToString());
                 if (c < 0 || c >= kCategoryCount) return reject(kFieldReasons[f]);
                 values.RoadCathegory = uint8_t(c);
                 break;
             }
             case fTrafficIntensity: {
-                const int v = ParseIntCell(text, kFailedCell);
+                const int v = view.Int(kFailedCell);
                 if (v < 0 || v > 100000) return reject(kFieldReasons[f]);
                 values.TrafficIntensity = v;
                 break;
@@ -325,7 +331,7 @@ tImportResult ImportRoad(const QString& fileName, tRoadModel& model, const tProg
             case fTrucks:
             case fBuses:
             case fVehicleTrains: {
-                const double v = ParseRealCell(text, kFailedCell);
+                const double v = view.Real(kFailedCell);
                 if (!InRange(v, 0, 1)) return reject(kFieldReasons[f]);
                 if (f == fCars) values.Cars = v;
                 else if (f == fTrucks) values.Trucks = v;
@@ -336,8 +342,8 @@ tImportResult ImportRoad(const QString& fileName, tRoadModel& model, const tProg
             case fCurveRadius:
             case fClearance: {
                 double v = 0;
-                if (!text.isEmpty()) {
-                    v = ParseRealCell(text, kFailedCell);
+                if (!view.IsEmpty()) {
+                    v = view.Real(kFailedCell);
                     const bool ok = f == fCurveRadius ? InRange(v, 1, 50000) : InRange(v, 1.5, 1000);
                     if (!ok) return reject(kFieldReasons[f]);
                 }
@@ -345,20 +351,20 @@ tImportResult ImportRoad(const QString& fileName, tRoadModel& model, const tProg
                 break;
             }
             case fLongitudinalTilt: {
-                const double v = ParseRealCell(text, kFailedCell);
+                const double v = view.Real(kFailedCell);
                 if (!(std::fabs(v) < 1)) return reject(kFieldReasons[f]);
                 values.LongitudinalTilt = v;
                 break;
             }
             case fSlicknessValue: {
-                const double v = ParseRealCell(text, kFailedCell);
+                const double v = view.Real(kFailedCell);
                 if (!InRange(v, 0, 1000)) return reject(kFieldReasons[f]);
                 values.SlicknessValue = v;
                 break;
             }
             case fIsLocality:
             case fIsSocialActivity: {
-                const int v = ParseYesNo(text, QStringLiteral("0"));
+                const int v = ParseYesNo(view.ToString(), zero);
                 if (v != 0 && v != 1) return reject(kFieldReasons[f]);
                 (f == fIsLocality ? values.IsLocality : values.IsSocialActivity) = uint8_t(v);
                 break;
@@ -412,7 +418,7 @@ tImportResult ImportRoad(const QString& fileName, tRoadModel& model, const tProg
     }
 
     progress.Max(plan.Count());
-    progress.Idle();
+    progress.Flush();
     if (plan.Count() < 3) {
         fail.Key = QStringLiteral("LoadData.MinRoadRowsConstraint");
         return failed();

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace kestrova {
 
@@ -30,6 +32,25 @@ qsizetype Utf8Boundary(const QByteArray& bytes) {
 
 }  // namespace
 
+namespace {
+
+constexpr size_t kReadChunk = 4 * 1024 * 1024;
+
+// True when every byte is below 0x80 (eight bytes at a time).
+bool AllAscii(const char* data, size_t size) {
+    size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        if (word & 0x8080808080808080ULL) return false;
+    }
+    for (; i < size; ++i)
+        if (static_cast<unsigned char>(data[i]) & 0x80) return false;
+    return true;
+}
+
+}  // namespace
+
 bool tCsvLines::Open(const QString& fileName) {
     File.setFileName(fileName);
     if (!File.open(QIODevice::ReadOnly)) return false;
@@ -44,6 +65,8 @@ bool tCsvLines::Open(const QString& fileName) {
         if (chunk.isEmpty()) break;
         // Line breaks without a single LF in the first megabyte are lone CRs.
         if (first) CrOnly = chunk.contains('\r') && !chunk.contains('\n');
+        // Plain ASCII needs no decoder.
+        if (carry.isEmpty() && AllAscii(chunk.constData(), size_t(chunk.size()))) continue;
         carry += chunk;
         const qsizetype end = Utf8Boundary(carry);
         if (!IsValidUtf8(carry.left(end))) {
@@ -58,71 +81,89 @@ bool tCsvLines::Open(const QString& fileName) {
     }
     if (Utf8 && !carry.isEmpty() && !IsValidUtf8(carry)) Utf8 = false;
     if (!File.seek(0)) return false;
-    if (Utf8) {
-        const QByteArray bom = File.peek(3);
-        if (bom == "\xEF\xBB\xBF") File.read(3);
-    }
-    return File.error() == QFileDevice::NoError;
+    const qint64 size = File.size();
+    Buffer.assign(size_t(std::clamp<qint64>(size + 1, 64 * 1024, qint64(kReadChunk))), '\0');
+    Begin = End = 0;
+    Eof = false;
+    while (End < 3 && !Eof)
+        if (!Fill()) return false;
+    if (Utf8 && End >= 3 && std::memcmp(Buffer.data(), "\xEF\xBB\xBF", 3) == 0) Begin = 3;
+    return true;
 }
 
-bool tCsvLines::AtEnd() const { return File.atEnd(); }
+bool tCsvLines::Fill() {
+    if (End == Buffer.size()) return true;
+    const qint64 n = File.read(Buffer.data() + End, qint64(Buffer.size() - End));
+    if (n < 0 || File.error() != QFileDevice::NoError) return false;
+    if (n == 0) Eof = true;
+    End += size_t(n);
+    return true;
+}
 
-tCsvLines::tStatus tCsvLines::ReadLine(QString& line, bool& tooLong) {
+QString tCsvLines::Decode(std::string_view bytes) const {
+    if (Utf8) return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    return DecodeWindows1251(QByteArray(bytes.data(), qsizetype(bytes.size())));
+}
+
+tCsvLines::tStatus tCsvLines::ReadLine(std::string_view& line, bool& tooLong) {
     tooLong = false;
-    line.resize(0);
-    if (File.atEnd()) return File.error() == QFileDevice::NoError ? tStatus::End : tStatus::Error;
-    if (CrOnly) return ReadCrLine(line, tooLong);
-    // One buffer for all lines: it grows to the longest line read, up to the cap.
-    if (Buffer.isEmpty()) Buffer.resize(64 * 1024);
-    qint64 total = 0;
+    line = {};
+    const char delimiter = CrOnly ? '\r' : '\n';
+    // A last line without a line break may hold one byte more in LF files.
+    const size_t lastLineLimit = size_t(kMaxCsvLineBytes) + (CrOnly ? 0 : 1);
+    auto give = [&](size_t lineEnd, size_t next) {
+        size_t end = lineEnd;
+        if (!CrOnly && end > Begin && Buffer[end - 1] == '\r') --end;
+        line = std::string_view(Buffer.data() + Begin, end - Begin);
+        Begin = next;
+        return tStatus::Ok;
+    };
+    size_t scanFrom = Begin;
     for (;;) {
-        if (Buffer.size() - total < 2) {
-            if (Buffer.size() > kMaxCsvLineBytes) {
-                // Skip the rest of the over-long line.
+        const void* hit = std::memchr(Buffer.data() + scanFrom, delimiter, End - scanFrom);
+        if (hit) {
+            const size_t lineEnd = size_t(static_cast<const char*>(hit) - Buffer.data());
+            if (lineEnd - Begin > size_t(kMaxCsvLineBytes)) {
                 tooLong = true;
-                while (!File.atEnd()) {
-                    const qint64 n = File.readLine(Buffer.data(), Buffer.size());
-                    if (n < 0) return tStatus::Error;
-                    if (n > 0 && Buffer[n - 1] == '\n') break;
-                }
-                return File.error() == QFileDevice::NoError ? tStatus::Ok : tStatus::Error;
+                Begin = lineEnd + 1;
+                return tStatus::Ok;
             }
-            Buffer.resize(std::min<qint64>(Buffer.size() * 2, kMaxCsvLineBytes + 2));
+            return give(lineEnd, lineEnd + 1);
         }
-        const qint64 n = File.readLine(Buffer.data() + total, Buffer.size() - total);
-        if (n < 0) {
-            if (File.error() != QFileDevice::NoError) return tStatus::Error;
-            break;
+        if (Eof) {
+            if (Begin == End) return tStatus::End;
+            if (End - Begin > lastLineLimit) {
+                tooLong = true;
+                Begin = End;
+                return tStatus::Ok;
+            }
+            return give(End, End);
         }
-        total += n;
-        if ((total > 0 && Buffer[total - 1] == '\n') || n == 0 || File.atEnd()) break;
-    }
-    if (File.error() != QFileDevice::NoError) return tStatus::Error;
-    qint64 end = total;
-    if (end > 0 && Buffer[end - 1] == '\n') --end;
-    if (end > 0 && Buffer[end - 1] == '\r') --end;
-    const QByteArrayView bytes(Buffer.constData(), end);
-    line = Utf8 ? QString::fromUtf8(bytes) : DecodeWindows1251(bytes.toByteArray());
-    return tStatus::Ok;
-}
-
-tCsvLines::tStatus tCsvLines::ReadCrLine(QString& line, bool& tooLong) {
-    qint64 total = 0;
-    char c = 0;
-    while (File.getChar(&c) && c != '\r') {
-        if (total >= kMaxCsvLineBytes) {
+        if (End - Begin > lastLineLimit) {
+            // Skip the rest of the over-long line.
             tooLong = true;
-            while (File.getChar(&c) && c != '\r') {
+            for (;;) {
+                Begin = End = 0;
+                if (!Fill()) return tStatus::Error;
+                const void* stop = std::memchr(Buffer.data(), delimiter, End);
+                if (stop) {
+                    Begin = size_t(static_cast<const char*>(stop) - Buffer.data()) + 1;
+                    return tStatus::Ok;
+                }
+                if (Eof) return tStatus::Ok;
             }
-            return File.error() == QFileDevice::NoError ? tStatus::Ok : tStatus::Error;
         }
-        if (total == Buffer.size()) Buffer.resize(std::min<qint64>(std::max<qint64>(64 * 1024, 2 * total), kMaxCsvLineBytes + 2));
-        Buffer[total++] = c;
+        // More bytes behind the unread rest; the buffer grows only for long lines.
+        scanFrom = End;
+        if (Begin > 0) {
+            std::memmove(Buffer.data(), Buffer.data() + Begin, End - Begin);
+            End -= Begin;
+            scanFrom -= Begin;
+            Begin = 0;
+        }
+        if (End == Buffer.size()) Buffer.resize(std::min(Buffer.size() * 2, size_t(kMaxCsvLineBytes) + kReadChunk));
+        if (!Fill()) return tStatus::Error;
     }
-    if (File.error() != QFileDevice::NoError) return tStatus::Error;
-    const QByteArrayView bytes(Buffer.constData(), total);
-    line = Utf8 ? QString::fromUtf8(bytes) : DecodeWindows1251(bytes.toByteArray());
-    return tStatus::Ok;
 }
 
 QString SourceFileName(const QString& fileName) { return StripQuotes(fileName.trimmed()); }
@@ -171,7 +212,7 @@ bool OpenSource(const QString& fileName, tFileRec& rec, int sheet, tImportFailur
         failure.Key = QStringLiteral("LoadData.FileNotFound");
         return false;
     }
-    rec.Line.clear();
+    rec.Line = {};
     rec.LinePos = 0;
     rec.LineBroken = false;
     rec.Col = rec.Row = rec.MaxCol = 1;
@@ -220,8 +261,62 @@ bool NextRow(tFileRec& rec, int& rowCounter) {
     return true;
 }
 
-bool ReadCell(tFileRec& rec, QString& text, bool& endOfRow) {
-    text.resize(0);
+namespace {
+
+bool IsBlankByte(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// A cell holding quotes: its bytes are gathered (over line breaks while a
+// quote is open, each break becoming a blank) and decoded at the end.
+bool ReadQuotedCell(tFileRec& rec, tCellView& cell) {
+    // Every character takes at most three bytes, so more bytes than three per
+    // allowed character can never fit.
+    constexpr qsizetype kMaxBytes = 3 * qsizetype(kMaxCsvCellChars);
+    QByteArray& bytes = rec.Quoted;
+    bytes.resize(0);
+    bool quoted = false;
+    for (;;) {
+        const size_t n = rec.Line.size();
+        if (rec.LinePos >= n) {
+            if (!quoted) break;
+            // A quoted cell runs over the line break, which becomes a blank.
+            if (!ReadCsvLine(rec) || rec.LineBroken) return false;
+            bytes += ' ';
+            if (bytes.size() > kMaxBytes) return false;
+            continue;
+        }
+        const char* d = rec.Line.data();
+        const size_t start = rec.LinePos;
+        size_t i = start;
+        while (i < n && d[i] != '"' && (quoted || d[i] != ';')) ++i;
+        if (i > start) {
+            bytes.append(d + start, qsizetype(i - start));
+            if (bytes.size() > kMaxBytes) return false;
+        }
+        rec.LinePos = i;
+        if (i >= n) continue;
+        if (d[i] == ';') {  // only outside quotes
+            ++rec.LinePos;
+            break;
+        }
+        if (i + 1 < n && d[i + 1] == '"') {
+            bytes += '"';
+            rec.LinePos += 2;
+        } else {
+            quoted = !quoted;
+            ++rec.LinePos;
+        }
+    }
+    cell.IsBytes = false;
+    cell.Text = rec.Text->Decode(std::string_view(bytes.constData(), size_t(bytes.size())));
+    return cell.Text.size() <= kMaxCsvCellChars;
+}
+
+}  // namespace
+
+bool ReadCellView(tFileRec& rec, tCellView& cell, bool& endOfRow) {
+    cell.IsBytes = false;
+    cell.Bytes = {};
+    cell.Text.resize(0);
     endOfRow = false;
     if (!rec.IsOpen) return false;
     if (rec.IsWorkbook) {
@@ -234,48 +329,71 @@ bool ReadCell(tFileRec& rec, QString& text, bool& endOfRow) {
             rec.BlockLastRow = rec.Row + kBlockRows - 1;
             if (book.LastError() != TExcel::NoError) return false;
         }
-        text = book.GetCell(rec.Row, rec.Col);
+        double number = 0;
+        if (book.PeekNumber(rec.Row, rec.Col, number)) {
+            cell.IsBytes = true;
+            cell.Bytes = std::string_view(cell.Own, NumberCellBytes(number, cell.Own));
+        } else {
+            cell.Text = book.GetCell(rec.Row, rec.Col);
+        }
         ++rec.Col;
         if (rec.Col > rec.MaxCol) rec.MaxCol = rec.Col;
         return book.LastError() == TExcel::NoError;
     }
 
     if (rec.LineBroken) return false;
-    endOfRow = rec.LinePos >= rec.Line.size();
-    bool quoted = false;
-    for (;;) {
-        const qsizetype n = rec.Line.size();
-        if (rec.LinePos >= n) {
-            if (!quoted) break;
-            // A quoted cell runs over the line break, which becomes a blank.
-            if (!ReadCsvLine(rec) || rec.LineBroken) return false;
-            text += QLatin1Char(' ');
-            if (text.size() > kMaxCsvCellChars) return false;
-            continue;
-        }
-        const QChar* d = rec.Line.constData();
-        const qsizetype start = rec.LinePos;
-        qsizetype i = start;
-        while (i < n && d[i] != u'"' && (quoted || d[i] != u';')) ++i;
-        if (i > start) {
-            text.append(d + start, i - start);
-            if (text.size() > kMaxCsvCellChars) return false;
-        }
-        rec.LinePos = i;
-        if (i >= n) continue;
-        if (d[i] == u';') {  // only outside quotes
-            ++rec.LinePos;
-            break;
-        }
-        if (i + 1 < n && d[i + 1] == u'"') {
-            text += QLatin1Char('"');
-            rec.LinePos += 2;
-        } else {
-            quoted = !quoted;
-            ++rec.LinePos;
-        }
+    const size_t n = rec.Line.size();
+    endOfRow = rec.LinePos >= n;
+    // Most cells hold neither quotes nor letters beyond ASCII: their bytes are the cell.
+    const char* d = rec.Line.data();
+    const size_t start = std::min(rec.LinePos, n);
+    size_t i = start;
+    unsigned char high = 0;
+    while (i < n && d[i] != ';' && d[i] != '"') high |= static_cast<unsigned char>(d[i++]);
+    if (i < n && d[i] == '"') return ReadQuotedCell(rec, cell);
+    rec.LinePos = i < n ? i + 1 : n;
+    const std::string_view bytes(d + start, i - start);
+    if ((high & 0x80) == 0) {
+        cell.IsBytes = true;
+        cell.Bytes = bytes;
+        return bytes.size() <= size_t(kMaxCsvCellChars);
     }
-    return true;
+    cell.Text = rec.Text->Decode(bytes);
+    return cell.Text.size() <= kMaxCsvCellChars;
+}
+
+bool ReadCell(tFileRec& rec, QString& text, bool& endOfRow) {
+    tCellView cell;
+    const bool ok = ReadCellView(rec, cell, endOfRow);
+    text = cell.ToString();
+    return ok;
+}
+
+void tCellView::Trim() {
+    if (!IsBytes) {
+        Text = Text.trimmed();
+        return;
+    }
+    while (!Bytes.empty() && IsBlankByte(Bytes.front())) Bytes.remove_prefix(1);
+    while (!Bytes.empty() && IsBlankByte(Bytes.back())) Bytes.remove_suffix(1);
+}
+
+QString tCellView::ToString() const {
+    return IsBytes ? QString::fromLatin1(Bytes.data(), qsizetype(Bytes.size())) : Text;
+}
+
+double tCellView::Real(double def) const { return IsBytes ? ParseRealBytes(Bytes, def) : ParseRealCell(Text, def); }
+
+int32_t tCellView::Int(int32_t def) const { return IsBytes ? ParseIntBytes(Bytes, def) : ParseIntCell(Text, def); }
+
+int RowsAheadEstimate(const tFileRec& rec, int limit) {
+    if (!rec.IsOpen) return 0;
+    qint64 rows = 0;
+    if (rec.IsWorkbook && rec.Workbook)
+        rows = qint64(rec.Workbook->UsedRows()) - rec.Row + 1;
+    else if (rec.Text)
+        rows = rec.Text->Size() / qint64(rec.Line.size() + 1) + 1;
+    return int(std::clamp<qint64>(rows, 0, limit));
 }
 
 void CloseSource(tFileRec& rec, bool failed) {

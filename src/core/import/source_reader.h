@@ -15,6 +15,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <string_view>
 
 namespace kestrova {
 
@@ -23,25 +24,50 @@ constexpr qint64 kMaxCsvLineBytes = 16 * 1024 * 1024;
 constexpr int kMaxCsvCellChars = kMaxCellText;
 
 // A CSV file read line by line, as UTF-8 when the whole file is valid UTF-8
-// (a byte-order mark is skipped) and as Windows-1251 otherwise.
+// (a byte-order mark is skipped) and as Windows-1251 otherwise. The bytes come
+// in large reads into one buffer, and lines are handed out as bytes; only the
+// cells that need it are decoded.
 class tCsvLines {
 public:
     enum class tStatus { Ok, End, Error };
     bool Open(const QString& fileName);
-    // Next line without its line break (LF, CR LF, or a lone CR in files
-    // whose lines all end so). A line longer than kMaxCsvLineBytes is skipped
-    // and reported with tooLong set.
-    tStatus ReadLine(QString& line, bool& tooLong);
-    bool AtEnd() const;
+    // Next line's bytes without the line break (LF, CR LF, or a lone CR in
+    // files whose lines all end so), valid until the next call. A line longer
+    // than kMaxCsvLineBytes is skipped and reported with tooLong set.
+    tStatus ReadLine(std::string_view& line, bool& tooLong);
+    bool AtEnd() const { return Begin == End && Eof; }
+    qint64 Size() const { return File.size(); }
     bool IsUtf8() const { return Utf8; }
+    // The text of bytes of this file (a line or a part of one between cells).
+    QString Decode(std::string_view bytes) const;
 
 private:
-    tStatus ReadCrLine(QString& line, bool& tooLong);
+    bool Fill();
 
     QFile File;
-    QByteArray Buffer;
+    std::vector<char> Buffer;
+    size_t Begin = 0;  // unread bytes are Buffer[Begin, End)
+    size_t End = 0;
+    bool Eof = false;
     bool Utf8 = true;
     bool CrOnly = false;  // lines end in a lone CR (old Mac text files)
+};
+
+// One cell as read: the bytes of a plain ASCII CSV cell (no quotes, nothing
+// beyond ASCII) or of a workbook number's text, valid until the next read, or
+// else the cell's text.
+struct tCellView {
+    bool IsBytes = false;
+    std::string_view Bytes;
+    QString Text;
+    char Own[kNumberTextBytes];  // a workbook number's text, when Bytes shows it
+
+    // Blanks around removed, as QString::trimmed does.
+    void Trim();
+    bool IsEmpty() const { return IsBytes ? Bytes.empty() : Text.isEmpty(); }
+    QString ToString() const;
+    double Real(double def) const;
+    int32_t Int(int32_t def) const;
 };
 
 // One running import's source (a local of the importer).
@@ -50,9 +76,10 @@ struct tFileRec {
     bool IsWorkbook = false;
     std::unique_ptr<tCsvLines> Text;
     std::unique_ptr<TExcel> Workbook;
-    QString Line;              // the current CSV line; the unread rest starts at LinePos
-    qsizetype LinePos = 0;
+    std::string_view Line;     // the current CSV line's bytes; the unread rest starts at LinePos
+    size_t LinePos = 0;
     bool LineBroken = false;   // the current CSV line could not be read whole
+    QByteArray Quoted;         // a quoted cell's bytes being gathered
     int Col = 1;
     int Row = 1;
     int MaxCol = 1;
@@ -67,6 +94,12 @@ struct tFileRec {
 bool OpenSource(const QString& fileName, tFileRec& rec, int sheet, tImportFailure& failure);
 bool NextRow(tFileRec& rec, int& rowCounter);
 bool ReadCell(tFileRec& rec, QString& text, bool& endOfRow);
+// The same read without decoding a plain CSV cell.
+bool ReadCellView(tFileRec& rec, tCellView& cell, bool& endOfRow);
+// About how many rows from the current one on the source still holds: the
+// workbook's used rows, or the CSV file's size over the current line's.
+// Only for reserving storage; never more than limit.
+int RowsAheadEstimate(const tFileRec& rec, int limit);
 // Closes the source. After a failed import a workbook is shown to the user
 // (TExcel::ShowApplication) before it is let go.
 void CloseSource(tFileRec& rec, bool failed);

@@ -56,14 +56,19 @@ public:
     virtual bool ReadSheet(int index, tSheetData& sheet, std::vector<QString>& texts) = 0;
 };
 
-// Opens a workbook file, choosing the format from the file's first bytes.
+// Opens a workbook file, choosing the format from the file's first bytes (a
+// zip package is an .xlsx workbook when it has one, else an .ods spreadsheet).
 // Returns null when the file is not a readable workbook.
 std::unique_ptr<tWorkbookReader> OpenWorkbookReader(const QString& fileName);
 std::unique_ptr<tWorkbookReader> OpenXlsxReader(const QString& fileName);
 std::unique_ptr<tWorkbookReader> OpenXlsReader(const QString& fileName);
+std::unique_ptr<tWorkbookReader> OpenOdsReader(const QString& fileName);
 
 // The text a user sees for a number: up to 15 significant digits, "." as the
 // separator, no trailing zeros.
 QString NumberCellText(double value);
+// The same text as bytes into buffer (at least kNumberTextBytes); returns its length.
+constexpr size_t kNumberTextBytes = 40;
+size_t NumberCellBytes(double value, char* buffer);
 
 }  // namespace kestrova

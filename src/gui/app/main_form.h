@@ -280,7 +280,7 @@ public:
     TOverviewPage* panOverview = nullptr;
 
     // Open and save dialog texts (set from the language file).
-    QString OpenDialTitle, OpenDialFilter = QStringLiteral("Filter|*.xls;*.xlsx;*.csv|*.*|*.*");
+    QString OpenDialTitle, OpenDialFilter = QStringLiteral("Filter|*.xls;*.xlsx;*.ods;*.csv|*.*|*.*");
     QString SaveDialTitle, SaveDialFilter = QStringLiteral("Filter|*.csv|*.*|*.*");
 };
 

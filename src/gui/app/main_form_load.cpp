@@ -37,6 +37,7 @@ bool SameFile(const QLineEdit* a, const QLineEdit* b) {
 // Progress of an import: the bar follows the table's capacity, the label the count.
 static tProgress ImportProgress(QProgressBar* bar, QLabel* label, const std::function<void()>& yield) {
     tProgress p;
+    p.Interval = tProgress::kWindowInterval;
     p.SetMaximum = [bar](int m) { bar->setMaximum(std::max(m, 1)); };
     p.SetPosition = [bar, label, yield](int pos) {
         if (pos > bar->maximum()) bar->setMaximum(pos);

@@ -100,6 +100,7 @@ void TMainForm::FillCauseTexts() {
 
 tProgress TMainForm::CalcProgress() {
     tProgress p;
+    p.Interval = tProgress::kWindowInterval;
     auto timer = std::make_shared<QElapsedTimer>();
     timer->start();
     p.SetMaximum = [this](int m) { pbCalc->setMaximum(std::max(m, 1)); };
@@ -504,6 +505,7 @@ void TMainForm::ExportGridToCsv(TStringGrid* grid, const QString& fileName, QPro
     table.Columns = grid->ColCount();
     table.Cell = [grid](int r, int c) { return grid->Cells(c, r); };
     tProgress progress;
+    progress.Interval = tProgress::kWindowInterval;
     progress.SetMaximum = [bar](int m) { bar->setMaximum(std::max(m, 1)); };
     progress.SetPosition = [bar](int p) { bar->setValue(p); };
     progress.Yield = [this] { ProcessMessages(); };

@@ -1,0 +1,269 @@
+// .ods (OpenDocument spreadsheet) reading: the zip container through libzip,
+// content.xml streamed in chunks into QXmlStreamReader. All tables are read in
+// one pass when the file is opened; repeated rows and columns are expanded
+// only where they hold a value, so a table that repeats an empty cell a
+// billion times stays small, and a value repeated beyond the sheet limits or
+// the cell limit fails the read.
+#include "import/workbook_data.h"
+#include "import/zip_part.h"
+
+#include <QFile>
+
+#include <charconv>
+#include <cstring>
+
+namespace kestrova {
+
+namespace {
+
+constexpr qint64 kMaxCells = 32 * 1024 * 1024;
+constexpr int kMaxTables = 4096;
+
+const QString kTableNs = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
+const QString kOfficeNs = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
+const QString kTextNs = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
+
+// A repeat count: a whole number of at least 1; absent is 1, anything else fails.
+bool RepeatCount(const QXmlStreamReader& xml, const QString& name, qint64& count) {
+    count = 1;
+    const QXmlStreamAttributes attrs = xml.attributes();
+    const QStringView text = attrs.value(kTableNs, name);
+    if (text.isEmpty()) return true;
+    if (text.size() > 12) return false;
+    qint64 v = 0;
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9') return false;
+        v = v * 10 + (c.unicode() - u'0');
+    }
+    if (v < 1) return false;
+    count = v;
+    return true;
+}
+
+// office:value as the file format writes it (C locale).
+bool OdsNumber(QStringView text, double& v) {
+    char bytes[64];
+    const qsizetype n = text.size();
+    if (n == 0 || n >= qsizetype(sizeof bytes)) return false;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c > 0x7F) return false;
+        bytes[i] = char(c);
+    }
+    const char* first = bytes;
+    const char* last = bytes + n;
+    if (*first == '+') ++first;
+    const auto [ptr, ec] = std::from_chars(first, last, v, std::chars_format::general);
+    return ec == std::errc() && ptr == last;
+}
+
+struct tTable {
+    tSheetData Data;
+    std::vector<QString> Texts;
+};
+
+class tOdsReader final : public tWorkbookReader {
+public:
+    bool Open(const QString& fileName);
+    QStringList SheetNames() const override { return Names; }
+    bool ReadSheet(int index, tSheetData& sheet, std::vector<QString>& texts) override;
+
+private:
+    QStringList Names;
+    std::vector<tTable> Tables;
+};
+
+bool tOdsReader::Open(const QString& fileName) {
+    int err = 0;
+    const QByteArray name = QFile::encodeName(fileName);
+    std::unique_ptr<zip_t, tZipCloser> zip(zip_open(name.constData(), ZIP_RDONLY, &err));
+    if (!zip) return false;
+
+    tTable* table = nullptr;
+    int tableDepth = 0;      // tables open (a table inside a cell fails the read)
+    bool inRow = false;
+    qint64 row = 0;          // last row number used in the current table
+    qint64 rowRepeat = 1;
+    qint64 col = 0;          // last column number used in the current row
+    std::vector<tSheetCell> rowCells;
+    std::vector<QString> rowTexts;
+    bool inCell = false;
+    qint64 colRepeat = 1;
+    QString valueType, value;
+    QString text;
+    int paragraphs = 0;      // text:p seen in the cell
+    int paragraphDepth = 0;  // inside a text:p
+    int annotation = 0;      // inside office:annotation (a comment, not the cell's text)
+    qint64 cells = 0;
+
+    auto endCell = [&]() -> bool {
+        tSheetCell cell;
+        QString cellText;
+        bool hasText = false;
+        if (valueType == u"float" || valueType == u"percentage" || valueType == u"currency") {
+            double v = 0;
+            if (OdsNumber(value, v)) {
+                cell.Kind = tCellKind::Number;
+                cell.Number = v;
+            } else if (!text.isEmpty()) {
+                cellText = text;
+                hasText = true;
+            }
+        } else if (valueType == u"boolean") {
+            cellText = value == u"true" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+            hasText = true;
+        } else if ((valueType == u"date" || valueType == u"time") && !value.isEmpty()) {
+            cellText = value;
+            hasText = true;
+        } else if (!text.isEmpty()) {
+            cellText = text;
+            hasText = true;
+        }
+        if (cell.Kind == tCellKind::Empty && !hasText) {
+            col += colRepeat;  // empty cells only move on, however many
+            return true;
+        }
+        if (col + colRepeat > kMaxSheetCols) return false;
+        if (hasText) {
+            cell.Kind = tCellKind::Text;
+            cell.Text = int32_t(rowTexts.size());
+            rowTexts.push_back(cellText);
+        }
+        for (qint64 k = 0; k < colRepeat; ++k) {
+            cell.Col = uint16_t(col + k + 1);
+            rowCells.push_back(cell);
+        }
+        col += colRepeat;
+        return true;
+    };
+
+    auto endRow = [&]() -> bool {
+        if (!rowCells.empty()) {
+            if (row + rowRepeat > kMaxSheetRows) return false;
+            cells += qint64(rowCells.size()) * rowRepeat;
+            if (cells > kMaxCells) return false;
+            // The row's texts go into the table's pool once; repeats share them.
+            const int32_t base = int32_t(table->Texts.size());
+            for (auto& c : rowCells)
+                if (c.Kind == tCellKind::Text) c.Text += base;
+            table->Texts.insert(table->Texts.end(), rowTexts.begin(), rowTexts.end());
+            for (qint64 r = 1; r <= rowRepeat; ++r) table->Data.Rows.push_back(tSheetRow{int32_t(row + r), rowCells});
+        }
+        row += rowRepeat;
+        rowCells.clear();
+        rowTexts.clear();
+        return true;
+    };
+
+    const bool ok = ParsePart(zip.get(), QStringLiteral("content.xml"), [&](QXmlStreamReader& xml, QXmlStreamReader::TokenType t) {
+        switch (t) {
+        case QXmlStreamReader::StartElement: {
+            const auto ns = xml.namespaceUri();
+            const auto local = xml.name();
+            if (ns == kTableNs && local == u"table") {
+                if (tableDepth > 0 || int(Tables.size()) >= kMaxTables) return false;
+                ++tableDepth;
+                Names << xml.attributes().value(kTableNs, QStringLiteral("name")).toString();
+                table = &Tables.emplace_back();
+                row = 0;
+            } else if (tableDepth > 0 && ns == kTableNs && local == u"table-row") {
+                if (inRow || !RepeatCount(xml, QStringLiteral("number-rows-repeated"), rowRepeat)) return false;
+                inRow = true;
+                col = 0;
+            } else if (inRow && ns == kTableNs && (local == u"table-cell" || local == u"covered-table-cell")) {
+                if (inCell || !RepeatCount(xml, QStringLiteral("number-columns-repeated"), colRepeat)) return false;
+                inCell = true;
+                text.resize(0);
+                value.resize(0);
+                valueType.resize(0);
+                paragraphs = paragraphDepth = annotation = 0;
+                if (local == u"table-cell") {
+                    const auto attrs = xml.attributes();
+                    valueType = attrs.value(kOfficeNs, QStringLiteral("value-type")).toString();
+                    if (valueType == u"boolean")
+                        value = attrs.value(kOfficeNs, QStringLiteral("boolean-value")).toString();
+                    else if (valueType == u"date")
+                        value = attrs.value(kOfficeNs, QStringLiteral("date-value")).toString();
+                    else if (valueType == u"time")
+                        value = attrs.value(kOfficeNs, QStringLiteral("time-value")).toString();
+                    else
+                        value = attrs.value(kOfficeNs, QStringLiteral("value")).toString();
+                } else {
+                    valueType = QStringLiteral("covered");
+                }
+            } else if (inCell && ns == kOfficeNs && local == u"annotation") {
+                ++annotation;
+            } else if (inCell && annotation == 0 && ns == kTextNs) {
+                if (local == u"p" || local == u"h") {
+                    if (paragraphDepth == 0 && paragraphs++ > 0) text += QLatin1Char('\n');
+                    ++paragraphDepth;
+                } else if (paragraphDepth > 0 && local == u"s") {
+                    const QXmlStreamAttributes attrs = xml.attributes();
+                    const QStringView c = attrs.value(kTextNs, QStringLiteral("c"));
+                    bool good = true;
+                    const int n = c.isEmpty() ? 1 : c.toInt(&good);
+                    if (!good || n < 0 || n > kMaxCellText) return false;
+                    text += QString(n, QLatin1Char(' '));
+                } else if (paragraphDepth > 0 && local == u"tab") {
+                    text += QLatin1Char('\t');
+                } else if (paragraphDepth > 0 && local == u"line-break") {
+                    text += QLatin1Char('\n');
+                }
+                if (text.size() > kMaxCellText) return false;
+            }
+            break;
+        }
+        case QXmlStreamReader::EndElement: {
+            const auto ns = xml.namespaceUri();
+            const auto local = xml.name();
+            if (ns == kTableNs && local == u"table" && tableDepth > 0) {
+                --tableDepth;
+                table = nullptr;
+            } else if (inRow && ns == kTableNs && local == u"table-row") {
+                inRow = false;
+                if (!endRow()) return false;
+            } else if (inCell && ns == kTableNs && (local == u"table-cell" || local == u"covered-table-cell")) {
+                inCell = false;
+                if (!endCell()) return false;
+            } else if (inCell && ns == kOfficeNs && local == u"annotation") {
+                --annotation;
+            } else if (inCell && annotation == 0 && ns == kTextNs && (local == u"p" || local == u"h") && paragraphDepth > 0) {
+                --paragraphDepth;
+            }
+            break;
+        }
+        case QXmlStreamReader::Characters:
+            if (inCell && annotation == 0 && paragraphDepth > 0) {
+                text += xml.text();
+                if (text.size() > kMaxCellText) return false;
+            }
+            break;
+        default: break;
+        }
+        return true;
+    });
+    return ok;
+}
+
+bool tOdsReader::ReadSheet(int index, tSheetData& sheet, std::vector<QString>& texts) {
+    if (index < 0 || size_t(index) >= Tables.size()) return false;
+    tTable& table = Tables[size_t(index)];
+    const int32_t base = int32_t(texts.size());
+    sheet.Rows = std::move(table.Data.Rows);
+    for (auto& r : sheet.Rows)
+        for (auto& c : r.Cells)
+            if (c.Kind == tCellKind::Text) c.Text += base;
+    texts.insert(texts.end(), std::make_move_iterator(table.Texts.begin()), std::make_move_iterator(table.Texts.end()));
+    table = tTable();
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<tWorkbookReader> OpenOdsReader(const QString& fileName) {
+    auto reader = std::make_unique<tOdsReader>();
+    if (!reader->Open(fileName)) return nullptr;
+    return reader;
+}
+
+}  // namespace kestrova
