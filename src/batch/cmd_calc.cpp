@@ -51,14 +51,7 @@ int RunCalc(const QStringList& arguments) {
     bool ok = TakeImportOptions(args, options, error) && TakeValue(args, QStringLiteral("--out"), out, hasOut, error) &&
               TakeValue(args, QStringLiteral("--locale"), locale, hasLocale, error) &&
               TakeValue(args, QStringLiteral("--engine"), engineName, hasEngine, error);
-    if (ok && !args.isEmpty()) {
-        error = QStringLiteral("unknown argument ") + args.first();
-        ok = false;
-    }
-    if (ok && !hasOut) {
-        error = QStringLiteral("--out is missing");
-        ok = false;
-    }
+    ok = ok && CheckArgumentsDone(args, QStringLiteral("--out"), hasOut, error);
     if (ok && hasEngine && engineName != QStringLiteral("reference") && engineName != QStringLiteral("fast")) {
         error = QStringLiteral("--engine must be reference or fast");
         ok = false;
@@ -82,15 +75,9 @@ int RunCalc(const QStringList& arguments) {
     const int imported = RunImports(options, model);
     if (imported != 0) return imported;
 
-    TLanguageEngine language(kLanguageSignatureValue, kLanguageSignatureSection, kLanguageSignatureKey,
-                             kLanguageMessageSection);
-    language.SetLineBreakExpansion(true);
-    language.SetPlaceholderExpansion(true);
-    if (!language.LoadLanguage(LanguageFile(options))) {
-        QTextStream(stderr) << "kestrova-batch calc: cannot load the language file "
-                            << QDir::toNativeSeparators(LanguageFile(options)) << '\n';
-        return 2;
-    }
+    std::optional<TLanguageEngine> loaded = LoadBatchLanguage(options, QStringLiteral("calc"));
+    if (!loaded) return 2;
+    TLanguageEngine& language = *loaded;
     const QDir dir(out);
     if (!QDir().mkpath(dir.absolutePath())) {
         QTextStream(stderr) << "kestrova-batch calc: cannot create " << QDir::toNativeSeparators(out) << '\n';

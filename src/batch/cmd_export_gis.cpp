@@ -42,27 +42,14 @@ int RunExportGis(const QStringList& arguments) {
     bool ok = TakeImportOptions(args, options, error) && TakeValue(args, QStringLiteral("--out"), out, hasOut, error) &&
               TakeValue(args, QStringLiteral("--crs"), crs, hasCrs, error) &&
               TakeValue(args, QStringLiteral("--layers"), layers, hasLayers, error);
-    if (ok && !args.isEmpty()) {
-        error = QStringLiteral("unknown argument ") + args.first();
-        ok = false;
-    }
-    if (ok && !hasOut) {
-        error = QStringLiteral("--out is missing");
-        ok = false;
-    }
+    ok = ok && CheckArgumentsDone(args, QStringLiteral("--out"), hasOut, error);
     if (!ok) {
         QTextStream(stderr) << "kestrova-batch export-gis: " << error << '\n' << ExportGisUsage();
         return 1;
     }
-    TLanguageEngine language(kLanguageSignatureValue, kLanguageSignatureSection, kLanguageSignatureKey,
-                             kLanguageMessageSection);
-    language.SetLineBreakExpansion(true);
-    language.SetPlaceholderExpansion(true);
-    if (!language.LoadLanguage(LanguageFile(options))) {
-        QTextStream(stderr) << "kestrova-batch export-gis: cannot load the language file "
-                            << QDir::toNativeSeparators(LanguageFile(options)) << '\n';
-        return 2;
-    }
+    std::optional<TLanguageEngine> loaded = LoadBatchLanguage(options, QStringLiteral("export-gis"));
+    if (!loaded) return 2;
+    TLanguageEngine& language = *loaded;
 
     tRoadModel model;
     const int imported = RunImports(options, model);

@@ -177,8 +177,9 @@ int RunRender(const QStringList& arguments) {
                               .arg(model.CrossRoads.Count() - 1));
     RunCalculation(model, tProgress{});
 
-    TLanguageEngine language = MakeKestrovaLanguageEngine();
-    language.LoadLanguage(LanguageFile(imports));
+    std::optional<TLanguageEngine> loaded = LoadBatchLanguage(imports, QStringLiteral("render"));
+    if (!loaded) return 2;
+    TLanguageEngine& language = *loaded;
     o.Texts = TextsFromEngine(language);
 
     QImage image;

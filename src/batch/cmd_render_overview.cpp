@@ -111,8 +111,9 @@ int RunRenderOverview(const QStringList& arguments) {
     if (imported != 0) return imported;
     RunCalculation(model, tProgress{});
 
-    TLanguageEngine language = MakeKestrovaLanguageEngine();
-    language.LoadLanguage(LanguageFile(imports));
+    std::optional<TLanguageEngine> loaded = LoadBatchLanguage(imports, QStringLiteral("render"));
+    if (!loaded) return 2;
+    TLanguageEngine& language = *loaded;
     const tViewTexts texts = TextsFromEngine(language);
     const tOverviewTexts overviewTexts =
         OverviewTextsFrom([&](const QString& s, const QString& k) { return texts.GetSectionText(s, k); });

@@ -45,14 +45,7 @@ int RunReport(const QStringList& arguments) {
               TakeValue(args, QStringLiteral("--pdf"), pdf, hasPdf, error) &&
               TakeValue(args, QStringLiteral("--km-per-page"), perPage, hasPerPage, error);
     const bool views = args.removeAll(QStringLiteral("--views")) > 0;
-    if (ok && !args.isEmpty()) {
-        error = QStringLiteral("unknown argument ") + args.first();
-        ok = false;
-    }
-    if (ok && !hasPdf) {
-        error = QStringLiteral("--pdf is missing");
-        ok = false;
-    }
+    ok = ok && CheckArgumentsDone(args, QStringLiteral("--pdf"), hasPdf, error);
     double km = 2;
     if (ok && hasPerPage) {
         bool number = false;
@@ -72,8 +65,9 @@ int RunReport(const QStringList& arguments) {
     if (imported != 0) return imported;
     RunCalculation(model, tProgress{});
 
-    TLanguageEngine language = MakeKestrovaLanguageEngine();
-    language.LoadLanguage(LanguageFile(imports));
+    std::optional<TLanguageEngine> loaded = LoadBatchLanguage(imports, QStringLiteral("report"));
+    if (!loaded) return 2;
+    TLanguageEngine& language = *loaded;
     tReportOptions options;
     options.RoadFile = imports.Road;
     options.CrossRoadsFile = TableText(imports, imports.CrossFile, imports.Cross, language);

@@ -7,6 +7,7 @@
 #include "import/road_import.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -125,6 +126,26 @@ int RunImports(const tImportOptions& options, tRoadModel& model, tImportCounts* 
     }
     if (counts) *counts = c;
     return 0;
+}
+
+bool CheckArgumentsDone(const QStringList& args, const QString& required, bool given, QString& error) {
+    if (!args.isEmpty()) {
+        error = QStringLiteral("unknown argument ") + args.first();
+        return false;
+    }
+    if (!given) {
+        error = required + QStringLiteral(" is missing");
+        return false;
+    }
+    return true;
+}
+
+std::optional<TLanguageEngine> LoadBatchLanguage(const tImportOptions& options, const QString& command) {
+    TLanguageEngine language = MakeKestrovaLanguageEngine();
+    if (language.LoadLanguage(LanguageFile(options))) return language;
+    QTextStream(stderr) << "kestrova-batch " << command << ": cannot load the language file "
+                        << QDir::toNativeSeparators(LanguageFile(options)) << '\n';
+    return std::nullopt;
 }
 
 bool TakeValue(QStringList& args, const QString& name, QString& value, bool& given, QString& error) {

@@ -5,6 +5,7 @@
 // road, vegetation/buildings, crossroads.
 #pragma once
 
+#include "app/language_engine.h"
 #include "import/import_result.h"
 #include "model/road_model.h"
 
@@ -43,8 +44,16 @@ bool TakeValue(QStringList& args, const QString& name, QString& value, bool& giv
 // missing.
 bool TakeImportOptions(QStringList& args, tImportOptions& options, QString& error);
 
+// After a subcommand has taken its options: false, with a reason in error,
+// when an argument is left over or the required option was not given.
+bool CheckArgumentsDone(const QStringList& args, const QString& required, bool given, QString& error);
+
 // The language file the messages are taken from.
 QString LanguageFile(const tImportOptions& options);
+
+// The language engine with that file loaded; none, with the reason written to
+// stderr as "kestrova-batch COMMAND: ...", when the file cannot be loaded.
+std::optional<TLanguageEngine> LoadBatchLanguage(const tImportOptions& options, const QString& command);
 
 // Runs the imports into model. Returns 0 on success; at the first failure
 // writes the message (the window's text in the chosen language, or a JSON
