@@ -96,9 +96,7 @@ void RunCalculation(tRoadModel& model, const tProgress& progress, tCalcEngine en
             FinishCrossRoads(model, *fast, *early, counter);
             early.reset();
         } else if (fast) {
-            // The crossroads stage's sight checks use the cached geometry too.
-            const tSightAcceleration acceleration(plan, *fast);
-            CalcCrossRoads(model, counter);
+            FastCalcCrossRoads(model, *fast, counter);
         } else {
             CalcCrossRoads(model, counter);
         }

@@ -1135,14 +1135,14 @@ bool SampleCrossRoad(const tCrossRoadRec& road, double chainage, tRoadPoint& poi
     return true;
 }
 
+void FastCalcCrossRoads(tRoadModel& model, tFastSight& fast, tProgressCounter& progress) {
+    const int helpers = std::min(fast.Threads, model.CrossRoads.Count()) - 1;
+    tEarlyCrossRoads work(model, fast, helpers);
+    FinishCrossRoads(model, fast, work, progress);
+}
+
 void CalcCrossRoads(tRoadModel& model, tProgressCounter& progress) {
     TMPlan& plan = model.Plan;
-    if (tFastSight* fast = SightAccelerationFor(plan)) {
-        const int helpers = std::min(fast->Threads, model.CrossRoads.Count()) - 1;
-        tEarlyCrossRoads work(model, *fast, helpers);
-        FinishCrossRoads(model, *fast, work, progress);
-        return;
-    }
     ResetCrossLook(plan);
     for (int32_t i = 0; i < model.CrossRoads.Count(); ++i) {
         progress.Advance(1);

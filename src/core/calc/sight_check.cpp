@@ -2,7 +2,6 @@
 
 #include "calc/factor_speeds.h"
 #include "calc/geometry.h"
-#include "calc/sight_fast.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,8 +46,6 @@ void HeightAt(double x1, double h1, double x2, double h2, double x, double& h) {
 
 bool CheckSightLine(TMPlan& plan, int start, int end, int variant, bool forceCheck, bool replaceStart, bool replaceEnd,
                     const tRoadPoint& replacement) {
-    if (tFastSight* fast = SightAccelerationFor(plan))
-        return FastCheckSightLine(plan, *fast, start, end, variant, forceCheck, replaceStart, replaceEnd, replacement);
     auto& profiles = plan.Profiles;
     const int n = plan.Count();
     if (start < 0) start = 0;

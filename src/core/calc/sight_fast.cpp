@@ -21,38 +21,56 @@ struct tCrossing {
     double X, Y, Zs, Zg;
 };
 
+// Ground segment hints (see GroundLineAt), one array per worker of a
+// parallel loop; any value is safe, so they need no reset between checks.
+class tWorkerHints {
+public:
+    tWorkerHints(const tFastSight& fast, int workers)
+        : Hints(static_cast<size_t>(std::max(workers, 1)), std::vector<int32_t>(fast.Profiles.size(), 0)) {}
+    int32_t* Of(int worker) { return Hints[worker].data(); }
+
+private:
+    std::vector<std::vector<int32_t>> Hints;
+};
+
+// The number of workers ParallelFor and OrderedPipeline use.
+int Workers(int count, int threads) { return threads <= 1 || count < 2 ? 1 : std::min(threads, count); }
+
+// Runs f(t, worker) for every t in [0, count) on Workers(count, threads)
+// threads, this one being worker 0.
 template <class F>
 void ParallelFor(int count, int threads, F&& f) {
-    if (threads <= 1 || count < 2) {
-        for (int t = 0; t < count; ++t) f(t);
+    const int workers = Workers(count, threads);
+    if (workers == 1) {
+        for (int t = 0; t < count; ++t) f(t, 0);
         return;
     }
     std::atomic<int> next{0};
-    auto worker = [&] {
+    auto worker = [&](int w) {
         for (;;) {
             const int t = next.fetch_add(1, std::memory_order_relaxed);
             if (t >= count) break;
-            f(t);
+            f(t, w);
         }
     };
     std::vector<std::thread> pool;
-    const int extra = std::min(threads, count) - 1;
-    pool.reserve(extra);
-    for (int w = 0; w < extra; ++w) pool.emplace_back(worker);
-    worker();
+    pool.reserve(workers - 1);
+    for (int w = 1; w < workers; ++w) pool.emplace_back(worker, w);
+    worker(0);
     for (auto& th : pool) th.join();
 }
 
-// Runs compute(t, slot) for every t in [0, count) on `threads` threads, this
-// one included, and apply(t, slot) on this thread strictly in order, each as
+// Runs compute(t, slot, worker) for every t in [0, count) on
+// Workers(count, threads) threads, this one being worker 0, and apply(t, slot) on this thread strictly in order, each as
 // soon as its item is computed: no thread waits for a whole block. At most
 // `window` items are computed ahead of the apply; slot = t % window names
 // the item's work place, free again once the item is applied.
 template <class Compute, class Apply>
 void OrderedPipeline(int count, int threads, int window, Compute&& compute, Apply&& apply) {
-    if (threads <= 1 || count < 2) {
+    const int workers = Workers(count, threads);
+    if (workers == 1) {
         for (int t = 0; t < count; ++t) {
-            compute(t, t % window);
+            compute(t, t % window, 0);
             apply(t, t % window);
         }
         return;
@@ -61,18 +79,18 @@ void OrderedPipeline(int count, int threads, int window, Compute&& compute, Appl
     for (int w = 0; w < window; ++w) ready[w].store(0, std::memory_order_relaxed);
     std::atomic<int> next{0};
     std::atomic<int> applied{0};
-    auto run = [&](int t) {
-        compute(t, t % window);
+    auto run = [&](int t, int worker) {
+        compute(t, t % window, worker);
         ready[t % window].store(t + 1, std::memory_order_release);
     };
     std::vector<std::thread> helpers;
-    for (int w = 1; w < std::min(threads, count); ++w)
-        helpers.emplace_back([&] {
+    for (int w = 1; w < workers; ++w)
+        helpers.emplace_back([&, w] {
             for (;;) {
                 const int t = next.fetch_add(1, std::memory_order_relaxed);
                 if (t >= count) break;
                 while (t >= applied.load(std::memory_order_acquire) + window) std::this_thread::yield();
-                run(t);
+                run(t, w);
             }
         });
     for (int t = 0; t < count; ++t) {
@@ -80,7 +98,7 @@ void OrderedPipeline(int count, int threads, int window, Compute&& compute, Appl
             // Lend a hand with an item whose place is free, else wait.
             int u = next.load(std::memory_order_relaxed);
             if (u < count && u < t + window && next.compare_exchange_weak(u, u + 1, std::memory_order_relaxed))
-                run(u);
+                run(u, 0);
             else
                 std::this_thread::yield();
         }
@@ -115,16 +133,9 @@ tCheckLine MakeCheckLine(const tRoadPoint& a, const tRoadPoint& b) {
     return {MakePlanLine(a.X, a.Y, b.X, b.Y), MakeHeightLine(a, b)};
 }
 
-// This thread's ground segment hints of the profiles (see GroundLineAt); any
-// value is safe, so they need no reset between runs.
-int32_t* GroundHints(const tFastSight& fast) {
-    thread_local std::vector<int32_t> hints;
-    if (hints.size() < fast.Profiles.size()) hints.assign(fast.Profiles.size(), 0);
-    return hints.data();
-}
-
 // Evaluates profile k against the sight line exactly as the plain check
 // does, without touching the profile. False when the lines do not meet.
+// `hints` (per profile, or null) are the caller's ground segment hints.
 bool Evaluate(const TMPlan& plan, const tFastSight& fast, int k, const tCheckLine& line, int variant,
               bool forceCheck, int32_t* hints, tCrossing& out) {
     const tFastProfile& g = fast.Profiles[k];
@@ -138,7 +149,7 @@ bool Evaluate(const TMPlan& plan, const tFastSight& fast, int k, const tCheckLin
     // such a line has no plan direction to cross a section with; it is not
     // read otherwise, since the scans write it while other observers run.
     const double zs = line.Height.Mode == tHeightLine::None ? p.SightTrack[variant].H : line.Height.At(x, y, 0);
-    const double zg = GroundLineAt(fast, k, x, y, hints + k).At(x, y, zs - 1);
+    const double zg = GroundLineAt(fast, k, x, y, hints ? hints + k : nullptr).At(x, y, zs - 1);
     out.K = k;
     out.X = x;
     out.Y = y;
@@ -149,13 +160,12 @@ bool Evaluate(const TMPlan& plan, const tFastSight& fast, int k, const tCheckLin
 }
 
 // The whole check start-end without side effects: every crossing in order.
-bool ComputeCheck(const TMPlan& plan, const tFastSight& fast, int start, int end, int variant,
+bool ComputeCheck(const TMPlan& plan, const tFastSight& fast, int start, int end, int variant, int32_t* hints,
                   std::vector<tCrossing>& out) {
     out.clear();
     if (end - start < 2) return false;
     const tCheckLine line =
         MakeCheckLine(RaisedEnd(plan.Profiles[start], variant, true), RaisedEnd(plan.Profiles[end], variant, false));
-    int32_t* hints = GroundHints(fast);
     bool hidden = false;
     tCrossing c;
     for (int k = start + 1; k < end; ++k) {
@@ -172,12 +182,11 @@ bool ComputeCheck(const TMPlan& plan, const tFastSight& fast, int start, int end
 // does not depend on the order). Profiles whose road centre the plain check
 // would set and that do not have it yet are added to `centres`; `unwritten`
 // counts them cumulatively, so ranges without any are not searched.
-bool QuickCheck(const TMPlan& plan, const tFastSight& fast, int start, int end, int variant, int& hint,
-                const std::vector<int32_t>& unwritten, std::vector<int32_t>& centres) {
+bool QuickCheck(const TMPlan& plan, const tFastSight& fast, int start, int end, int variant, int32_t* hints,
+                int& hint, const std::vector<int32_t>& unwritten, std::vector<int32_t>& centres) {
     if (end - start < 2) return false;
     const tCheckLine line =
         MakeCheckLine(RaisedEnd(plan.Profiles[start], variant, true), RaisedEnd(plan.Profiles[end], variant, false));
-    int32_t* hints = GroundHints(fast);
     const bool needCentres = unwritten[end] - unwritten[start + 1] > 0;
     tCrossing c;
     if (!needCentres && hint > start && hint < end && Evaluate(plan, fast, hint, line, variant, false, hints, c) &&
@@ -244,15 +253,17 @@ void FastScan(TMPlan& plan, tFastSight& fast, tProgressCounter& progress, bool r
     else
         for (int i = 0; i <= n - 2; ++i) order.push_back(i);
     std::vector<tScanWork> work(std::min<size_t>(fast.BlockSize, std::max<size_t>(order.size(), 1)));
+    const int count = static_cast<int>(order.size());
+    tWorkerHints hints(fast, Workers(count, fast.Threads));
     OrderedPipeline(
-        static_cast<int>(order.size()), fast.Threads, static_cast<int>(work.size()),
-        [&](int t, int slot) {
+        count, fast.Threads, static_cast<int>(work.size()),
+        [&](int t, int slot, int worker) {
             const int i = order[t];
             tScanWork& w = work[slot];
             w.Far = reverse ? ReverseLookEnd(plan, i) : ForwardLookEnd(plan, i);
             const int start = reverse ? w.Far : i;
             const int end = reverse ? i : w.Far;
-            for (int v = 0; v < 2; ++v) w.Hidden[v] = ComputeCheck(plan, fast, start, end, v, w.Crossings[v]);
+            for (int v = 0; v < 2; ++v) w.Hidden[v] = ComputeCheck(plan, fast, start, end, v, hints.Of(worker), w.Crossings[v]);
         },
         [&](int t, int slot) {
             const int i = order[t];
@@ -320,9 +331,11 @@ void FastLookSpeeds(TMPlan& plan, tFastSight& fast, bool reverse) {
     std::vector<int32_t> unwritten(n + 1, 0);
     for (int k = 0; k < n; ++k) unwritten[k + 1] = unwritten[k] + (fast.CentreWritten[k] ? 0 : 1);
     std::vector<tLookWork> work(std::min<size_t>(fast.BlockSize, order.size()));
+    tWorkerHints hints(fast, Workers(static_cast<int>(work.size()), fast.Threads));
     for (size_t base = 0; base < order.size(); base += work.size()) {
         const int count = static_cast<int>(std::min(work.size(), order.size() - base));
-        ParallelFor(count, fast.Threads, [&](int t) {
+        ParallelFor(count, fast.Threads, [&](int t, int worker) {
+            int32_t* const own = hints.Of(worker);
             const int i = order[base + t];
             tLookWork& w = work[t];
             w.OnlyFirst.clear();
@@ -334,8 +347,8 @@ void FastLookSpeeds(TMPlan& plan, tFastSight& fast, bool reverse) {
             for (;;) {
                 const int start = reverse ? j : i;
                 const int end = reverse ? i : j;
-                const bool h1 = QuickCheck(plan, fast, start, end, 1, hint[1], unwritten, w.Centres);
-                const bool h0 = h1 ? false : QuickCheck(plan, fast, start, end, 0, hint[0], unwritten, w.Centres);
+                const bool h1 = QuickCheck(plan, fast, start, end, 1, own, hint[1], unwritten, w.Centres);
+                const bool h0 = h1 ? false : QuickCheck(plan, fast, start, end, 0, own, hint[0], unwritten, w.Centres);
                 w.FinalBoth = !h1;
                 if (!h1 && !h0) break;
                 if (std::abs(j - i) <= 1) break;
@@ -345,9 +358,9 @@ void FastLookSpeeds(TMPlan& plan, tFastSight& fast, bool reverse) {
             w.Final = j;
             const int start = reverse ? j : i;
             const int end = reverse ? i : j;
-            ComputeCheck(plan, fast, start, end, 1, w.Crossings[0]);
+            ComputeCheck(plan, fast, start, end, 1, own, w.Crossings[0]);
             if (w.FinalBoth)
-                ComputeCheck(plan, fast, start, end, 0, w.Crossings[1]);
+                ComputeCheck(plan, fast, start, end, 0, own, w.Crossings[1]);
             else
                 w.Crossings[1].clear();
             // A profile between the observer and the last far profile keeps a
@@ -503,7 +516,7 @@ bool FastCheckSightLine(TMPlan& plan, tFastSight& fast, int start, int end, int 
     pr[start].SightPoint = a;
     pr[end].SightPoint = b;
     const tCheckLine line = MakeCheckLine(a, b);
-    int32_t* hints = GroundHints(fast);
+    int32_t* const hints = nullptr;  // single checks: no segment worth remembering
     bool result = false;
     tCrossing c;
     for (int k = start + 1; k < end; ++k) {
@@ -524,28 +537,6 @@ bool FastCheckSightLine(TMPlan& plan, tFastSight& fast, int start, int end, int 
         }
     }
     return result;
-}
-
-namespace {
-thread_local TMPlan* gAcceleratedPlan = nullptr;
-thread_local tFastSight* gAcceleration = nullptr;
-}  // namespace
-
-tSightAcceleration::tSightAcceleration(TMPlan& plan, tFastSight& fast) {
-    gAcceleratedPlan = &plan;
-    gAcceleration = &fast;
-}
-
-tSightAcceleration::~tSightAcceleration() {
-    gAcceleratedPlan = nullptr;
-    gAcceleration = nullptr;
-}
-
-tFastSight* SightAccelerationFor(const TMPlan& plan) {
-    return gAcceleratedPlan == &plan && gAcceleration &&
-                   gAcceleration->Profiles.size() == plan.Profiles.size()
-               ? gAcceleration
-               : nullptr;
 }
 
 void FastForwardScan(TMPlan& plan, tFastSight& fast, tProgressCounter& progress) {

@@ -186,22 +186,10 @@ inline bool PlanCrossing(const tPlanLine& l, const tFastProfile& g, double& x, d
 tFastSight MakeFastSight(const TMPlan& plan, int threads = 0);
 
 // CheckSightLine with the cached geometry: the same result and the same
-// effects on the profiles.
+// effects on the profiles (and CentreWritten kept). The plain routine never
+// switches to this one by itself: callers that hold the geometry call it.
 bool FastCheckSightLine(TMPlan& plan, tFastSight& fast, int start, int end, int variant, bool forceCheck,
                         bool replaceStart, bool replaceEnd, const tRoadPoint& replacement);
-
-// While one of these lives, CheckSightLine over `plan` on this thread runs as
-// FastCheckSightLine with `fast` (the calculation run holds one around the
-// crossroads stage, whose sections no longer change). Not nestable.
-struct tSightAcceleration {
-    tSightAcceleration(TMPlan& plan, tFastSight& fast);
-    ~tSightAcceleration();
-    tSightAcceleration(const tSightAcceleration&) = delete;
-    tSightAcceleration& operator=(const tSightAcceleration&) = delete;
-};
-
-// The geometry CheckSightLine may use for the plan on this thread, or null.
-tFastSight* SightAccelerationFor(const TMPlan& plan);
 
 void FastForwardScan(TMPlan& plan, tFastSight& fast, tProgressCounter& progress);
 void FastForwardLookSpeeds(TMPlan& plan, tFastSight& fast);
