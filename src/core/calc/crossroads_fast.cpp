@@ -194,7 +194,7 @@ bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, int32_t p, int 
     auto hit = [&](int32_t q, double x, double y) {
         double zs = 0, zg = 0;
         HeightsAt(plan, fast, q, height, variant, x, y, &s.GroundHints[q], zs, zg);
-        const uint8_t obstructed = zs < zg - kInvisibleMargin ? 1 : 0;
+        const uint8_t obstructed = GroundHidesLine(zs, zg) ? 1 : 0;
         cut |= obstructed != 0;
         tEffectScratch::tEntry& e = s.Touch(q, tEffectScratch::kCentre | tEffectScratch::kPoints);
         e.EndWritten = 0;

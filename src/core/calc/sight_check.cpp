@@ -79,19 +79,13 @@ bool CheckSightLine(TMPlan& plan, int start, int end, int variant, bool forceChe
         if (!LineIntersectionPoint(a.X, a.Y, b.X, b.Y, left.X, left.Y, right.X, right.Y, x, y)) continue;
 
         const tCentralSpan span = CentralSpan(p);
-        p.RoadCentre = span.Centre;
-        const bool exempt = (span.Width > kCentralSpanWidth || p.NoRoadCheck) && !forceCheck;
+        const bool exempt = ExemptFromHiding(span.Width, p, forceCheck);
 
         double zs = p.SightTrack[variant].H;
         if (std::fabs(a.X - b.X) >= kSightTolerance)
             HeightAt(a.X, a.H, b.X, b.H, x, zs);
         else
             HeightAt(a.Y, a.H, b.Y, b.H, y, zs);
-        tRoadPoint sight;
-        sight.X = x;
-        sight.Y = y;
-        sight.H = zs;
-        p.SightPoint = sight;
 
         // Ground segment: the first one of some length that holds the crossing,
         // along Y when the whole section stands upright in X.
@@ -112,11 +106,9 @@ bool CheckSightLine(TMPlan& plan, int start, int end, int variant, bool forceChe
             HeightAt(ga->X, ga->H, gb->X, gb->H, x, zg);
         else
             HeightAt(ga->Y, ga->H, gb->Y, gb->H, y, zg);
-        tRoadPoint ground = sight;
-        ground.H = zg;
-        p.GroundPoint = ground;
+        WriteCrossing(p, span.Centre, x, y, zs, zg);
 
-        if (zs < zg - kInvisibleMargin && !exempt) {
+        if (GroundHidesLine(zs, zg) && !exempt) {
             p.Obstructed = 1;
             result = true;
         }
@@ -262,20 +254,33 @@ void ForwardScan(TMPlan& plan, tProgressCounter& progress) {
     }
 }
 
-void ForwardLookSpeeds(TMPlan& plan) {
+void SetLookSpeed(TMPlan& plan, int i, int j, bool reverse) {
     auto& pr = plan.Profiles;
-    const int n = plan.Count();
-    for (int i = 0; i <= n - 2; ++i) {
-        if (!pr[i].FwdHidden) continue;
-        int j = pr[i].FwdEnd;
-        for (;;) {
-            // The second variant is only tried when the first finds the line clear.
-            if (!CheckSightLine(plan, i, j, 1) && !CheckSightLine(plan, i, j, 0)) break;
-            if (j - i <= 1) break;
-            --j;
-        }
+    if (reverse)
+        pr[i].LookV[DirRev] = SpeedForSightDistance(true, pr[i].Position - pr[j].Position);
+    else
         pr[i].LookV[DirFwd] = SpeedForSightDistance(true, pr[j].Position - pr[i].Position);
+}
+
+void LookSpeedOf(TMPlan& plan, int i, bool reverse) {
+    auto& pr = plan.Profiles;
+    int j = reverse ? pr[i].RevEnd : pr[i].FwdEnd;
+    const int step = reverse ? 1 : -1;
+    for (;;) {
+        const int start = reverse ? j : i;
+        const int end = reverse ? i : j;
+        // The second variant is only tried when the first finds the line clear.
+        if (!CheckSightLine(plan, start, end, 1) && !CheckSightLine(plan, start, end, 0)) break;
+        if (end - start <= 1) break;
+        j += step;
     }
+    SetLookSpeed(plan, i, j, reverse);
+}
+
+void ForwardLookSpeeds(TMPlan& plan) {
+    const int n = plan.Count();
+    for (int i = 0; i <= n - 2; ++i)
+        if (plan.Profiles[i].FwdHidden) LookSpeedOf(plan, i, false);
 }
 
 void ReverseScan(TMPlan& plan, tProgressCounter& progress) {
@@ -294,18 +299,8 @@ void ReverseScan(TMPlan& plan, tProgressCounter& progress) {
 }
 
 void ReverseLookSpeeds(TMPlan& plan) {
-    auto& pr = plan.Profiles;
-    const int n = plan.Count();
-    for (int i = n - 1; i >= 1; --i) {
-        if (!pr[i].RevHidden) continue;
-        int j = pr[i].RevEnd;
-        for (;;) {
-            if (!CheckSightLine(plan, j, i, 1) && !CheckSightLine(plan, j, i, 0)) break;
-            if (i - j <= 1) break;
-            ++j;
-        }
-        pr[i].LookV[DirRev] = SpeedForSightDistance(true, pr[i].Position - pr[j].Position);
-    }
+    for (int i = plan.Count() - 1; i >= 1; --i)
+        if (plan.Profiles[i].RevHidden) LookSpeedOf(plan, i, true);
 }
 
 }  // namespace kestrova

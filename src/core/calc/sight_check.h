@@ -76,6 +76,32 @@ tCentralSpan CentralSpan(const tPlanProfile& profile);
 // variant 0, KeyPoint0 for variant 1.
 const tRoadPoint& SightEndPoint(const tPlanProfile& profile, int variant);
 
+// The rules every sight check applies at a crossing of the sight line with a
+// profile's section line, whichever engine finds the crossing:
+// - a profile whose central span is wider than kCentralSpanWidth, or that has
+//   NoRoadCheck, never hides the line unless the check is forced;
+inline bool ExemptFromHiding(double spanWidth, const tPlanProfile& profile, bool forceCheck) {
+    return (spanWidth > kCentralSpanWidth || profile.NoRoadCheck) && !forceCheck;
+}
+// - the ground hides the line when it lies more than kInvisibleMargin above it;
+inline bool GroundHidesLine(double sightHeight, double groundHeight) {
+    return sightHeight < groundHeight - kInvisibleMargin;
+}
+// - the crossing is written into the profile: RoadCentre the span's midpoint,
+//   SightPoint the plan point at the sight height, GroundPoint at the ground
+//   height (Obstructed is the caller's).
+inline void WriteCrossing(tPlanProfile& profile, const tRoadPoint& centre, double x, double y, double sightHeight,
+                          double groundHeight) {
+    profile.RoadCentre = centre;
+    tRoadPoint point;
+    point.X = x;
+    point.Y = y;
+    point.H = sightHeight;
+    profile.SightPoint = point;
+    point.H = groundHeight;
+    profile.GroundPoint = point;
+}
+
 // Tests the sight line from profile `start` to profile `end` (start < end) for
 // the given variant (0 or 1). Returns whether any profile strictly between them
 // hides the line (its ground lies more than kInvisibleMargin above it).
@@ -115,6 +141,17 @@ void InitSightData(TMPlan& plan, tProgressCounter& progress);
 // Far profile of the forward / reverse look range of observer i.
 int ForwardLookEnd(const TMPlan& plan, int i);
 int ReverseLookEnd(const TMPlan& plan, int i);
+
+// The look-speed rule for observer i whose last check reached profile j:
+// LookV of the direction (forward, or reverse when `reverse`) from the plan
+// distance between them.
+void SetLookSpeed(TMPlan& plan, int i, int j, bool reverse);
+
+// The look-speed pass of one hidden observer i: its look range is shortened
+// from the far end (FwdEnd or RevEnd) towards it until the sight line of
+// variant 1, or failing that of variant 0, is clear (or one profile is left),
+// then SetLookSpeed. The passes below run it for every hidden observer.
+void LookSpeedOf(TMPlan& plan, int i, bool reverse);
 
 // Forward scan over observers 0..N-2 (one progress step each) and the forward
 // look-speed pass.

@@ -144,7 +144,7 @@ bool Evaluate(const TMPlan& plan, const tFastSight& fast, int k, const tCheckLin
     double y = 0;
     if (!PlanCrossing(line.Plan, g, x, y)) return false;
     const tPlanProfile& p = plan.Profiles[k];
-    const bool exempt = (g.Span.Width > kCentralSpanWidth || p.NoRoadCheck) && !forceCheck;
+    const bool exempt = ExemptFromHiding(g.Span.Width, p, forceCheck);
     // The track height is only the fallback of a line without a height, and
     // such a line has no plan direction to cross a section with; it is not
     // read otherwise, since the scans write it while other observers run.
@@ -155,7 +155,7 @@ bool Evaluate(const TMPlan& plan, const tFastSight& fast, int k, const tCheckLin
     out.Y = y;
     out.Zs = zs;
     out.Zg = zg;
-    out.Obstructed = (zs < zg - kInvisibleMargin && !exempt) ? 1 : 0;
+    out.Obstructed = (GroundHidesLine(zs, zg) && !exempt) ? 1 : 0;
     return true;
 }
 
@@ -222,17 +222,9 @@ void ApplyCheck(TMPlan& plan, tFastSight& fast, int start, int end, int variant,
     WriteEnd(pr[start], variant, true);
     WriteEnd(pr[end], variant, false);
     for (const tCrossing& c : xs) {
-        tPlanProfile& p = pr[c.K];
-        p.RoadCentre = fast.Profiles[c.K].Span.Centre;
+        WriteCrossing(pr[c.K], fast.Profiles[c.K].Span.Centre, c.X, c.Y, c.Zs, c.Zg);
         fast.CentreWritten[c.K] = 1;
-        tRoadPoint sight;
-        sight.X = c.X;
-        sight.Y = c.Y;
-        sight.H = c.Zs;
-        p.SightPoint = sight;
-        sight.H = c.Zg;
-        p.GroundPoint = sight;
-        p.Obstructed = c.Obstructed;
+        pr[c.K].Obstructed = c.Obstructed;
     }
 }
 
@@ -294,27 +286,6 @@ struct tLookWork {
     std::vector<int32_t> Centres;
     std::vector<tCrossing> Crossings[2];  // the last check, variants 1 and 0
 };
-
-void PlainLookSpeed(TMPlan& plan, int i, bool reverse) {
-    auto& pr = plan.Profiles;
-    if (!reverse) {
-        int j = pr[i].FwdEnd;
-        for (;;) {
-            if (!CheckSightLine(plan, i, j, 1) && !CheckSightLine(plan, i, j, 0)) break;
-            if (j - i <= 1) break;
-            --j;
-        }
-        pr[i].LookV[DirFwd] = SpeedForSightDistance(true, pr[j].Position - pr[i].Position);
-    } else {
-        int j = pr[i].RevEnd;
-        for (;;) {
-            if (!CheckSightLine(plan, j, i, 1) && !CheckSightLine(plan, j, i, 0)) break;
-            if (i - j <= 1) break;
-            ++j;
-        }
-        pr[i].LookV[DirRev] = SpeedForSightDistance(true, pr[i].Position - pr[j].Position);
-    }
-}
 
 void FastLookSpeeds(TMPlan& plan, tFastSight& fast, bool reverse) {
     const int n = plan.Count();
@@ -388,7 +359,7 @@ void FastLookSpeeds(TMPlan& plan, tFastSight& fast, bool reverse) {
             const int i = order[base + t];
             tLookWork& w = work[t];
             if (w.Fallback) {
-                PlainLookSpeed(plan, i, reverse);
+                LookSpeedOf(plan, i, reverse);
                 continue;
             }
             auto& pr = plan.Profiles;
@@ -412,10 +383,7 @@ void FastLookSpeeds(TMPlan& plan, tFastSight& fast, bool reverse) {
             const int end = reverse ? i : j;
             ApplyCheck(plan, fast, start, end, 1, w.Crossings[0]);
             if (w.FinalBoth) ApplyCheck(plan, fast, start, end, 0, w.Crossings[1]);
-            if (reverse)
-                obs.LookV[DirRev] = SpeedForSightDistance(true, obs.Position - pr[j].Position);
-            else
-                obs.LookV[DirFwd] = SpeedForSightDistance(true, pr[j].Position - obs.Position);
+            SetLookSpeed(plan, i, j, reverse);
         }
     }
 }
@@ -521,18 +489,10 @@ bool FastCheckSightLine(TMPlan& plan, tFastSight& fast, int start, int end, int 
     tCrossing c;
     for (int k = start + 1; k < end; ++k) {
         if (!Evaluate(plan, fast, k, line, variant, forceCheck, hints, c)) continue;
-        tPlanProfile& p = pr[k];
-        p.RoadCentre = fast.Profiles[k].Span.Centre;
+        WriteCrossing(pr[k], fast.Profiles[k].Span.Centre, c.X, c.Y, c.Zs, c.Zg);
         fast.CentreWritten[k] = 1;
-        tRoadPoint sight;
-        sight.X = c.X;
-        sight.Y = c.Y;
-        sight.H = c.Zs;
-        p.SightPoint = sight;
-        sight.H = c.Zg;
-        p.GroundPoint = sight;
         if (c.Obstructed) {
-            p.Obstructed = 1;
+            pr[k].Obstructed = 1;
             result = true;
         }
     }
