@@ -371,9 +371,8 @@ TEST(InRangeInclusive, AgreesWithInRangeWithBothEndsIncluded) {
             for (double x : values) EXPECT_EQ(InRangeInclusive(x, a, b), InRange(true, true, x, a, b)) << x << a << b;
 }
 
-TEST(FastSightCheck, CachedGeometryGivesTheSameChecksAndEffects) {
-    // A curved, hilly road with buildings; every kind of check the stages and
-    // the crossroads stage make: plain, forced, with a replaced start or end.
+// A curved, hilly road with buildings, prepared for the sight stages.
+TMPlan HillyArcWithBuildings() {
     TMPlan base = ArcRoad(40, 7, 120);
     for (int i = 0; i < 40; ++i)
         for (auto& s : base.Profiles[i].Segments) {
@@ -387,7 +386,13 @@ TEST(FastSightCheck, CachedGeometryGivesTheSameChecksAndEffects) {
     PrepareGreens(base, greens, counter);
     InitSightData(base, counter);
     base.Profiles[12].NoRoadCheck = 1;
+    return base;
+}
 
+TEST(FastSightCheck, CachedGeometryGivesTheSameChecksAndEffects) {
+    // Every kind of check the stages and the crossroads stage make: plain,
+    // forced, with a replaced start or end.
+    const TMPlan base = HillyArcWithBuildings();
     TMPlan plain = base;
     TMPlan fast = base;
     tFastSight geometry = MakeFastSight(fast, 1);
@@ -414,4 +419,37 @@ TEST(FastSightCheck, CachedGeometryGivesTheSameChecksAndEffects) {
     tModelDiff diff;
     diff.Model(ma, mb);
     EXPECT_EQ(diff.Count, 0) << diff.Out.str();
+}
+
+TEST(FastSightScan, EveryThreadCountAndWorkWindowGivesTheReferenceStages) {
+    // The scans hand their work places over from the threads that compute to
+    // the one that applies; windows far smaller than the road make every place
+    // change hands many times (the sanitizer build runs this too).
+    const TMPlan base = HillyArcWithBuildings();
+    tProgress none;
+    tProgressCounter counter(none);
+    tRoadModel reference;
+    reference.Plan = base;
+    ForwardScan(reference.Plan, counter);
+    ForwardLookSpeeds(reference.Plan);
+    ReverseScan(reference.Plan, counter);
+    ReverseLookSpeeds(reference.Plan);
+    int hidden = 0;
+    for (const tPlanProfile& p : reference.Plan.Profiles) hidden += p.FwdHidden + p.RevHidden;
+    EXPECT_GT(hidden, 0);
+    for (int threads : {1, 2, 4})
+        for (int window : {1, 2, 5, 256}) {
+            SCOPED_TRACE(testing::Message() << threads << " threads, window " << window);
+            tRoadModel fast;
+            fast.Plan = base;
+            tFastSight geometry = MakeFastSight(fast.Plan, threads);
+            geometry.BlockSize = window;
+            FastForwardScan(fast.Plan, geometry, counter);
+            FastForwardLookSpeeds(fast.Plan, geometry);
+            FastReverseScan(fast.Plan, geometry, counter);
+            FastReverseLookSpeeds(fast.Plan, geometry);
+            tModelDiff diff;
+            diff.Model(reference, fast);
+            EXPECT_EQ(diff.Count, 0) << diff.Out.str();
+        }
 }
