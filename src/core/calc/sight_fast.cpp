@@ -287,6 +287,92 @@ struct tLookWork {
     std::vector<tCrossing> Crossings[2];  // the last check, variants 1 and 0
 };
 
+// The look-speed pass of hidden observer i computed without touching the
+// profiles: the shortening steps by quick checks, the last check's
+// crossings, and whether only the plain pass can replay it. `unwritten`
+// counts the profiles whose RoadCentre is not written yet (see QuickCheck).
+void ComputeLookSpeed(const TMPlan& plan, const tFastSight& fast, int i, bool reverse,
+                      const std::vector<int32_t>& unwritten, int32_t* own, tLookWork& w) {
+    const int step = reverse ? 1 : -1;  // the far end moves towards the observer
+    w.OnlyFirst.clear();
+    w.Centres.clear();
+    w.Fallback = false;
+    const tPlanProfile& obs = plan.Profiles[i];
+    int j = reverse ? obs.RevEnd : obs.FwdEnd;
+    int hint[2] = {-1, -1};
+    for (;;) {
+        const int start = reverse ? j : i;
+        const int end = reverse ? i : j;
+        const bool h1 = QuickCheck(plan, fast, start, end, 1, own, hint[1], unwritten, w.Centres);
+        const bool h0 = h1 ? false : QuickCheck(plan, fast, start, end, 0, own, hint[0], unwritten, w.Centres);
+        w.FinalBoth = !h1;
+        if (!h1 && !h0) break;
+        if (std::abs(j - i) <= 1) break;
+        w.OnlyFirst.push_back(h1 ? 1 : 0);
+        j += step;
+    }
+    w.Final = j;
+    const int start = reverse ? j : i;
+    const int end = reverse ? i : j;
+    ComputeCheck(plan, fast, start, end, 1, own, w.Crossings[0]);
+    if (w.FinalBoth)
+        ComputeCheck(plan, fast, start, end, 0, own, w.Crossings[1]);
+    else
+        w.Crossings[1].clear();
+    // A profile between the observer and the last far profile keeps a
+    // longer check's crossing when the last check does not cross it;
+    // so does the next profile when the range shrank to it.
+    if (!w.OnlyFirst.empty()) {
+        if (end - start < 2) {
+            w.Fallback = true;
+        } else {
+            int covered = 0;
+            for (int k = start + 1, a = 0, b = 0; k < end; ++k) {
+                const auto& x1 = w.Crossings[0];
+                const auto& x0 = w.Crossings[1];
+                while (a < static_cast<int>(x1.size()) && x1[a].K < k) ++a;
+                while (b < static_cast<int>(x0.size()) && x0[b].K < k) ++b;
+                if ((a < static_cast<int>(x1.size()) && x1[a].K == k) ||
+                    (b < static_cast<int>(x0.size()) && x0[b].K == k))
+                    ++covered;
+            }
+            w.Fallback = covered != end - start - 1;
+        }
+    }
+}
+
+// Writes a computed look-speed pass of observer i into the profiles as the
+// plain pass would leave them.
+void ApplyLookSpeed(TMPlan& plan, tFastSight& fast, int i, bool reverse, const tLookWork& w) {
+    const int step = reverse ? 1 : -1;
+    if (w.Fallback) {
+        LookSpeedOf(plan, i, reverse);
+        return;
+    }
+    auto& pr = plan.Profiles;
+    tPlanProfile& obs = pr[i];
+    const int first = reverse ? obs.RevEnd : obs.FwdEnd;
+    // Shortening steps: each check clears Obstructed over its range and
+    // leaves its far end point, written by the variant that ran last.
+    // The first range holds all later ones.
+    if (!w.OnlyFirst.empty())
+        for (int k = std::min(i, first); k <= std::max(i, first); ++k) pr[k].Obstructed = 0;
+    int j = first;
+    for (uint8_t onlyFirst : w.OnlyFirst) {
+        if (std::abs(j - i) >= 2) WriteEnd(pr[j], onlyFirst ? 1 : 0, reverse);
+        j += step;
+    }
+    for (int32_t k : w.Centres) {
+        pr[k].RoadCentre = fast.Profiles[k].Span.Centre;
+        fast.CentreWritten[k] = 1;
+    }
+    const int start = reverse ? j : i;
+    const int end = reverse ? i : j;
+    ApplyCheck(plan, fast, start, end, 1, w.Crossings[0]);
+    if (w.FinalBoth) ApplyCheck(plan, fast, start, end, 0, w.Crossings[1]);
+    SetLookSpeed(plan, i, j, reverse);
+}
+
 void FastLookSpeeds(TMPlan& plan, tFastSight& fast, bool reverse) {
     const int n = plan.Count();
     std::vector<int> order;
@@ -298,7 +384,6 @@ void FastLookSpeeds(TMPlan& plan, tFastSight& fast, bool reverse) {
             if (plan.Profiles[i].FwdHidden) order.push_back(i);
     }
     if (order.empty()) return;
-    const int step = reverse ? 1 : -1;  // the far end moves towards the observer
     std::vector<int32_t> unwritten(n + 1, 0);
     for (int k = 0; k < n; ++k) unwritten[k + 1] = unwritten[k] + (fast.CentreWritten[k] ? 0 : 1);
     std::vector<tLookWork> work(std::min<size_t>(fast.BlockSize, order.size()));
@@ -306,85 +391,9 @@ void FastLookSpeeds(TMPlan& plan, tFastSight& fast, bool reverse) {
     for (size_t base = 0; base < order.size(); base += work.size()) {
         const int count = static_cast<int>(std::min(work.size(), order.size() - base));
         ParallelFor(count, fast.Threads, [&](int t, int worker) {
-            int32_t* const own = hints.Of(worker);
-            const int i = order[base + t];
-            tLookWork& w = work[t];
-            w.OnlyFirst.clear();
-            w.Centres.clear();
-            w.Fallback = false;
-            const tPlanProfile& obs = plan.Profiles[i];
-            int j = reverse ? obs.RevEnd : obs.FwdEnd;
-            int hint[2] = {-1, -1};
-            for (;;) {
-                const int start = reverse ? j : i;
-                const int end = reverse ? i : j;
-                const bool h1 = QuickCheck(plan, fast, start, end, 1, own, hint[1], unwritten, w.Centres);
-                const bool h0 = h1 ? false : QuickCheck(plan, fast, start, end, 0, own, hint[0], unwritten, w.Centres);
-                w.FinalBoth = !h1;
-                if (!h1 && !h0) break;
-                if (std::abs(j - i) <= 1) break;
-                w.OnlyFirst.push_back(h1 ? 1 : 0);
-                j += step;
-            }
-            w.Final = j;
-            const int start = reverse ? j : i;
-            const int end = reverse ? i : j;
-            ComputeCheck(plan, fast, start, end, 1, own, w.Crossings[0]);
-            if (w.FinalBoth)
-                ComputeCheck(plan, fast, start, end, 0, own, w.Crossings[1]);
-            else
-                w.Crossings[1].clear();
-            // A profile between the observer and the last far profile keeps a
-            // longer check's crossing when the last check does not cross it;
-            // so does the next profile when the range shrank to it.
-            if (!w.OnlyFirst.empty()) {
-                if (end - start < 2) {
-                    w.Fallback = true;
-                } else {
-                    int covered = 0;
-                    for (int k = start + 1, a = 0, b = 0; k < end; ++k) {
-                        const auto& x1 = w.Crossings[0];
-                        const auto& x0 = w.Crossings[1];
-                        while (a < static_cast<int>(x1.size()) && x1[a].K < k) ++a;
-                        while (b < static_cast<int>(x0.size()) && x0[b].K < k) ++b;
-                        if ((a < static_cast<int>(x1.size()) && x1[a].K == k) ||
-                            (b < static_cast<int>(x0.size()) && x0[b].K == k))
-                            ++covered;
-                    }
-                    w.Fallback = covered != end - start - 1;
-                }
-            }
+            ComputeLookSpeed(plan, fast, order[base + t], reverse, unwritten, hints.Of(worker), work[t]);
         });
-        for (int t = 0; t < count; ++t) {
-            const int i = order[base + t];
-            tLookWork& w = work[t];
-            if (w.Fallback) {
-                LookSpeedOf(plan, i, reverse);
-                continue;
-            }
-            auto& pr = plan.Profiles;
-            tPlanProfile& obs = pr[i];
-            const int first = reverse ? obs.RevEnd : obs.FwdEnd;
-            // Shortening steps: each check clears Obstructed over its range and
-            // leaves its far end point, written by the variant that ran last.
-            // The first range holds all later ones.
-            if (!w.OnlyFirst.empty())
-                for (int k = std::min(i, first); k <= std::max(i, first); ++k) pr[k].Obstructed = 0;
-            int j = first;
-            for (uint8_t onlyFirst : w.OnlyFirst) {
-                if (std::abs(j - i) >= 2) WriteEnd(pr[j], onlyFirst ? 1 : 0, reverse);
-                j += step;
-            }
-            for (int32_t k : w.Centres) {
-                pr[k].RoadCentre = fast.Profiles[k].Span.Centre;
-                fast.CentreWritten[k] = 1;
-            }
-            const int start = reverse ? j : i;
-            const int end = reverse ? i : j;
-            ApplyCheck(plan, fast, start, end, 1, w.Crossings[0]);
-            if (w.FinalBoth) ApplyCheck(plan, fast, start, end, 0, w.Crossings[1]);
-            SetLookSpeed(plan, i, j, reverse);
-        }
+        for (int t = 0; t < count; ++t) ApplyLookSpeed(plan, fast, order[base + t], reverse, work[t]);
     }
 }
 
