@@ -27,9 +27,83 @@ using namespace generate;
 // ---------------------------------------------------------------------------
 // Direct model building.
 
+namespace {
+
+double Real(const QString& t) { return t.isEmpty() ? 0.0 : t.toDouble(); }
+
+QPair<qint64, qint64> KeyOf(double x, double y) {
+    return qMakePair(qint64(std::llround(x * 1000)), qint64(std::llround(y * 1000)));
+}
+
+// Plan position of an object point -> (profile, chain index) of the key point
+// it stands on, (-1, -1) until found.
+using tWanted = QHash<QPair<qint64, qint64>, QPair<int, int>>;
+
+// The data cells of a road table row (before the key points).
+tPlanProfile ProfileFromRow(const QStringList& row) {
+    tPlanProfile p;
+    p.RecordNumber = row[0].toInt();
+    p.Position = Real(row[1]);
+    p.RoadCathegory = uint8_t(std::max(0, ParseRoadCategory(row[2])));
+    p.TrafficIntensity = row[3].toInt();
+    p.Cars = Real(row[4]);
+    p.Trucks = Real(row[5]);
+    p.Buses = Real(row[6]);
+    p.VehicleTrains = Real(row[7]);
+    p.CurveRadius = Real(row[8]);
+    p.LongitudinalTilt = Real(row[9]);
+    p.SlicknessValue = Real(row[10]);
+    p.Clearance = Real(row[11]);
+    p.IsLocality = uint8_t(row[12] == QLatin1String("1"));
+    p.IsSocialActivity = uint8_t(row[13] == QLatin1String("1"));
+    return p;
+}
+
+void AddCrossRoads(const tGeneratedTable& table, tRoadModel& model) {
+    for (const QStringList& row : table.Rows) {
+        if (!row[0].isEmpty() || model.CrossRoads.Roads.empty()) {
+            model.CrossRoads.Roads.emplace_back();
+            model.CrossRoads.Roads.back().Name = row[0];
+        }
+        tRoadPoint pt;
+        pt.Y = Real(row[3]);
+        pt.X = Real(row[4]);
+        pt.H = Real(row[5]);
+        pt.ProfileIndex = -1;
+        model.CrossRoads.Roads.back().Points.push_back(pt);
+    }
+}
+
+void AddGreens(const tGeneratedTable& table, const tWanted& wanted, tRoadModel& model) {
+    for (const QStringList& row : table.Rows) {
+        if (!row[0].isEmpty() || model.Greens.Objects.empty()) {
+            tGreenRec g;
+            g.Name = row[0];
+            g.IsVegetation = uint8_t(row[1] == QLatin1String("1"));
+            g.FirstProfile = model.Plan.Count() - 1;
+            g.LastProfile = 0;
+            model.Greens.Objects.push_back(g);
+        }
+        tGreenRec& g = model.Greens.Objects.back();
+        tRoadPoint pt;
+        pt.Y = Real(row[3]);
+        pt.X = Real(row[4]);
+        pt.H = Real(row[5]);
+        const QPair<int, int> hit = wanted.value(KeyOf(pt.X, pt.Y), qMakePair(-1, -1));
+        if (hit.first >= 0) {
+            pt.ProfileIndex = hit.first;
+            pt.PointSegNo = hit.second;
+            g.FirstProfile = std::min(g.FirstProfile, hit.first);
+            g.LastProfile = std::max(g.LastProfile, hit.first);
+        }
+        g.Points.push_back(pt);
+    }
+}
+
+}  // namespace
+
 tRoadModel BuildRoadModel(const tGeneratedRoad& road) {
     tRoadModel model;
-    auto real = [](const QString& t) { return t.isEmpty() ? 0.0 : t.toDouble(); };
     const QStringList& header = road.Road.Header;
     // Key points as (number, first column); the chain takes those numbered 1
     // and above in increasing number.
@@ -41,36 +115,21 @@ tRoadModel BuildRoadModel(const tGeneratedRoad& road) {
     std::sort(chain.begin(), chain.end());
     auto pointAt = [&](const QStringList& row, int col) {
         tRoadPoint p;
-        p.Y = real(row[col]);
-        p.X = real(row[col + 1]);
-        p.H = real(row[col + 2]);
+        p.Y = Real(row[col]);
+        p.X = Real(row[col + 1]);
+        p.H = Real(row[col + 2]);
         return p;
     };
-    auto keyOf = [](double x, double y) { return qMakePair(qint64(std::llround(x * 1000)), qint64(std::llround(y * 1000))); };
 
     // Object points are matched to key points by their plan position, which
     // the tables write with the same text: (profile, candidate number), -1 until found.
-    QHash<QPair<qint64, qint64>, QPair<int, int>> wanted;
-    for (const QStringList& row : road.Greens.Rows) wanted.insert(keyOf(real(row[4]), real(row[3])), qMakePair(-1, -1));
+    tWanted wanted;
+    for (const QStringList& row : road.Greens.Rows) wanted.insert(KeyOf(Real(row[4]), Real(row[3])), qMakePair(-1, -1));
 
     model.Plan.Profiles.reserve(road.Road.Rows.size());
     std::vector<tRoadPoint> chainPoints(chain.size());
     for (const QStringList& row : road.Road.Rows) {
-        tPlanProfile p;
-        p.RecordNumber = row[0].toInt();
-        p.Position = real(row[1]);
-        p.RoadCathegory = uint8_t(std::max(0, ParseRoadCategory(row[2])));
-        p.TrafficIntensity = row[3].toInt();
-        p.Cars = real(row[4]);
-        p.Trucks = real(row[5]);
-        p.Buses = real(row[6]);
-        p.VehicleTrains = real(row[7]);
-        p.CurveRadius = real(row[8]);
-        p.LongitudinalTilt = real(row[9]);
-        p.SlicknessValue = real(row[10]);
-        p.Clearance = real(row[11]);
-        p.IsLocality = uint8_t(row[12] == QLatin1String("1"));
-        p.IsSocialActivity = uint8_t(row[13] == QLatin1String("1"));
+        tPlanProfile p = ProfileFromRow(row);
         for (const auto& [number, col] : keys) {
             if (number == -1) p.KeyPointM1 = pointAt(row, col);
             if (number == 0) p.KeyPoint0 = pointAt(row, col);
@@ -82,7 +141,7 @@ tRoadModel BuildRoadModel(const tGeneratedRoad& road) {
             // Within a profile the last matching key point in chain order
             // counts; across profiles the first profile in road order.
             if (!wanted.isEmpty()) {
-                auto it = wanted.find(keyOf(chainPoints[c].X, chainPoints[c].Y));
+                auto it = wanted.find(KeyOf(chainPoints[c].X, chainPoints[c].Y));
                 if (it != wanted.end() && (it->first < 0 || it->first == index)) *it = qMakePair(index, int(c));
             }
         }
@@ -102,42 +161,8 @@ tRoadModel BuildRoadModel(const tGeneratedRoad& road) {
         model.Plan.Profiles.push_back(std::move(p));
     }
 
-    for (const QStringList& row : road.CrossRoads.Rows) {
-        if (!row[0].isEmpty() || model.CrossRoads.Roads.empty()) {
-            model.CrossRoads.Roads.emplace_back();
-            model.CrossRoads.Roads.back().Name = row[0];
-        }
-        tRoadPoint pt;
-        pt.Y = real(row[3]);
-        pt.X = real(row[4]);
-        pt.H = real(row[5]);
-        pt.ProfileIndex = -1;
-        model.CrossRoads.Roads.back().Points.push_back(pt);
-    }
-
-    for (const QStringList& row : road.Greens.Rows) {
-        if (!row[0].isEmpty() || model.Greens.Objects.empty()) {
-            tGreenRec g;
-            g.Name = row[0];
-            g.IsVegetation = uint8_t(row[1] == QLatin1String("1"));
-            g.FirstProfile = model.Plan.Count() - 1;
-            g.LastProfile = 0;
-            model.Greens.Objects.push_back(g);
-        }
-        tGreenRec& g = model.Greens.Objects.back();
-        tRoadPoint pt;
-        pt.Y = real(row[3]);
-        pt.X = real(row[4]);
-        pt.H = real(row[5]);
-        const QPair<int, int> hit = wanted.value(keyOf(pt.X, pt.Y), qMakePair(-1, -1));
-        if (hit.first >= 0) {
-            pt.ProfileIndex = hit.first;
-            pt.PointSegNo = hit.second;
-            g.FirstProfile = std::min(g.FirstProfile, hit.first);
-            g.LastProfile = std::max(g.LastProfile, hit.first);
-        }
-        g.Points.push_back(pt);
-    }
+    AddCrossRoads(road.CrossRoads, model);
+    AddGreens(road.Greens, wanted, model);
     return model;
 }
 

@@ -43,6 +43,43 @@ double SmoothedCurvature(const tPlan& plan, double s) {
     return k / 5;
 }
 
+// Offsets and heights of the side key points 0 (shoulder edge) .. 9 (far
+// terrain) on one side: a bridge deck, an embankment with a ditch at its foot,
+// or a ditch with a back slope, then the terrain.
+void SideSlope(const tPlan& plan, double s, int side, double zc, double so, double se, bool onBridge,
+               std::array<double, 10>& off, std::array<double, 10>& h) {
+    off[0] = so;
+    h[0] = se;
+    const double tn = Terrain(plan, s, side * (so + 3), zc);
+    if (onBridge) {
+        // Deck edge, then straight down to the valley floor.
+        off[1] = so + 0.4; h[1] = se - 1.2;
+        off[2] = so + 0.5; h[2] = tn;
+        off[3] = so + 2.5; h[3] = tn - 0.3;
+        off[4] = so + 4.5; h[4] = tn;
+    } else if (se - tn > 0.8) {
+        // Embankment at 1:2 down to the ground, a shallow ditch at its foot.
+        off[1] = so + 2 * (se - tn); h[1] = tn;
+        off[2] = off[1] + 1.0; h[2] = tn - 0.5;
+        off[3] = off[2] + 0.6; h[3] = tn - 0.5;
+        off[4] = off[3] + 1.0; h[4] = Terrain(plan, s, side * (off[3] + 1.0), zc);
+    } else {
+        // Ditch at 1:3 and a back slope at 1:1.5 up to the ground.
+        off[1] = so + 0.6; h[1] = se - 0.2;
+        const double bottom = std::min(se - 0.9, tn - 0.5);
+        off[2] = off[1] + 3 * (h[1] - bottom); h[2] = bottom;
+        off[3] = off[2] + 0.6; h[3] = bottom;
+        const double rise = std::max(0.3, tn - bottom);
+        off[4] = off[3] + 1.5 * rise;
+        h[4] = Terrain(plan, s, side * off[4], zc);
+    }
+    const double far[5] = {4, 10, 18, 28, 45};
+    for (int i = 0; i < 5; ++i) {
+        off[5 + i] = off[4] + far[i];
+        h[5 + i] = Terrain(plan, s, side * off[5 + i], zc);
+    }
+}
+
 tSection BuildSection(const tPlan& plan, double s) {
     tSection sec;
     const tStretch& st = StretchAt(plan, s);
@@ -98,36 +135,7 @@ tSection BuildSection(const tPlan& plan, double s) {
         const double so = edge + shoulder;
         const double se = surface(side * edge) - 0.04 * shoulder;
         std::array<double, 10> off{}, h{};
-        off[0] = so;
-        h[0] = se;
-        const double tn = Terrain(plan, s, side * (so + 3), zc);
-        if (onBridge > 0) {
-            // Deck edge, then straight down to the valley floor.
-            off[1] = so + 0.4; h[1] = se - 1.2;
-            off[2] = so + 0.5; h[2] = tn;
-            off[3] = so + 2.5; h[3] = tn - 0.3;
-            off[4] = so + 4.5; h[4] = tn;
-        } else if (se - tn > 0.8) {
-            // Embankment at 1:2 down to the ground, a shallow ditch at its foot.
-            off[1] = so + 2 * (se - tn); h[1] = tn;
-            off[2] = off[1] + 1.0; h[2] = tn - 0.5;
-            off[3] = off[2] + 0.6; h[3] = tn - 0.5;
-            off[4] = off[3] + 1.0; h[4] = Terrain(plan, s, side * (off[3] + 1.0), zc);
-        } else {
-            // Ditch at 1:3 and a back slope at 1:1.5 up to the ground.
-            off[1] = so + 0.6; h[1] = se - 0.2;
-            const double bottom = std::min(se - 0.9, tn - 0.5);
-            off[2] = off[1] + 3 * (h[1] - bottom); h[2] = bottom;
-            off[3] = off[2] + 0.6; h[3] = bottom;
-            const double rise = std::max(0.3, tn - bottom);
-            off[4] = off[3] + 1.5 * rise;
-            h[4] = Terrain(plan, s, side * off[4], zc);
-        }
-        const double far[5] = {4, 10, 18, 28, 45};
-        for (int i = 0; i < 5; ++i) {
-            off[5 + i] = off[4] + far[i];
-            h[5 + i] = Terrain(plan, s, side * off[5 + i], zc);
-        }
+        SideSlope(plan, s, side, zc, so, se, onBridge > 0, off, h);
         for (int i = 0; i < 10; ++i) put(side > 0 ? 130 + i : 109 - i, side * off[i], h[i]);
     }
     return sec;
@@ -163,31 +171,20 @@ QString CheckGenerateOptions(const tGenerateOptions& o) {
     return {};
 }
 
-tGeneratedRoad GenerateRoad(const tGenerateOptions& options) {
-    tGenerateOptions o = options;
-    if (!std::isfinite(o.SpacingM)) o.SpacingM = 10;
-    o.SpacingM = Clamp(o.SpacingM, 1, 100);
-    if (!std::isfinite(o.LengthKm)) o.LengthKm = 5;
-    o.LengthKm = Clamp(o.LengthKm, 2 * o.SpacingM / 1000, (kMaxGeneratedProfiles - 1) * o.SpacingM / 1000);
-    const int count = int(std::floor(o.LengthKm * 1000 / o.SpacingM + 1e-9)) + 1;
-    const double length = (count - 1) * o.SpacingM;
+namespace {
 
-    tRandom rnd(o.Seed);
-    tPlan plan;
-    PlanRoad(plan, rnd, length);
-
-    tGeneratedRoad out;
-    for (const tStretch& st : plan.Stretches) out.Stretches.push_back({st.Description, st.Begin, st.End, st.Category});
-
-    // Road table.
-    QStringList& header = out.Road.Header;
+// The road table: one row per profile, its data and the key points of its
+// section (kept in `sections` for the vegetation table).
+void WriteRoadTable(const tPlan& plan, int count, double spacing, std::vector<tSection>& sections,
+                    tGeneratedTable& table) {
+    sections.assign(count, tSection());
+    QStringList& header = table.Header;
     for (const QString& c : kRoadColumns) header << c;
     for (int n : kKeyNumbers) header << QString::number(n) << QString() << QString();
 
-    std::vector<tSection> sections(count);
-    out.Road.Rows.reserve(count);
+    table.Rows.reserve(count);
     for (int i = 0; i < count; ++i) {
-        const double s = i * o.SpacingM;
+        const double s = i * spacing;
         sections[i] = BuildSection(plan, s);
         const tStretch& st = StretchAt(plan, s);
         const tAlignPoint ap = plan.Plan.At(s);
@@ -209,11 +206,13 @@ tGeneratedRoad GenerateRoad(const tGenerateOptions& options) {
             << (FindZone(plan.Localities, s) ? QStringLiteral("1") : QStringLiteral("0"))
             << (FindZone(plan.Social, s) ? QStringLiteral("1") : QStringLiteral("0"));
         for (const tKey& k : sections[i].Keys) row << PointCells(k);
-        out.Road.Rows.push_back(std::move(row));
+        table.Rows.push_back(std::move(row));
     }
 
-    // Crossroads table.
-    out.CrossRoads.Header = {QStringLiteral("RecordName"), QStringLiteral("RecordNumber"), QStringLiteral("Position"),
+}
+
+void WriteCrossRoadsTable(const tPlan& plan, double length, tGeneratedTable& table) {
+    table.Header = {QStringLiteral("RecordName"), QStringLiteral("RecordNumber"), QStringLiteral("Position"),
                              QStringLiteral("X"),          QStringLiteral("Y"),            QStringLiteral("H")};
     for (const tCrossPlan& c : plan.Crossings) {
         int number = 0;
@@ -227,18 +226,22 @@ tGeneratedRoad GenerateRoad(const tGenerateOptions& options) {
             row << (v == 0 ? c.Name : QString()) << QString::number(++number)
                 << (v == 0 && c.CrossStation >= 0 ? FormatKmPlus(false, c.CrossStation) : QString());
             row << PointCells(k);
-            out.CrossRoads.Rows.push_back(row);
+            table.Rows.push_back(row);
         }
     }
 
-    // Vegetation and buildings table: each outline runs along the inner key
-    // points of its profiles and back along the outer ones.
-    out.Greens.Header = {QStringLiteral("RecordName"), QStringLiteral("IsVegetation"), QStringLiteral("RecordNumber"),
+}
+
+// The vegetation and buildings table: each outline runs along the inner key
+// points of its profiles and back along the outer ones.
+void WriteGreensTable(const tPlan& plan, int count, double spacing, const std::vector<tSection>& sections,
+                      tGeneratedTable& table) {
+    table.Header = {QStringLiteral("RecordName"), QStringLiteral("IsVegetation"), QStringLiteral("RecordNumber"),
                          QStringLiteral("X"),          QStringLiteral("Y"),            QStringLiteral("Height")};
     for (const tObjectPlan& obj : plan.Objects) {
         // Snapped to the nearest profiles; an outline needs at least two.
-        int first = std::max(0, int(std::floor(obj.Begin / o.SpacingM + 0.5)));
-        int last = std::min(count - 1, std::max(first + 1, int(std::floor(obj.End / o.SpacingM + 0.5))));
+        int first = std::max(0, int(std::floor(obj.Begin / spacing + 0.5)));
+        int last = std::min(count - 1, std::max(first + 1, int(std::floor(obj.End / spacing + 0.5))));
         first = std::min(first, last - 1);
         if (first < 0) continue;
         std::vector<std::pair<int, int>> outline;  // (profile, key slot)
@@ -253,10 +256,34 @@ tGeneratedRoad GenerateRoad(const tGenerateOptions& options) {
             row << (number == 0 ? obj.Name : QString())
                 << (number == 0 ? (obj.IsVegetation ? QStringLiteral("1") : QStringLiteral("0")) : QString())
                 << QString::number(number + 1) << Num(k.Y, 3) << Num(k.X, 3) << Num(Clamp(height, 0.5, 100), 1);
-            out.Greens.Rows.push_back(row);
+            table.Rows.push_back(row);
             ++number;
         }
     }
+}
+
+}  // namespace
+
+tGeneratedRoad GenerateRoad(const tGenerateOptions& options) {
+    tGenerateOptions o = options;
+    if (!std::isfinite(o.SpacingM)) o.SpacingM = 10;
+    o.SpacingM = Clamp(o.SpacingM, 1, 100);
+    if (!std::isfinite(o.LengthKm)) o.LengthKm = 5;
+    o.LengthKm = Clamp(o.LengthKm, 2 * o.SpacingM / 1000, (kMaxGeneratedProfiles - 1) * o.SpacingM / 1000);
+    const int count = int(std::floor(o.LengthKm * 1000 / o.SpacingM + 1e-9)) + 1;
+    const double length = (count - 1) * o.SpacingM;
+
+    tRandom rnd(o.Seed);
+    tPlan plan;
+    PlanRoad(plan, rnd, length);
+
+    tGeneratedRoad out;
+    for (const tStretch& st : plan.Stretches) out.Stretches.push_back({st.Description, st.Begin, st.End, st.Category});
+
+    std::vector<tSection> sections;
+    WriteRoadTable(plan, count, o.SpacingM, sections, out.Road);
+    WriteCrossRoadsTable(plan, length, out.CrossRoads);
+    WriteGreensTable(plan, count, o.SpacingM, sections, out.Greens);
     return out;
 }
 
