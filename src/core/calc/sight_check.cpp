@@ -44,76 +44,57 @@ void HeightAt(double x1, double h1, double x2, double h2, double x, double& h) {
 
 }  // namespace
 
+bool tChainSections::Cross(const tLine& line, int k, double& x, double& y) const {
+    const auto& segs = Plan.Profiles[k].Segments;
+    if (segs.empty()) return false;
+    const tRoadPoint& left = segs.front().A;
+    const tRoadPoint& right = segs.back().B;
+    const tRoadPoint& a = line.A;
+    const tRoadPoint& b = line.B;
+    return LineIntersectionPoint(a.X, a.Y, b.X, b.Y, left.X, left.Y, right.X, right.Y, x, y);
+}
+
+double tChainSections::SightHeight(const tLine& line, int k, int variant, double x, double y) const {
+    const tRoadPoint& a = line.A;
+    const tRoadPoint& b = line.B;
+    double zs = Plan.Profiles[k].SightTrack[variant].H;
+    if (std::fabs(a.X - b.X) >= kSightTolerance)
+        HeightAt(a.X, a.H, b.X, b.H, x, zs);
+    else
+        HeightAt(a.Y, a.H, b.Y, b.H, y, zs);
+    return zs;
+}
+
+double tChainSections::GroundHeight(int k, double x, double y, double fallback) const {
+    // Ground segment: the first one of some length that holds the crossing,
+    // along Y when the whole section stands upright in X.
+    const auto& segs = Plan.Profiles[k].Segments;
+    const tRoadPoint& left = segs.front().A;
+    const tRoadPoint& right = segs.back().B;
+    const bool upright = std::fabs(right.X - left.X) <= kSightTolerance;
+    const tRoadPoint* ga = &left;
+    const tRoadPoint* gb = &right;
+    for (const tProfileSegment& s : segs) {
+        // Both tests are pure; the cheap one goes first.
+        const bool holds = upright ? InRangeInclusive(y, s.A.Y, s.B.Y) : InRangeInclusive(x, s.A.X, s.B.X);
+        if (holds && Distance(s.A.X, s.A.Y, s.B.X, s.B.Y) >= kSightTolerance) {
+            ga = &s.A;
+            gb = &s.B;
+            break;
+        }
+    }
+    double zg = fallback;
+    if (std::fabs(ga->X - gb->X) >= kSightTolerance)
+        HeightAt(ga->X, ga->H, gb->X, gb->H, x, zg);
+    else
+        HeightAt(ga->Y, ga->H, gb->Y, gb->H, y, zg);
+    return zg;
+}
+
 bool CheckSightLine(TMPlan& plan, int start, int end, int variant, bool forceCheck, bool replaceStart, bool replaceEnd,
                     const tRoadPoint& replacement) {
-    auto& profiles = plan.Profiles;
-    const int n = plan.Count();
-    if (start < 0) start = 0;
-    if (end > n - 1) end = n - 1;
-    for (int k = start; k <= end; ++k) profiles[k].Obstructed = 0;
-    bool result = false;
-    if (end - start < 2) return false;
-
-    tRoadPoint a = replaceStart ? replacement : SightEndPoint(profiles[start], variant);
-    tRoadPoint b = replaceEnd ? replacement : SightEndPoint(profiles[end], variant);
-    profiles[start].GroundPoint = a;
-    profiles[end].GroundPoint = b;
-    if (variant == 0) {
-        a.H += kEyeRaise;
-        b.H += kTargetRaise;
-    } else {
-        a.H += kTargetRaise;
-        b.H += kEyeRaise;
-    }
-    profiles[start].SightPoint = a;
-    profiles[end].SightPoint = b;
-
-    for (int k = start + 1; k < end; ++k) {
-        tPlanProfile& p = profiles[k];
-        const auto& segs = p.Segments;
-        if (segs.empty()) continue;
-        const tRoadPoint& left = segs.front().A;
-        const tRoadPoint& right = segs.back().B;
-        double x = 0;
-        double y = 0;
-        if (!LineIntersectionPoint(a.X, a.Y, b.X, b.Y, left.X, left.Y, right.X, right.Y, x, y)) continue;
-
-        const tCentralSpan span = CentralSpan(p);
-        const bool exempt = ExemptFromHiding(span.Width, p, forceCheck);
-
-        double zs = p.SightTrack[variant].H;
-        if (std::fabs(a.X - b.X) >= kSightTolerance)
-            HeightAt(a.X, a.H, b.X, b.H, x, zs);
-        else
-            HeightAt(a.Y, a.H, b.Y, b.H, y, zs);
-
-        // Ground segment: the first one of some length that holds the crossing,
-        // along Y when the whole section stands upright in X.
-        const bool upright = std::fabs(right.X - left.X) <= kSightTolerance;
-        const tRoadPoint* ga = &left;
-        const tRoadPoint* gb = &right;
-        for (const tProfileSegment& s : segs) {
-            // Both tests are pure; the cheap one goes first.
-            const bool holds = upright ? InRangeInclusive(y, s.A.Y, s.B.Y) : InRangeInclusive(x, s.A.X, s.B.X);
-            if (holds && Distance(s.A.X, s.A.Y, s.B.X, s.B.Y) >= kSightTolerance) {
-                ga = &s.A;
-                gb = &s.B;
-                break;
-            }
-        }
-        double zg = zs - 1;
-        if (std::fabs(ga->X - gb->X) >= kSightTolerance)
-            HeightAt(ga->X, ga->H, gb->X, gb->H, x, zg);
-        else
-            HeightAt(ga->Y, ga->H, gb->Y, gb->H, y, zg);
-        WriteCrossing(p, span.Centre, x, y, zs, zg);
-
-        if (GroundHidesLine(zs, zg) && !exempt) {
-            p.Obstructed = 1;
-            result = true;
-        }
-    }
-    return result;
+    tChainSections sections(plan);
+    return CheckSightLineOver(plan, sections, start, end, variant, forceCheck, replaceStart, replaceEnd, replacement);
 }
 
 void RecordSightTrack(tPlanProfile& p, int variant, uint8_t& flag) {

@@ -120,6 +120,75 @@ inline void WriteCrossing(tPlanProfile& profile, const tRoadPoint& centre, doubl
 bool CheckSightLine(TMPlan& plan, int start, int end, int variant, bool forceCheck = false,
                     bool replaceStart = false, bool replaceEnd = false, const tRoadPoint& replacement = tRoadPoint());
 
+// The section geometry a sight check reads, in two implementations with the
+// same results: tChainSections walks each profile's segment chain as the rules
+// are written; tFastSections (sight_fast.h) reads lines cached per profile and
+// finds the ground segment by halving. Each provides
+//   tLine Line(a, b)                        the sight line between the raised ends
+//   bool Cross(line, k, x, y)               its plan crossing with k's section line
+//   Span(k)                                 the central span of profile k
+//   double SightHeight(line, k, variant, x, y)  the line's height at the crossing
+//   double GroundHeight(k, x, y, fallback)  the ground's height there
+//   void CentreWritten(k)                   k's RoadCentre now holds its span's midpoint
+class tChainSections {
+public:
+    explicit tChainSections(const TMPlan& plan) : Plan(plan) {}
+    struct tLine {
+        tRoadPoint A, B;
+    };
+    tLine Line(const tRoadPoint& a, const tRoadPoint& b) const { return {a, b}; }
+    bool Cross(const tLine& line, int k, double& x, double& y) const;
+    tCentralSpan Span(int k) const { return CentralSpan(Plan.Profiles[k]); }
+    double SightHeight(const tLine& line, int k, int variant, double x, double y) const;
+    double GroundHeight(int k, double x, double y, double fallback) const;
+    void CentreWritten(int) {}
+
+private:
+    const TMPlan& Plan;
+};
+
+// CheckSightLine over the given section geometry: the one place the check's
+// steps are written.
+template <class Sections>
+bool CheckSightLineOver(TMPlan& plan, Sections& sections, int start, int end, int variant, bool forceCheck,
+                        bool replaceStart, bool replaceEnd, const tRoadPoint& replacement) {
+    auto& profiles = plan.Profiles;
+    const int n = plan.Count();
+    if (start < 0) start = 0;
+    if (end > n - 1) end = n - 1;
+    for (int k = start; k <= end; ++k) profiles[k].Obstructed = 0;
+    bool result = false;
+    if (end - start < 2) return false;
+
+    tRoadPoint a = replaceStart ? replacement : SightEndPoint(profiles[start], variant);
+    tRoadPoint b = replaceEnd ? replacement : SightEndPoint(profiles[end], variant);
+    profiles[start].GroundPoint = a;
+    profiles[end].GroundPoint = b;
+    a.H += variant == 0 ? kEyeRaise : kTargetRaise;
+    b.H += variant == 0 ? kTargetRaise : kEyeRaise;
+    profiles[start].SightPoint = a;
+    profiles[end].SightPoint = b;
+
+    const auto line = sections.Line(a, b);
+    for (int k = start + 1; k < end; ++k) {
+        double x = 0;
+        double y = 0;
+        if (!sections.Cross(line, k, x, y)) continue;
+        tPlanProfile& p = profiles[k];
+        const auto& span = sections.Span(k);
+        const bool exempt = ExemptFromHiding(span.Width, p, forceCheck);
+        const double zs = sections.SightHeight(line, k, variant, x, y);
+        const double zg = sections.GroundHeight(k, x, y, zs - 1);
+        WriteCrossing(p, span.Centre, x, y, zs, zg);
+        sections.CentreWritten(k);
+        if (GroundHidesLine(zs, zg) && !exempt) {
+            p.Obstructed = 1;
+            result = true;
+        }
+    }
+    return result;
+}
+
 // Raises the cross sections where vegetation and buildings stand: for every
 // object and every profile it touches, a rise, a top and a fall segment are
 // inserted between its outer key points and the segments under it are marked

@@ -121,35 +121,18 @@ void WriteEnd(tPlanProfile& p, int variant, bool isStart) {
     p.SightPoint = RaisedEnd(p, variant, isStart);
 }
 
-// A sight line from a to b with the coefficients the plain check computes
-// for every profile, taken once: the plan line (as the first line of
-// LineIntersectionPoint) and the sight height over X or Y.
-struct tCheckLine {
-    tPlanLine Plan;
-    tHeightLine Height;
-};
-
-tCheckLine MakeCheckLine(const tRoadPoint& a, const tRoadPoint& b) {
-    return {MakePlanLine(a.X, a.Y, b.X, b.Y), MakeHeightLine(a, b)};
-}
-
 // Evaluates profile k against the sight line exactly as the plain check
 // does, without touching the profile. False when the lines do not meet.
 // `hints` (per profile, or null) are the caller's ground segment hints.
 bool Evaluate(const TMPlan& plan, const tFastSight& fast, int k, const tCheckLine& line, int variant,
               bool forceCheck, int32_t* hints, tCrossing& out) {
-    const tFastProfile& g = fast.Profiles[k];
-    if (!g.HasSegments) return false;
+    const tFastSections sections(plan, fast, hints, nullptr);
     double x = 0;
     double y = 0;
-    if (!PlanCrossing(line.Plan, g, x, y)) return false;
-    const tPlanProfile& p = plan.Profiles[k];
-    const bool exempt = ExemptFromHiding(g.Span.Width, p, forceCheck);
-    // The track height is only the fallback of a line without a height, and
-    // such a line has no plan direction to cross a section with; it is not
-    // read otherwise, since the scans write it while other observers run.
-    const double zs = line.Height.Mode == tHeightLine::None ? p.SightTrack[variant].H : line.Height.At(x, y, 0);
-    const double zg = GroundLineAt(fast, k, x, y, hints ? hints + k : nullptr).At(x, y, zs - 1);
+    if (!sections.Cross(line, k, x, y)) return false;
+    const bool exempt = ExemptFromHiding(sections.Span(k).Width, plan.Profiles[k], forceCheck);
+    const double zs = sections.SightHeight(line, k, variant, x, y);
+    const double zg = sections.GroundHeight(k, x, y, zs - 1);
     out.K = k;
     out.X = x;
     out.Y = y;
@@ -478,34 +461,8 @@ tFastSight MakeFastSight(const TMPlan& plan, int threads) {
 
 bool FastCheckSightLine(TMPlan& plan, tFastSight& fast, int start, int end, int variant, bool forceCheck,
                         bool replaceStart, bool replaceEnd, const tRoadPoint& replacement) {
-    auto& pr = plan.Profiles;
-    const int n = plan.Count();
-    if (start < 0) start = 0;
-    if (end > n - 1) end = n - 1;
-    for (int k = start; k <= end; ++k) pr[k].Obstructed = 0;
-    if (end - start < 2) return false;
-    tRoadPoint a = replaceStart ? replacement : SightEndPoint(pr[start], variant);
-    tRoadPoint b = replaceEnd ? replacement : SightEndPoint(pr[end], variant);
-    pr[start].GroundPoint = a;
-    pr[end].GroundPoint = b;
-    a.H += variant == 0 ? kEyeRaise : kTargetRaise;
-    b.H += variant == 0 ? kTargetRaise : kEyeRaise;
-    pr[start].SightPoint = a;
-    pr[end].SightPoint = b;
-    const tCheckLine line = MakeCheckLine(a, b);
-    int32_t* const hints = nullptr;  // single checks: no segment worth remembering
-    bool result = false;
-    tCrossing c;
-    for (int k = start + 1; k < end; ++k) {
-        if (!Evaluate(plan, fast, k, line, variant, forceCheck, hints, c)) continue;
-        WriteCrossing(pr[k], fast.Profiles[k].Span.Centre, c.X, c.Y, c.Zs, c.Zg);
-        fast.CentreWritten[k] = 1;
-        if (c.Obstructed) {
-            pr[k].Obstructed = 1;
-            result = true;
-        }
-    }
-    return result;
+    tFastSections sections(plan, fast, nullptr, &fast.CentreWritten);
+    return CheckSightLineOver(plan, sections, start, end, variant, forceCheck, replaceStart, replaceEnd, replacement);
 }
 
 void FastForwardScan(TMPlan& plan, tFastSight& fast, tProgressCounter& progress) {
