@@ -24,17 +24,6 @@ using namespace crossroads;
 namespace {
 
 
-// Sight and ground height of profile k at the plan crossing (x, y) of a
-// forced check, as the plain check finds them.
-void HeightsAt(const TMPlan& plan, const tFastSight& fast, int32_t k, const tHeightLine& sightLine, int variant,
-               double x, double y, int32_t* hint, double& zs, double& zg) {
-    // The track height is only the fallback of a line without a height; the
-    // profile record is not read otherwise (it is large and far apart).
-    zs = sightLine.Mode == tHeightLine::None ? plan.Profiles[k].SightTrack[variant].H : sightLine.At(x, y, 0);
-    const tHeightLine& ground = GroundLineAt(fast, k, x, y, hint);
-    zg = ground.At(x, y, zs - 1);
-}
-
 struct tSightHit {
     int32_t K;
     uint8_t Obstructed;
@@ -133,19 +122,19 @@ struct tFastCrossRoad {
     std::vector<tEffect> Effects;
 };
 
-// The forced sight check of one sample (plain: FarProfile, then
-// CheckSightLine), computed into the scratch. Returns whether the line is cut;
-// the check's Obstructed flags and crossings are then those of the scratch
-// entries strictly between the eye's profile and `far`.
-bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, int32_t p, int direction, const tRoadPoint& eye,
-                     const tRoadPoint& sample, tEffectScratch& s, int32_t& far) {
+// FarProfile of the fast engine: the first profile beyond p (towards the
+// crossing) whose section line the line from the eye does not cross before
+// reaching the sample, clamped to the road; the crossings on the way are kept
+// in `crossings`.
+int32_t ScanTowardsSample(const TMPlan& plan, const tFastSight& fast, int32_t p, int direction, const tRoadPoint& eye,
+                          const tRoadPoint& sample, std::vector<tSightHit>& crossings) {
     const int32_t n = plan.Count();
     const int32_t step = direction == DirFwd ? 1 : -1;
     // The profiles whose section lines the sight line from the eye crosses
     // before the sample.
     const tPlanLine toSample = MakePlanLine(eye.X, eye.Y, sample.X, sample.Y);
     const double length = Distance(eye.X, eye.Y, sample.X, sample.Y);
-    s.Far.clear();
+    crossings.clear();
     int32_t k = p + step;
     if (length >= kGeometryTolerance) {
         // along = dot / length must lie in [-tolerance, length - tolerance).
@@ -162,10 +151,19 @@ bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, int32_t p, int 
                 const double along = dot / length;
                 if (!(along >= -kGeometryTolerance && along < length - kGeometryTolerance)) break;
             }
-            s.Far.push_back({k, 0, x, y, 0, 0});
+            crossings.push_back({k, 0, x, y, 0, 0});
         }
     }  // a line this short crosses nothing: the scan stops at once
-    const int32_t c = std::clamp(k, 0, n - 1);
+    return std::clamp(k, 0, n - 1);
+}
+
+// The forced sight check of one sample (plain: FarProfile, then
+// CheckSightLine), computed into the scratch. Returns whether the line is cut;
+// the check's Obstructed flags and crossings are then those of the scratch
+// entries strictly between the eye's profile and `far`.
+bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, int32_t p, int direction, const tRoadPoint& eye,
+                     const tRoadPoint& sample, tEffectScratch& s, int32_t& far) {
+    const int32_t c = ScanTowardsSample(plan, fast, p, direction, eye, sample, s.Far);
     far = c;
 
     // CheckSightLine: forward from p to c, variant 1, the sample as the end;
@@ -187,13 +185,14 @@ bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, int32_t p, int 
     s.Sight[end] = b;
     // A line without a height has no plan direction either (both ends within
     // the same tolerances), so it crosses no section and the track height
-    // HeightsAt would fall back on is never read: the scans may still be
+    // SightHeight would fall back on is never read: the scans may still be
     // writing it when this runs.
-    const tHeightLine height = MakeHeightLine(a, b);
+    const tFastSections sections(plan, fast, s.GroundHints.data(), nullptr);
+    const tCheckLine line = sections.Line(a, b);
     bool cut = false;
     auto hit = [&](int32_t q, double x, double y) {
-        double zs = 0, zg = 0;
-        HeightsAt(plan, fast, q, height, variant, x, y, &s.GroundHints[q], zs, zg);
+        const double zs = sections.SightHeight(line, q, variant, x, y);
+        const double zg = sections.GroundHeight(q, x, y, zs - 1);
         const uint8_t obstructed = GroundHidesLine(zs, zg) ? 1 : 0;
         cut |= obstructed != 0;
         tEffectScratch::tEntry& e = s.Touch(q, tEffectScratch::kCentre | tEffectScratch::kPoints);
@@ -211,13 +210,9 @@ bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, int32_t p, int 
             hit(f.K, f.X, f.Y);
         }
     } else {
-        const tPlanLine line = MakePlanLine(a.X, a.Y, b.X, b.Y);
         for (int32_t q = start + 1; q < end; ++q) {
-            const tFastProfile& g = fast.Profiles[q];
-            if (!g.HasSegments) continue;
             double x = 0, y = 0;
-            if (!PlanCrossing(line, g, x, y)) continue;
-            hit(q, x, y);
+            if (sections.Cross(line, q, x, y)) hit(q, x, y);
         }
     }
     return cut;
