@@ -32,65 +32,6 @@ const tRoadPoint& SightEndPoint(const tPlanProfile& profile, int variant) {
     return variant == 0 ? profile.KeyPointM1 : profile.KeyPoint0;
 }
 
-namespace {
-
-// Height of the line (x1,h1)-(x2,h2) above x, found as its crossing with the
-// vertical line through x; `h` keeps its value when they do not meet.
-void HeightAt(double x1, double h1, double x2, double h2, double x, double& h) {
-    double ix = 0;
-    double ih = 0;
-    if (LineIntersectionPoint(x1, h1, x2, h2, x, -10, x, 10, ix, ih)) h = ih;
-}
-
-}  // namespace
-
-bool tChainSections::Cross(const tLine& line, int k, double& x, double& y) const {
-    const auto& segs = Plan.Profiles[k].Segments;
-    if (segs.empty()) return false;
-    const tRoadPoint& left = segs.front().A;
-    const tRoadPoint& right = segs.back().B;
-    const tRoadPoint& a = line.A;
-    const tRoadPoint& b = line.B;
-    return LineIntersectionPoint(a.X, a.Y, b.X, b.Y, left.X, left.Y, right.X, right.Y, x, y);
-}
-
-double tChainSections::SightHeight(const tLine& line, int k, int variant, double x, double y) const {
-    const tRoadPoint& a = line.A;
-    const tRoadPoint& b = line.B;
-    double zs = Plan.Profiles[k].SightTrack[variant].H;
-    if (std::fabs(a.X - b.X) >= kSightTolerance)
-        HeightAt(a.X, a.H, b.X, b.H, x, zs);
-    else
-        HeightAt(a.Y, a.H, b.Y, b.H, y, zs);
-    return zs;
-}
-
-double tChainSections::GroundHeight(int k, double x, double y, double fallback) const {
-    // Ground segment: the first one of some length that holds the crossing,
-    // along Y when the whole section stands upright in X.
-    const auto& segs = Plan.Profiles[k].Segments;
-    const tRoadPoint& left = segs.front().A;
-    const tRoadPoint& right = segs.back().B;
-    const bool upright = std::fabs(right.X - left.X) <= kSightTolerance;
-    const tRoadPoint* ga = &left;
-    const tRoadPoint* gb = &right;
-    for (const tProfileSegment& s : segs) {
-        // Both tests are pure; the cheap one goes first.
-        const bool holds = upright ? InRangeInclusive(y, s.A.Y, s.B.Y) : InRangeInclusive(x, s.A.X, s.B.X);
-        if (holds && Distance(s.A.X, s.A.Y, s.B.X, s.B.Y) >= kSightTolerance) {
-            ga = &s.A;
-            gb = &s.B;
-            break;
-        }
-    }
-    double zg = fallback;
-    if (std::fabs(ga->X - gb->X) >= kSightTolerance)
-        HeightAt(ga->X, ga->H, gb->X, gb->H, x, zg);
-    else
-        HeightAt(ga->Y, ga->H, gb->Y, gb->H, y, zg);
-    return zg;
-}
-
 bool CheckSightLine(TMPlan& plan, int start, int end, int variant, bool forceCheck, bool replaceStart, bool replaceEnd,
                     const tRoadPoint& replacement) {
     tChainSections sections(plan);
