@@ -42,8 +42,7 @@ void RunStage(benchmark::State& state, bool accelerated) {
         if (accelerated) fast = std::make_unique<tFastSight>(MakeFastSight(model->Plan, threads));
         state.ResumeTiming();
         if (fast) {
-            const tSightAcceleration acceleration(model->Plan, *fast);
-            CalcCrossRoads(*model, counter);
+            FastCalcCrossRoads(*model, *fast, counter);
         } else {
             CalcCrossRoads(*model, counter);
         }

@@ -46,8 +46,7 @@ tReport RunStage(tRoadModel& model, int threads) {
         CalcCrossRoads(model, counter);
     } else {
         tFastSight fast = MakeFastSight(model.Plan, threads);
-        const tSightAcceleration acceleration(model.Plan, fast);
-        CalcCrossRoads(model, counter);
+        FastCalcCrossRoads(model, fast, counter);
     }
     return report;
 }

@@ -371,9 +371,8 @@ TEST(InRangeInclusive, AgreesWithInRangeWithBothEndsIncluded) {
             for (double x : values) EXPECT_EQ(InRangeInclusive(x, a, b), InRange(true, true, x, a, b)) << x << a << b;
 }
 
-TEST(SightAcceleration, CachedGeometryGivesTheSameChecksAndEffects) {
-    // A curved, hilly road with buildings; every kind of check the stages and
-    // the crossroads stage make: plain, forced, with a replaced start or end.
+// A curved, hilly road with buildings, prepared for the sight stages.
+TMPlan HillyArcWithBuildings() {
     TMPlan base = ArcRoad(40, 7, 120);
     for (int i = 0; i < 40; ++i)
         for (auto& s : base.Profiles[i].Segments) {
@@ -387,7 +386,13 @@ TEST(SightAcceleration, CachedGeometryGivesTheSameChecksAndEffects) {
     PrepareGreens(base, greens, counter);
     InitSightData(base, counter);
     base.Profiles[12].NoRoadCheck = 1;
+    return base;
+}
 
+TEST(FastSightCheck, CachedGeometryGivesTheSameChecksAndEffects) {
+    // Every kind of check the stages and the crossroads stage make: plain,
+    // forced, with a replaced start or end.
+    const TMPlan base = HillyArcWithBuildings();
     TMPlan plain = base;
     TMPlan fast = base;
     tFastSight geometry = MakeFastSight(fast, 1);
@@ -403,11 +408,7 @@ TEST(SightAcceleration, CachedGeometryGivesTheSameChecksAndEffects) {
                     const bool force = mode == 1;
                     const bool rs = mode == 2, re = mode == 3;
                     const bool a = CheckSightLine(plain, start, end, variant, force, rs, re, replacement);
-                    bool b;
-                    {
-                        const tSightAcceleration acceleration(fast, geometry);
-                        b = CheckSightLine(fast, start, end, variant, force, rs, re, replacement);
-                    }
+                    const bool b = FastCheckSightLine(fast, geometry, start, end, variant, force, rs, re, replacement);
                     ASSERT_EQ(a, b) << start << " " << end << " " << variant << " " << mode;
                     hidden += a;
                 }
@@ -418,6 +419,37 @@ TEST(SightAcceleration, CachedGeometryGivesTheSameChecksAndEffects) {
     tModelDiff diff;
     diff.Model(ma, mb);
     EXPECT_EQ(diff.Count, 0) << diff.Out.str();
-    // Without the acceleration in scope the plain routine runs.
-    EXPECT_EQ(SightAccelerationFor(mb.Plan), nullptr);
+}
+
+TEST(FastSightScan, EveryThreadCountAndWorkWindowGivesTheReferenceStages) {
+    // The scans hand their work places over from the threads that compute to
+    // the one that applies; windows far smaller than the road make every place
+    // change hands many times (the sanitizer build runs this too).
+    const TMPlan base = HillyArcWithBuildings();
+    tProgress none;
+    tProgressCounter counter(none);
+    tRoadModel reference;
+    reference.Plan = base;
+    ForwardScan(reference.Plan, counter);
+    ForwardLookSpeeds(reference.Plan);
+    ReverseScan(reference.Plan, counter);
+    ReverseLookSpeeds(reference.Plan);
+    int hidden = 0;
+    for (const tPlanProfile& p : reference.Plan.Profiles) hidden += p.FwdHidden + p.RevHidden;
+    EXPECT_GT(hidden, 0);
+    for (int threads : {1, 2, 4})
+        for (int window : {1, 2, 5, 256}) {
+            SCOPED_TRACE(testing::Message() << threads << " threads, window " << window);
+            tRoadModel fast;
+            fast.Plan = base;
+            tFastSight geometry = MakeFastSight(fast.Plan, threads);
+            geometry.BlockSize = window;
+            FastForwardScan(fast.Plan, geometry, counter);
+            FastForwardLookSpeeds(fast.Plan, geometry);
+            FastReverseScan(fast.Plan, geometry, counter);
+            FastReverseLookSpeeds(fast.Plan, geometry);
+            tModelDiff diff;
+            diff.Model(reference, fast);
+            EXPECT_EQ(diff.Count, 0) << diff.Out.str();
+        }
 }

@@ -15,23 +15,17 @@ int CalcProgressMaximum(const tRoadModel& model) {
     return model.Greens.Count() + 2 * model.CrossRoads.Count() + 15 * model.Plan.Count();
 }
 
-void RunCalculation(tRoadModel& model, const tProgress& progress, tCalcEngine engine, const tCalcHooks& hooks,
-                    int threads) {
-    TMPlan& plan = model.Plan;
-    const int n = plan.Count();
-    const int maximum = CalcProgressMaximum(model);
-    progress.Max(maximum);
-    progress.Pos(0);
-    progress.Idle();
-    tProgressCounter counter(progress);
-    const tProfileStep step = [&counter](int i) { counter.Step(i); };
-    auto each = [&](const std::function<void(int)>& hook) {
-        for (int i = 0; i < n; ++i) {
-            if (hook) hook(i);
-            counter.Step(i);
-        }
-    };
+namespace {
 
+// The fast engine's state between the sight stages and the crossroads stage.
+struct tFastRun {
+    std::unique_ptr<tFastSight> Fast;
+    tEarlyCrossRoadsPtr Early;
+};
+
+// Vegetation/buildings preparation and the factor stages.
+void FactorStages(tRoadModel& model, const tProgress& progress, tProgressCounter& counter, const tProfileStep& step) {
+    TMPlan& plan = model.Plan;
     if (model.Greens.Count() > 0) {
         progress.Line(QStringLiteral("CalcLog.ParseVegetablesBuildings"));
         PrepareGreens(plan, model.Greens, counter);
@@ -53,11 +47,16 @@ void RunCalculation(tRoadModel& model, const tProgress& progress, tCalcEngine en
     CalcTrafficIntensity(plan, step);
     progress.Line(QStringLiteral("CalcLog.CalcLocalitySocActivity"));
     CalcLocalitySocActivity(plan, step);
+}
 
+// The forward and backward invisible points with their look-speed passes: the
+// reference routines, or the fast ones (which start the crossroads early when
+// there are threads to spare).
+void SightStages(tRoadModel& model, const tProgress& progress, tProgressCounter& counter, tCalcEngine engine,
+                 int threads, tFastRun& run) {
+    TMPlan& plan = model.Plan;
     progress.Line(QStringLiteral("CalcLog.CalcForwardInviisiblePoints"));
     InitSightData(plan, counter);
-    std::unique_ptr<tFastSight> fast;
-    tEarlyCrossRoadsPtr early;
     if (engine == tCalcEngine::Reference) {
         ForwardScan(plan, counter);
         ForwardLookSpeeds(plan);
@@ -67,22 +66,28 @@ void RunCalculation(tRoadModel& model, const tProgress& progress, tCalcEngine en
     } else {
         // The sections do not change after the vegetation preparation, so
         // their geometry is taken once here.
-        fast = std::make_unique<tFastSight>(MakeFastSight(plan, threads));
+        run.Fast = std::make_unique<tFastSight>(MakeFastSight(plan, threads));
         // The crossroads need nothing the scans compute: their helpers start
         // now on half the threads, the scans run on the others (more threads
         // than cores would only make the scans' in-order apply wait).
-        if (model.CrossRoads.Count() > 0 && fast->Threads > 1) {
-            const int helpers = std::min(fast->Threads / 2, model.CrossRoads.Count());
-            early = StartCrossRoads(model, *fast, helpers);
-            fast->Threads -= helpers;
+        if (model.CrossRoads.Count() > 0 && run.Fast->Threads > 1) {
+            const int helpers = std::min(run.Fast->Threads / 2, model.CrossRoads.Count());
+            run.Early = StartCrossRoads(model, *run.Fast, helpers);
+            run.Fast->Threads -= helpers;
         }
-        FastForwardScan(plan, *fast, counter);
-        FastForwardLookSpeeds(plan, *fast);
+        FastForwardScan(plan, *run.Fast, counter);
+        FastForwardLookSpeeds(plan, *run.Fast);
         progress.Line(QStringLiteral("CalcLog.CalcBackwardInvisiblePoints"));
-        FastReverseScan(plan, *fast, counter);
-        FastReverseLookSpeeds(plan, *fast);
+        FastReverseScan(plan, *run.Fast, counter);
+        FastReverseLookSpeeds(plan, *run.Fast);
     }
+}
 
+// CrossV from the free car speed, then the crossroads stage by the engine that
+// ran the sight stages.
+void CrossRoadsStage(tRoadModel& model, const tProgress& progress, tProgressCounter& counter, const tCalcHooks& hooks,
+                     tFastRun& run) {
+    TMPlan& plan = model.Plan;
     for (tPlanProfile& p : plan.Profiles) {
         const double free = FreeCarSpeed(p.RoadCathegory);
         p.CrossV[DirFwd] = free;
@@ -92,13 +97,11 @@ void RunCalculation(tRoadModel& model, const tProgress& progress, tCalcEngine en
     const int c = model.CrossRoads.Count();
     if (c > 0) {
         progress.Line(QStringLiteral("CalcLog.CalcCrossRoadsVisibility"));
-        if (early) {
-            FinishCrossRoads(model, *fast, *early, counter);
-            early.reset();
-        } else if (fast) {
-            // The crossroads stage's sight checks use the cached geometry too.
-            const tSightAcceleration acceleration(plan, *fast);
-            CalcCrossRoads(model, counter);
+        if (run.Early) {
+            FinishCrossRoads(model, *run.Fast, *run.Early, counter);
+            run.Early.reset();
+        } else if (run.Fast) {
+            FastCalcCrossRoads(model, *run.Fast, counter);
         } else {
             CalcCrossRoads(model, counter);
         }
@@ -107,6 +110,31 @@ void RunCalculation(tRoadModel& model, const tProgress& progress, tCalcEngine en
     } else {
         progress.Line(QStringLiteral("CalcLog.NoCrossRoadsList"));
     }
+}
+
+}  // namespace
+
+void RunCalculation(tRoadModel& model, const tProgress& progress, tCalcEngine engine, const tCalcHooks& hooks,
+                    int threads) {
+    TMPlan& plan = model.Plan;
+    const int n = plan.Count();
+    const int maximum = CalcProgressMaximum(model);
+    progress.Max(maximum);
+    progress.Pos(0);
+    progress.Idle();
+    tProgressCounter counter(progress);
+    const tProfileStep step = [&counter](int i) { counter.Step(i); };
+    auto each = [&](const std::function<void(int)>& hook) {
+        for (int i = 0; i < n; ++i) {
+            if (hook) hook(i);
+            counter.Step(i);
+        }
+    };
+
+    FactorStages(model, progress, counter, step);
+    tFastRun run;
+    SightStages(model, progress, counter, engine, threads, run);
+    CrossRoadsStage(model, progress, counter, hooks, run);
 
     progress.Line(QStringLiteral("CalcLog.FillSourceDataGrid"));
     each(hooks.SourceRow);

@@ -103,6 +103,10 @@ using tEarlyCrossRoadsPtr = std::unique_ptr<tEarlyCrossRoads, tEarlyCrossRoadsDe
 tEarlyCrossRoadsPtr StartCrossRoads(const tRoadModel& model, const tFastSight& fast, int helpers);
 void FinishCrossRoads(tRoadModel& model, tFastSight& fast, tEarlyCrossRoads& early, tProgressCounter& progress);
 
+// The fast engine's whole crossroads stage when it was not started early:
+// CalcCrossRoads with the cached geometry, on up to fast.Threads threads.
+void FastCalcCrossRoads(tRoadModel& model, tFastSight& fast, tProgressCounter& progress);
+
 // Whether the point (x, y) lies in the band between the section lines of
 // profiles a and a + 1: returns a when it is inside or on section a
 // (onSectionA set), a + 1 when on section a + 1 (onSectionB set), else -1.

@@ -2,7 +2,6 @@
 
 #include "calc/factor_speeds.h"
 #include "calc/geometry.h"
-#include "calc/sight_fast.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,98 +32,10 @@ const tRoadPoint& SightEndPoint(const tPlanProfile& profile, int variant) {
     return variant == 0 ? profile.KeyPointM1 : profile.KeyPoint0;
 }
 
-namespace {
-
-// Height of the line (x1,h1)-(x2,h2) above x, found as its crossing with the
-// vertical line through x; `h` keeps its value when they do not meet.
-void HeightAt(double x1, double h1, double x2, double h2, double x, double& h) {
-    double ix = 0;
-    double ih = 0;
-    if (LineIntersectionPoint(x1, h1, x2, h2, x, -10, x, 10, ix, ih)) h = ih;
-}
-
-}  // namespace
-
 bool CheckSightLine(TMPlan& plan, int start, int end, int variant, bool forceCheck, bool replaceStart, bool replaceEnd,
                     const tRoadPoint& replacement) {
-    if (tFastSight* fast = SightAccelerationFor(plan))
-        return FastCheckSightLine(plan, *fast, start, end, variant, forceCheck, replaceStart, replaceEnd, replacement);
-    auto& profiles = plan.Profiles;
-    const int n = plan.Count();
-    if (start < 0) start = 0;
-    if (end > n - 1) end = n - 1;
-    for (int k = start; k <= end; ++k) profiles[k].Obstructed = 0;
-    bool result = false;
-    if (end - start < 2) return false;
-
-    tRoadPoint a = replaceStart ? replacement : SightEndPoint(profiles[start], variant);
-    tRoadPoint b = replaceEnd ? replacement : SightEndPoint(profiles[end], variant);
-    profiles[start].GroundPoint = a;
-    profiles[end].GroundPoint = b;
-    if (variant == 0) {
-        a.H += kEyeRaise;
-        b.H += kTargetRaise;
-    } else {
-        a.H += kTargetRaise;
-        b.H += kEyeRaise;
-    }
-    profiles[start].SightPoint = a;
-    profiles[end].SightPoint = b;
-
-    for (int k = start + 1; k < end; ++k) {
-        tPlanProfile& p = profiles[k];
-        const auto& segs = p.Segments;
-        if (segs.empty()) continue;
-        const tRoadPoint& left = segs.front().A;
-        const tRoadPoint& right = segs.back().B;
-        double x = 0;
-        double y = 0;
-        if (!LineIntersectionPoint(a.X, a.Y, b.X, b.Y, left.X, left.Y, right.X, right.Y, x, y)) continue;
-
-        const tCentralSpan span = CentralSpan(p);
-        p.RoadCentre = span.Centre;
-        const bool exempt = (span.Width > kCentralSpanWidth || p.NoRoadCheck) && !forceCheck;
-
-        double zs = p.SightTrack[variant].H;
-        if (std::fabs(a.X - b.X) >= kSightTolerance)
-            HeightAt(a.X, a.H, b.X, b.H, x, zs);
-        else
-            HeightAt(a.Y, a.H, b.Y, b.H, y, zs);
-        tRoadPoint sight;
-        sight.X = x;
-        sight.Y = y;
-        sight.H = zs;
-        p.SightPoint = sight;
-
-        // Ground segment: the first one of some length that holds the crossing,
-        // along Y when the whole section stands upright in X.
-        const bool upright = std::fabs(right.X - left.X) <= kSightTolerance;
-        const tRoadPoint* ga = &left;
-        const tRoadPoint* gb = &right;
-        for (const tProfileSegment& s : segs) {
-            // Both tests are pure; the cheap one goes first.
-            const bool holds = upright ? InRangeInclusive(y, s.A.Y, s.B.Y) : InRangeInclusive(x, s.A.X, s.B.X);
-            if (holds && Distance(s.A.X, s.A.Y, s.B.X, s.B.Y) >= kSightTolerance) {
-                ga = &s.A;
-                gb = &s.B;
-                break;
-            }
-        }
-        double zg = zs - 1;
-        if (std::fabs(ga->X - gb->X) >= kSightTolerance)
-            HeightAt(ga->X, ga->H, gb->X, gb->H, x, zg);
-        else
-            HeightAt(ga->Y, ga->H, gb->Y, gb->H, y, zg);
-        tRoadPoint ground = sight;
-        ground.H = zg;
-        p.GroundPoint = ground;
-
-        if (zs < zg - kInvisibleMargin && !exempt) {
-            p.Obstructed = 1;
-            result = true;
-        }
-    }
-    return result;
+    tChainSections sections(plan);
+    return CheckSightLineOver(plan, sections, start, end, variant, forceCheck, replaceStart, replaceEnd, replacement);
 }
 
 void RecordSightTrack(tPlanProfile& p, int variant, uint8_t& flag) {
@@ -265,20 +176,33 @@ void ForwardScan(TMPlan& plan, tProgressCounter& progress) {
     }
 }
 
-void ForwardLookSpeeds(TMPlan& plan) {
+void SetLookSpeed(TMPlan& plan, int i, int j, bool reverse) {
     auto& pr = plan.Profiles;
-    const int n = plan.Count();
-    for (int i = 0; i <= n - 2; ++i) {
-        if (!pr[i].FwdHidden) continue;
-        int j = pr[i].FwdEnd;
-        for (;;) {
-            // The second variant is only tried when the first finds the line clear.
-            if (!CheckSightLine(plan, i, j, 1) && !CheckSightLine(plan, i, j, 0)) break;
-            if (j - i <= 1) break;
-            --j;
-        }
+    if (reverse)
+        pr[i].LookV[DirRev] = SpeedForSightDistance(true, pr[i].Position - pr[j].Position);
+    else
         pr[i].LookV[DirFwd] = SpeedForSightDistance(true, pr[j].Position - pr[i].Position);
+}
+
+void LookSpeedOf(TMPlan& plan, int i, bool reverse) {
+    auto& pr = plan.Profiles;
+    int j = reverse ? pr[i].RevEnd : pr[i].FwdEnd;
+    const int step = reverse ? 1 : -1;
+    for (;;) {
+        const int start = reverse ? j : i;
+        const int end = reverse ? i : j;
+        // The second variant is only tried when the first finds the line clear.
+        if (!CheckSightLine(plan, start, end, 1) && !CheckSightLine(plan, start, end, 0)) break;
+        if (end - start <= 1) break;
+        j += step;
     }
+    SetLookSpeed(plan, i, j, reverse);
+}
+
+void ForwardLookSpeeds(TMPlan& plan) {
+    const int n = plan.Count();
+    for (int i = 0; i <= n - 2; ++i)
+        if (plan.Profiles[i].FwdHidden) LookSpeedOf(plan, i, false);
 }
 
 void ReverseScan(TMPlan& plan, tProgressCounter& progress) {
@@ -297,18 +221,8 @@ void ReverseScan(TMPlan& plan, tProgressCounter& progress) {
 }
 
 void ReverseLookSpeeds(TMPlan& plan) {
-    auto& pr = plan.Profiles;
-    const int n = plan.Count();
-    for (int i = n - 1; i >= 1; --i) {
-        if (!pr[i].RevHidden) continue;
-        int j = pr[i].RevEnd;
-        for (;;) {
-            if (!CheckSightLine(plan, j, i, 1) && !CheckSightLine(plan, j, i, 0)) break;
-            if (i - j <= 1) break;
-            ++j;
-        }
-        pr[i].LookV[DirRev] = SpeedForSightDistance(true, pr[i].Position - pr[j].Position);
-    }
+    for (int i = plan.Count() - 1; i >= 1; --i)
+        if (plan.Profiles[i].RevHidden) LookSpeedOf(plan, i, true);
 }
 
 }  // namespace kestrova

@@ -76,6 +76,32 @@ tCentralSpan CentralSpan(const tPlanProfile& profile);
 // variant 0, KeyPoint0 for variant 1.
 const tRoadPoint& SightEndPoint(const tPlanProfile& profile, int variant);
 
+// The rules every sight check applies at a crossing of the sight line with a
+// profile's section line, whichever engine finds the crossing:
+// - a profile whose central span is wider than kCentralSpanWidth, or that has
+//   NoRoadCheck, never hides the line unless the check is forced;
+inline bool ExemptFromHiding(double spanWidth, const tPlanProfile& profile, bool forceCheck) {
+    return (spanWidth > kCentralSpanWidth || profile.NoRoadCheck) && !forceCheck;
+}
+// - the ground hides the line when it lies more than kInvisibleMargin above it;
+inline bool GroundHidesLine(double sightHeight, double groundHeight) {
+    return sightHeight < groundHeight - kInvisibleMargin;
+}
+// - the crossing is written into the profile: RoadCentre the span's midpoint,
+//   SightPoint the plan point at the sight height, GroundPoint at the ground
+//   height (Obstructed is the caller's).
+inline void WriteCrossing(tPlanProfile& profile, const tRoadPoint& centre, double x, double y, double sightHeight,
+                          double groundHeight) {
+    profile.RoadCentre = centre;
+    tRoadPoint point;
+    point.X = x;
+    point.Y = y;
+    point.H = sightHeight;
+    profile.SightPoint = point;
+    point.H = groundHeight;
+    profile.GroundPoint = point;
+}
+
 // Tests the sight line from profile `start` to profile `end` (start < end) for
 // the given variant (0 or 1). Returns whether any profile strictly between them
 // hides the line (its ground lies more than kInvisibleMargin above it).
@@ -93,6 +119,130 @@ const tRoadPoint& SightEndPoint(const tPlanProfile& profile, int variant);
 // With fewer than one profile in between only Obstructed is cleared.
 bool CheckSightLine(TMPlan& plan, int start, int end, int variant, bool forceCheck = false,
                     bool replaceStart = false, bool replaceEnd = false, const tRoadPoint& replacement = tRoadPoint());
+
+// The section geometry a sight check reads, in two implementations with the
+// same results: tChainSections walks each profile's segment chain as the rules
+// are written; tFastSections (sight_fast.h) reads lines cached per profile and
+// finds the ground segment by halving. Each provides
+//   tLine Line(a, b)                        the sight line between the raised ends
+//   bool Cross(line, k, x, y)               its plan crossing with k's section line
+//   Span(k)                                 the central span of profile k
+//   double SightHeight(line, k, variant, x, y)  the line's height at the crossing
+//   double GroundHeight(k, x, y, fallback)  the ground's height there
+//   void CentreWritten(k)                   k's RoadCentre now holds its span's midpoint
+class tChainSections {
+public:
+    explicit tChainSections(const TMPlan& plan) : Plan(plan) {}
+    struct tLine {
+        tRoadPoint A, B;
+    };
+    tLine Line(const tRoadPoint& a, const tRoadPoint& b) const { return {a, b}; }
+    bool Cross(const tLine& line, int k, double& x, double& y) const;
+    tCentralSpan Span(int k) const { return CentralSpan(Plan.Profiles[k]); }
+    double SightHeight(const tLine& line, int k, int variant, double x, double y) const;
+    double GroundHeight(int k, double x, double y, double fallback) const;
+    void CentreWritten(int) {}
+
+private:
+    const TMPlan& Plan;
+};
+
+// Height of the line (x1,h1)-(x2,h2) above x, found as its crossing with the
+// vertical line through x; `h` keeps its value when they do not meet.
+inline void LineHeightAt(double x1, double h1, double x2, double h2, double x, double& h) {
+    double ix = 0;
+    double ih = 0;
+    if (LineIntersectionPoint(x1, h1, x2, h2, x, -10, x, 10, ix, ih)) h = ih;
+}
+
+inline bool tChainSections::Cross(const tLine& line, int k, double& x, double& y) const {
+    const auto& segs = Plan.Profiles[k].Segments;
+    if (segs.empty()) return false;
+    const tRoadPoint& left = segs.front().A;
+    const tRoadPoint& right = segs.back().B;
+    const tRoadPoint& a = line.A;
+    const tRoadPoint& b = line.B;
+    return LineIntersectionPoint(a.X, a.Y, b.X, b.Y, left.X, left.Y, right.X, right.Y, x, y);
+}
+
+inline double tChainSections::SightHeight(const tLine& line, int k, int variant, double x, double y) const {
+    const tRoadPoint& a = line.A;
+    const tRoadPoint& b = line.B;
+    double zs = Plan.Profiles[k].SightTrack[variant].H;
+    if (std::fabs(a.X - b.X) >= kSightTolerance)
+        LineHeightAt(a.X, a.H, b.X, b.H, x, zs);
+    else
+        LineHeightAt(a.Y, a.H, b.Y, b.H, y, zs);
+    return zs;
+}
+
+inline double tChainSections::GroundHeight(int k, double x, double y, double fallback) const {
+    // Ground segment: the first one of some length that holds the crossing,
+    // along Y when the whole section stands upright in X.
+    const auto& segs = Plan.Profiles[k].Segments;
+    const tRoadPoint& left = segs.front().A;
+    const tRoadPoint& right = segs.back().B;
+    const bool upright = std::fabs(right.X - left.X) <= kSightTolerance;
+    const tRoadPoint* ga = &left;
+    const tRoadPoint* gb = &right;
+    for (const tProfileSegment& s : segs) {
+        // Both tests are pure; the cheap one goes first.
+        const bool holds = upright ? InRangeInclusive(y, s.A.Y, s.B.Y) : InRangeInclusive(x, s.A.X, s.B.X);
+        if (holds && Distance(s.A.X, s.A.Y, s.B.X, s.B.Y) >= kSightTolerance) {
+            ga = &s.A;
+            gb = &s.B;
+            break;
+        }
+    }
+    double zg = fallback;
+    if (std::fabs(ga->X - gb->X) >= kSightTolerance)
+        LineHeightAt(ga->X, ga->H, gb->X, gb->H, x, zg);
+    else
+        LineHeightAt(ga->Y, ga->H, gb->Y, gb->H, y, zg);
+    return zg;
+}
+
+// CheckSightLine over the given section geometry: the one place the check's
+// steps are written.
+template <class Sections>
+bool CheckSightLineOver(TMPlan& plan, Sections& sections, int start, int end, int variant, bool forceCheck,
+                        bool replaceStart, bool replaceEnd, const tRoadPoint& replacement) {
+    auto& profiles = plan.Profiles;
+    const int n = plan.Count();
+    if (start < 0) start = 0;
+    if (end > n - 1) end = n - 1;
+    for (int k = start; k <= end; ++k) profiles[k].Obstructed = 0;
+    bool result = false;
+    if (end - start < 2) return false;
+
+    tRoadPoint a = replaceStart ? replacement : SightEndPoint(profiles[start], variant);
+    tRoadPoint b = replaceEnd ? replacement : SightEndPoint(profiles[end], variant);
+    profiles[start].GroundPoint = a;
+    profiles[end].GroundPoint = b;
+    a.H += variant == 0 ? kEyeRaise : kTargetRaise;
+    b.H += variant == 0 ? kTargetRaise : kEyeRaise;
+    profiles[start].SightPoint = a;
+    profiles[end].SightPoint = b;
+
+    const auto line = sections.Line(a, b);
+    for (int k = start + 1; k < end; ++k) {
+        double x = 0;
+        double y = 0;
+        if (!sections.Cross(line, k, x, y)) continue;
+        tPlanProfile& p = profiles[k];
+        const auto& span = sections.Span(k);
+        const bool exempt = ExemptFromHiding(span.Width, p, forceCheck);
+        const double zs = sections.SightHeight(line, k, variant, x, y);
+        const double zg = sections.GroundHeight(k, x, y, zs - 1);
+        WriteCrossing(p, span.Centre, x, y, zs, zg);
+        sections.CentreWritten(k);
+        if (GroundHidesLine(zs, zg) && !exempt) {
+            p.Obstructed = 1;
+            result = true;
+        }
+    }
+    return result;
+}
 
 // Raises the cross sections where vegetation and buildings stand: for every
 // object and every profile it touches, a rise, a top and a fall segment are
@@ -115,6 +265,17 @@ void InitSightData(TMPlan& plan, tProgressCounter& progress);
 // Far profile of the forward / reverse look range of observer i.
 int ForwardLookEnd(const TMPlan& plan, int i);
 int ReverseLookEnd(const TMPlan& plan, int i);
+
+// The look-speed rule for observer i whose last check reached profile j:
+// LookV of the direction (forward, or reverse when `reverse`) from the plan
+// distance between them.
+void SetLookSpeed(TMPlan& plan, int i, int j, bool reverse);
+
+// The look-speed pass of one hidden observer i: its look range is shortened
+// from the far end (FwdEnd or RevEnd) towards it until the sight line of
+// variant 1, or failing that of variant 0, is clear (or one profile is left),
+// then SetLookSpeed. The passes below run it for every hidden observer.
+void LookSpeedOf(TMPlan& plan, int i, bool reverse);
 
 // Forward scan over observers 0..N-2 (one progress step each) and the forward
 // look-speed pass.

@@ -21,38 +21,56 @@ struct tCrossing {
     double X, Y, Zs, Zg;
 };
 
+// Ground segment hints (see GroundLineAt), one array per worker of a
+// parallel loop; any value is safe, so they need no reset between checks.
+class tWorkerHints {
+public:
+    tWorkerHints(const tFastSight& fast, int workers)
+        : Hints(static_cast<size_t>(std::max(workers, 1)), std::vector<int32_t>(fast.Profiles.size(), 0)) {}
+    int32_t* Of(int worker) { return Hints[worker].data(); }
+
+private:
+    std::vector<std::vector<int32_t>> Hints;
+};
+
+// The number of workers ParallelFor and OrderedPipeline use.
+int Workers(int count, int threads) { return threads <= 1 || count < 2 ? 1 : std::min(threads, count); }
+
+// Runs f(t, worker) for every t in [0, count) on Workers(count, threads)
+// threads, this one being worker 0.
 template <class F>
 void ParallelFor(int count, int threads, F&& f) {
-    if (threads <= 1 || count < 2) {
-        for (int t = 0; t < count; ++t) f(t);
+    const int workers = Workers(count, threads);
+    if (workers == 1) {
+        for (int t = 0; t < count; ++t) f(t, 0);
         return;
     }
     std::atomic<int> next{0};
-    auto worker = [&] {
+    auto worker = [&](int w) {
         for (;;) {
             const int t = next.fetch_add(1, std::memory_order_relaxed);
             if (t >= count) break;
-            f(t);
+            f(t, w);
         }
     };
     std::vector<std::thread> pool;
-    const int extra = std::min(threads, count) - 1;
-    pool.reserve(extra);
-    for (int w = 0; w < extra; ++w) pool.emplace_back(worker);
-    worker();
+    pool.reserve(workers - 1);
+    for (int w = 1; w < workers; ++w) pool.emplace_back(worker, w);
+    worker(0);
     for (auto& th : pool) th.join();
 }
 
-// Runs compute(t, slot) for every t in [0, count) on `threads` threads, this
-// one included, and apply(t, slot) on this thread strictly in order, each as
+// Runs compute(t, slot, worker) for every t in [0, count) on
+// Workers(count, threads) threads, this one being worker 0, and apply(t, slot) on this thread strictly in order, each as
 // soon as its item is computed: no thread waits for a whole block. At most
 // `window` items are computed ahead of the apply; slot = t % window names
 // the item's work place, free again once the item is applied.
 template <class Compute, class Apply>
 void OrderedPipeline(int count, int threads, int window, Compute&& compute, Apply&& apply) {
-    if (threads <= 1 || count < 2) {
+    const int workers = Workers(count, threads);
+    if (workers == 1) {
         for (int t = 0; t < count; ++t) {
-            compute(t, t % window);
+            compute(t, t % window, 0);
             apply(t, t % window);
         }
         return;
@@ -61,18 +79,18 @@ void OrderedPipeline(int count, int threads, int window, Compute&& compute, Appl
     for (int w = 0; w < window; ++w) ready[w].store(0, std::memory_order_relaxed);
     std::atomic<int> next{0};
     std::atomic<int> applied{0};
-    auto run = [&](int t) {
-        compute(t, t % window);
+    auto run = [&](int t, int worker) {
+        compute(t, t % window, worker);
         ready[t % window].store(t + 1, std::memory_order_release);
     };
     std::vector<std::thread> helpers;
-    for (int w = 1; w < std::min(threads, count); ++w)
-        helpers.emplace_back([&] {
+    for (int w = 1; w < workers; ++w)
+        helpers.emplace_back([&, w] {
             for (;;) {
                 const int t = next.fetch_add(1, std::memory_order_relaxed);
                 if (t >= count) break;
                 while (t >= applied.load(std::memory_order_acquire) + window) std::this_thread::yield();
-                run(t);
+                run(t, w);
             }
         });
     for (int t = 0; t < count; ++t) {
@@ -80,7 +98,7 @@ void OrderedPipeline(int count, int threads, int window, Compute&& compute, Appl
             // Lend a hand with an item whose place is free, else wait.
             int u = next.load(std::memory_order_relaxed);
             if (u < count && u < t + window && next.compare_exchange_weak(u, u + 1, std::memory_order_relaxed))
-                run(u);
+                run(u, 0);
             else
                 std::this_thread::yield();
         }
@@ -103,59 +121,34 @@ void WriteEnd(tPlanProfile& p, int variant, bool isStart) {
     p.SightPoint = RaisedEnd(p, variant, isStart);
 }
 
-// A sight line from a to b with the coefficients the plain check computes
-// for every profile, taken once: the plan line (as the first line of
-// LineIntersectionPoint) and the sight height over X or Y.
-struct tCheckLine {
-    tPlanLine Plan;
-    tHeightLine Height;
-};
-
-tCheckLine MakeCheckLine(const tRoadPoint& a, const tRoadPoint& b) {
-    return {MakePlanLine(a.X, a.Y, b.X, b.Y), MakeHeightLine(a, b)};
-}
-
-// This thread's ground segment hints of the profiles (see GroundLineAt); any
-// value is safe, so they need no reset between runs.
-int32_t* GroundHints(const tFastSight& fast) {
-    thread_local std::vector<int32_t> hints;
-    if (hints.size() < fast.Profiles.size()) hints.assign(fast.Profiles.size(), 0);
-    return hints.data();
-}
-
 // Evaluates profile k against the sight line exactly as the plain check
 // does, without touching the profile. False when the lines do not meet.
+// `hints` (per profile, or null) are the caller's ground segment hints.
 bool Evaluate(const TMPlan& plan, const tFastSight& fast, int k, const tCheckLine& line, int variant,
               bool forceCheck, int32_t* hints, tCrossing& out) {
-    const tFastProfile& g = fast.Profiles[k];
-    if (!g.HasSegments) return false;
+    const tFastSections sections(plan, fast, hints, nullptr);
     double x = 0;
     double y = 0;
-    if (!PlanCrossing(line.Plan, g, x, y)) return false;
-    const tPlanProfile& p = plan.Profiles[k];
-    const bool exempt = (g.Span.Width > kCentralSpanWidth || p.NoRoadCheck) && !forceCheck;
-    // The track height is only the fallback of a line without a height, and
-    // such a line has no plan direction to cross a section with; it is not
-    // read otherwise, since the scans write it while other observers run.
-    const double zs = line.Height.Mode == tHeightLine::None ? p.SightTrack[variant].H : line.Height.At(x, y, 0);
-    const double zg = GroundLineAt(fast, k, x, y, hints + k).At(x, y, zs - 1);
+    if (!sections.Cross(line, k, x, y)) return false;
+    const bool exempt = ExemptFromHiding(sections.Span(k).Width, plan.Profiles[k], forceCheck);
+    const double zs = sections.SightHeight(line, k, variant, x, y);
+    const double zg = sections.GroundHeight(k, x, y, zs - 1);
     out.K = k;
     out.X = x;
     out.Y = y;
     out.Zs = zs;
     out.Zg = zg;
-    out.Obstructed = (zs < zg - kInvisibleMargin && !exempt) ? 1 : 0;
+    out.Obstructed = (GroundHidesLine(zs, zg) && !exempt) ? 1 : 0;
     return true;
 }
 
 // The whole check start-end without side effects: every crossing in order.
-bool ComputeCheck(const TMPlan& plan, const tFastSight& fast, int start, int end, int variant,
+bool ComputeCheck(const TMPlan& plan, const tFastSight& fast, int start, int end, int variant, int32_t* hints,
                   std::vector<tCrossing>& out) {
     out.clear();
     if (end - start < 2) return false;
     const tCheckLine line =
         MakeCheckLine(RaisedEnd(plan.Profiles[start], variant, true), RaisedEnd(plan.Profiles[end], variant, false));
-    int32_t* hints = GroundHints(fast);
     bool hidden = false;
     tCrossing c;
     for (int k = start + 1; k < end; ++k) {
@@ -172,12 +165,11 @@ bool ComputeCheck(const TMPlan& plan, const tFastSight& fast, int start, int end
 // does not depend on the order). Profiles whose road centre the plain check
 // would set and that do not have it yet are added to `centres`; `unwritten`
 // counts them cumulatively, so ranges without any are not searched.
-bool QuickCheck(const TMPlan& plan, const tFastSight& fast, int start, int end, int variant, int& hint,
-                const std::vector<int32_t>& unwritten, std::vector<int32_t>& centres) {
+bool QuickCheck(const TMPlan& plan, const tFastSight& fast, int start, int end, int variant, int32_t* hints,
+                int& hint, const std::vector<int32_t>& unwritten, std::vector<int32_t>& centres) {
     if (end - start < 2) return false;
     const tCheckLine line =
         MakeCheckLine(RaisedEnd(plan.Profiles[start], variant, true), RaisedEnd(plan.Profiles[end], variant, false));
-    int32_t* hints = GroundHints(fast);
     const bool needCentres = unwritten[end] - unwritten[start + 1] > 0;
     tCrossing c;
     if (!needCentres && hint > start && hint < end && Evaluate(plan, fast, hint, line, variant, false, hints, c) &&
@@ -213,17 +205,9 @@ void ApplyCheck(TMPlan& plan, tFastSight& fast, int start, int end, int variant,
     WriteEnd(pr[start], variant, true);
     WriteEnd(pr[end], variant, false);
     for (const tCrossing& c : xs) {
-        tPlanProfile& p = pr[c.K];
-        p.RoadCentre = fast.Profiles[c.K].Span.Centre;
+        WriteCrossing(pr[c.K], fast.Profiles[c.K].Span.Centre, c.X, c.Y, c.Zs, c.Zg);
         fast.CentreWritten[c.K] = 1;
-        tRoadPoint sight;
-        sight.X = c.X;
-        sight.Y = c.Y;
-        sight.H = c.Zs;
-        p.SightPoint = sight;
-        sight.H = c.Zg;
-        p.GroundPoint = sight;
-        p.Obstructed = c.Obstructed;
+        pr[c.K].Obstructed = c.Obstructed;
     }
 }
 
@@ -244,15 +228,17 @@ void FastScan(TMPlan& plan, tFastSight& fast, tProgressCounter& progress, bool r
     else
         for (int i = 0; i <= n - 2; ++i) order.push_back(i);
     std::vector<tScanWork> work(std::min<size_t>(fast.BlockSize, std::max<size_t>(order.size(), 1)));
+    const int count = static_cast<int>(order.size());
+    tWorkerHints hints(fast, Workers(count, fast.Threads));
     OrderedPipeline(
-        static_cast<int>(order.size()), fast.Threads, static_cast<int>(work.size()),
-        [&](int t, int slot) {
+        count, fast.Threads, static_cast<int>(work.size()),
+        [&](int t, int slot, int worker) {
             const int i = order[t];
             tScanWork& w = work[slot];
             w.Far = reverse ? ReverseLookEnd(plan, i) : ForwardLookEnd(plan, i);
             const int start = reverse ? w.Far : i;
             const int end = reverse ? i : w.Far;
-            for (int v = 0; v < 2; ++v) w.Hidden[v] = ComputeCheck(plan, fast, start, end, v, w.Crossings[v]);
+            for (int v = 0; v < 2; ++v) w.Hidden[v] = ComputeCheck(plan, fast, start, end, v, hints.Of(worker), w.Crossings[v]);
         },
         [&](int t, int slot) {
             const int i = order[t];
@@ -284,25 +270,90 @@ struct tLookWork {
     std::vector<tCrossing> Crossings[2];  // the last check, variants 1 and 0
 };
 
-void PlainLookSpeed(TMPlan& plan, int i, bool reverse) {
-    auto& pr = plan.Profiles;
-    if (!reverse) {
-        int j = pr[i].FwdEnd;
-        for (;;) {
-            if (!CheckSightLine(plan, i, j, 1) && !CheckSightLine(plan, i, j, 0)) break;
-            if (j - i <= 1) break;
-            --j;
-        }
-        pr[i].LookV[DirFwd] = SpeedForSightDistance(true, pr[j].Position - pr[i].Position);
-    } else {
-        int j = pr[i].RevEnd;
-        for (;;) {
-            if (!CheckSightLine(plan, j, i, 1) && !CheckSightLine(plan, j, i, 0)) break;
-            if (i - j <= 1) break;
-            ++j;
-        }
-        pr[i].LookV[DirRev] = SpeedForSightDistance(true, pr[i].Position - pr[j].Position);
+// The look-speed pass of hidden observer i computed without touching the
+// profiles: the shortening steps by quick checks, the last check's
+// crossings, and whether only the plain pass can replay it. `unwritten`
+// counts the profiles whose RoadCentre is not written yet (see QuickCheck).
+void ComputeLookSpeed(const TMPlan& plan, const tFastSight& fast, int i, bool reverse,
+                      const std::vector<int32_t>& unwritten, int32_t* own, tLookWork& w) {
+    const int step = reverse ? 1 : -1;  // the far end moves towards the observer
+    w.OnlyFirst.clear();
+    w.Centres.clear();
+    w.Fallback = false;
+    const tPlanProfile& obs = plan.Profiles[i];
+    int j = reverse ? obs.RevEnd : obs.FwdEnd;
+    int hint[2] = {-1, -1};
+    for (;;) {
+        const int start = reverse ? j : i;
+        const int end = reverse ? i : j;
+        const bool h1 = QuickCheck(plan, fast, start, end, 1, own, hint[1], unwritten, w.Centres);
+        const bool h0 = h1 ? false : QuickCheck(plan, fast, start, end, 0, own, hint[0], unwritten, w.Centres);
+        w.FinalBoth = !h1;
+        if (!h1 && !h0) break;
+        if (std::abs(j - i) <= 1) break;
+        w.OnlyFirst.push_back(h1 ? 1 : 0);
+        j += step;
     }
+    w.Final = j;
+    const int start = reverse ? j : i;
+    const int end = reverse ? i : j;
+    ComputeCheck(plan, fast, start, end, 1, own, w.Crossings[0]);
+    if (w.FinalBoth)
+        ComputeCheck(plan, fast, start, end, 0, own, w.Crossings[1]);
+    else
+        w.Crossings[1].clear();
+    // A profile between the observer and the last far profile keeps a
+    // longer check's crossing when the last check does not cross it;
+    // so does the next profile when the range shrank to it.
+    if (!w.OnlyFirst.empty()) {
+        if (end - start < 2) {
+            w.Fallback = true;
+        } else {
+            int covered = 0;
+            for (int k = start + 1, a = 0, b = 0; k < end; ++k) {
+                const auto& x1 = w.Crossings[0];
+                const auto& x0 = w.Crossings[1];
+                while (a < static_cast<int>(x1.size()) && x1[a].K < k) ++a;
+                while (b < static_cast<int>(x0.size()) && x0[b].K < k) ++b;
+                if ((a < static_cast<int>(x1.size()) && x1[a].K == k) ||
+                    (b < static_cast<int>(x0.size()) && x0[b].K == k))
+                    ++covered;
+            }
+            w.Fallback = covered != end - start - 1;
+        }
+    }
+}
+
+// Writes a computed look-speed pass of observer i into the profiles as the
+// plain pass would leave them.
+void ApplyLookSpeed(TMPlan& plan, tFastSight& fast, int i, bool reverse, const tLookWork& w) {
+    const int step = reverse ? 1 : -1;
+    if (w.Fallback) {
+        LookSpeedOf(plan, i, reverse);
+        return;
+    }
+    auto& pr = plan.Profiles;
+    tPlanProfile& obs = pr[i];
+    const int first = reverse ? obs.RevEnd : obs.FwdEnd;
+    // Shortening steps: each check clears Obstructed over its range and
+    // leaves its far end point, written by the variant that ran last.
+    // The first range holds all later ones.
+    if (!w.OnlyFirst.empty())
+        for (int k = std::min(i, first); k <= std::max(i, first); ++k) pr[k].Obstructed = 0;
+    int j = first;
+    for (uint8_t onlyFirst : w.OnlyFirst) {
+        if (std::abs(j - i) >= 2) WriteEnd(pr[j], onlyFirst ? 1 : 0, reverse);
+        j += step;
+    }
+    for (int32_t k : w.Centres) {
+        pr[k].RoadCentre = fast.Profiles[k].Span.Centre;
+        fast.CentreWritten[k] = 1;
+    }
+    const int start = reverse ? j : i;
+    const int end = reverse ? i : j;
+    ApplyCheck(plan, fast, start, end, 1, w.Crossings[0]);
+    if (w.FinalBoth) ApplyCheck(plan, fast, start, end, 0, w.Crossings[1]);
+    SetLookSpeed(plan, i, j, reverse);
 }
 
 void FastLookSpeeds(TMPlan& plan, tFastSight& fast, bool reverse) {
@@ -316,94 +367,16 @@ void FastLookSpeeds(TMPlan& plan, tFastSight& fast, bool reverse) {
             if (plan.Profiles[i].FwdHidden) order.push_back(i);
     }
     if (order.empty()) return;
-    const int step = reverse ? 1 : -1;  // the far end moves towards the observer
     std::vector<int32_t> unwritten(n + 1, 0);
     for (int k = 0; k < n; ++k) unwritten[k + 1] = unwritten[k] + (fast.CentreWritten[k] ? 0 : 1);
     std::vector<tLookWork> work(std::min<size_t>(fast.BlockSize, order.size()));
+    tWorkerHints hints(fast, Workers(static_cast<int>(work.size()), fast.Threads));
     for (size_t base = 0; base < order.size(); base += work.size()) {
         const int count = static_cast<int>(std::min(work.size(), order.size() - base));
-        ParallelFor(count, fast.Threads, [&](int t) {
-            const int i = order[base + t];
-            tLookWork& w = work[t];
-            w.OnlyFirst.clear();
-            w.Centres.clear();
-            w.Fallback = false;
-            const tPlanProfile& obs = plan.Profiles[i];
-            int j = reverse ? obs.RevEnd : obs.FwdEnd;
-            int hint[2] = {-1, -1};
-            for (;;) {
-                const int start = reverse ? j : i;
-                const int end = reverse ? i : j;
-                const bool h1 = QuickCheck(plan, fast, start, end, 1, hint[1], unwritten, w.Centres);
-                const bool h0 = h1 ? false : QuickCheck(plan, fast, start, end, 0, hint[0], unwritten, w.Centres);
-                w.FinalBoth = !h1;
-                if (!h1 && !h0) break;
-                if (std::abs(j - i) <= 1) break;
-                w.OnlyFirst.push_back(h1 ? 1 : 0);
-                j += step;
-            }
-            w.Final = j;
-            const int start = reverse ? j : i;
-            const int end = reverse ? i : j;
-            ComputeCheck(plan, fast, start, end, 1, w.Crossings[0]);
-            if (w.FinalBoth)
-                ComputeCheck(plan, fast, start, end, 0, w.Crossings[1]);
-            else
-                w.Crossings[1].clear();
-            // A profile between the observer and the last far profile keeps a
-            // longer check's crossing when the last check does not cross it;
-            // so does the next profile when the range shrank to it.
-            if (!w.OnlyFirst.empty()) {
-                if (end - start < 2) {
-                    w.Fallback = true;
-                } else {
-                    int covered = 0;
-                    for (int k = start + 1, a = 0, b = 0; k < end; ++k) {
-                        const auto& x1 = w.Crossings[0];
-                        const auto& x0 = w.Crossings[1];
-                        while (a < static_cast<int>(x1.size()) && x1[a].K < k) ++a;
-                        while (b < static_cast<int>(x0.size()) && x0[b].K < k) ++b;
-                        if ((a < static_cast<int>(x1.size()) && x1[a].K == k) ||
-                            (b < static_cast<int>(x0.size()) && x0[b].K == k))
-                            ++covered;
-                    }
-                    w.Fallback = covered != end - start - 1;
-                }
-            }
+        ParallelFor(count, fast.Threads, [&](int t, int worker) {
+            ComputeLookSpeed(plan, fast, order[base + t], reverse, unwritten, hints.Of(worker), work[t]);
         });
-        for (int t = 0; t < count; ++t) {
-            const int i = order[base + t];
-            tLookWork& w = work[t];
-            if (w.Fallback) {
-                PlainLookSpeed(plan, i, reverse);
-                continue;
-            }
-            auto& pr = plan.Profiles;
-            tPlanProfile& obs = pr[i];
-            const int first = reverse ? obs.RevEnd : obs.FwdEnd;
-            // Shortening steps: each check clears Obstructed over its range and
-            // leaves its far end point, written by the variant that ran last.
-            // The first range holds all later ones.
-            if (!w.OnlyFirst.empty())
-                for (int k = std::min(i, first); k <= std::max(i, first); ++k) pr[k].Obstructed = 0;
-            int j = first;
-            for (uint8_t onlyFirst : w.OnlyFirst) {
-                if (std::abs(j - i) >= 2) WriteEnd(pr[j], onlyFirst ? 1 : 0, reverse);
-                j += step;
-            }
-            for (int32_t k : w.Centres) {
-                pr[k].RoadCentre = fast.Profiles[k].Span.Centre;
-                fast.CentreWritten[k] = 1;
-            }
-            const int start = reverse ? j : i;
-            const int end = reverse ? i : j;
-            ApplyCheck(plan, fast, start, end, 1, w.Crossings[0]);
-            if (w.FinalBoth) ApplyCheck(plan, fast, start, end, 0, w.Crossings[1]);
-            if (reverse)
-                obs.LookV[DirRev] = SpeedForSightDistance(true, obs.Position - pr[j].Position);
-            else
-                obs.LookV[DirFwd] = SpeedForSightDistance(true, pr[j].Position - obs.Position);
-        }
+        for (int t = 0; t < count; ++t) ApplyLookSpeed(plan, fast, order[base + t], reverse, work[t]);
     }
 }
 
@@ -488,64 +461,8 @@ tFastSight MakeFastSight(const TMPlan& plan, int threads) {
 
 bool FastCheckSightLine(TMPlan& plan, tFastSight& fast, int start, int end, int variant, bool forceCheck,
                         bool replaceStart, bool replaceEnd, const tRoadPoint& replacement) {
-    auto& pr = plan.Profiles;
-    const int n = plan.Count();
-    if (start < 0) start = 0;
-    if (end > n - 1) end = n - 1;
-    for (int k = start; k <= end; ++k) pr[k].Obstructed = 0;
-    if (end - start < 2) return false;
-    tRoadPoint a = replaceStart ? replacement : SightEndPoint(pr[start], variant);
-    tRoadPoint b = replaceEnd ? replacement : SightEndPoint(pr[end], variant);
-    pr[start].GroundPoint = a;
-    pr[end].GroundPoint = b;
-    a.H += variant == 0 ? kEyeRaise : kTargetRaise;
-    b.H += variant == 0 ? kTargetRaise : kEyeRaise;
-    pr[start].SightPoint = a;
-    pr[end].SightPoint = b;
-    const tCheckLine line = MakeCheckLine(a, b);
-    int32_t* hints = GroundHints(fast);
-    bool result = false;
-    tCrossing c;
-    for (int k = start + 1; k < end; ++k) {
-        if (!Evaluate(plan, fast, k, line, variant, forceCheck, hints, c)) continue;
-        tPlanProfile& p = pr[k];
-        p.RoadCentre = fast.Profiles[k].Span.Centre;
-        fast.CentreWritten[k] = 1;
-        tRoadPoint sight;
-        sight.X = c.X;
-        sight.Y = c.Y;
-        sight.H = c.Zs;
-        p.SightPoint = sight;
-        sight.H = c.Zg;
-        p.GroundPoint = sight;
-        if (c.Obstructed) {
-            p.Obstructed = 1;
-            result = true;
-        }
-    }
-    return result;
-}
-
-namespace {
-thread_local TMPlan* gAcceleratedPlan = nullptr;
-thread_local tFastSight* gAcceleration = nullptr;
-}  // namespace
-
-tSightAcceleration::tSightAcceleration(TMPlan& plan, tFastSight& fast) {
-    gAcceleratedPlan = &plan;
-    gAcceleration = &fast;
-}
-
-tSightAcceleration::~tSightAcceleration() {
-    gAcceleratedPlan = nullptr;
-    gAcceleration = nullptr;
-}
-
-tFastSight* SightAccelerationFor(const TMPlan& plan) {
-    return gAcceleratedPlan == &plan && gAcceleration &&
-                   gAcceleration->Profiles.size() == plan.Profiles.size()
-               ? gAcceleration
-               : nullptr;
+    tFastSections sections(plan, fast, nullptr, &fast.CentreWritten);
+    return CheckSightLineOver(plan, sections, start, end, variant, forceCheck, replaceStart, replaceEnd, replacement);
 }
 
 void FastForwardScan(TMPlan& plan, tFastSight& fast, tProgressCounter& progress) {

@@ -181,27 +181,61 @@ inline bool PlanCrossing(const tPlanLine& l, const tFastProfile& g, double& x, d
     return true;
 }
 
+// A sight line from a to b with the coefficients the plain check computes
+// for every profile, taken once: the plan line (as the first line of
+// LineIntersectionPoint) and the sight height over X or Y.
+struct tCheckLine {
+    tPlanLine Plan;
+    tHeightLine Height;
+};
+inline tCheckLine MakeCheckLine(const tRoadPoint& a, const tRoadPoint& b) {
+    return {MakePlanLine(a.X, a.Y, b.X, b.Y), MakeHeightLine(a, b)};
+}
+
+// The cached section geometry for CheckSightLineOver (see tChainSections).
+// `hints` (per profile, or null) remember the ground segments found last;
+// `centres` (or null) is the CentreWritten the check keeps.
+class tFastSections {
+public:
+    tFastSections(const TMPlan& plan, const tFastSight& fast, int32_t* hints, std::vector<uint8_t>* centres)
+        : Plan(plan), Fast(fast), Hints(hints), Centres(centres) {}
+    using tLine = tCheckLine;
+    tLine Line(const tRoadPoint& a, const tRoadPoint& b) const { return MakeCheckLine(a, b); }
+    bool Cross(const tLine& line, int k, double& x, double& y) const {
+        const tFastProfile& g = Fast.Profiles[k];
+        return g.HasSegments && PlanCrossing(line.Plan, g, x, y);
+    }
+    const tCentralSpan& Span(int k) const { return Fast.Profiles[k].Span; }
+    // The track height is only the fallback of a line without a height, and
+    // such a line has no plan direction to cross a section with; it is not
+    // read otherwise, since the scans write it while other observers run.
+    double SightHeight(const tLine& line, int k, int variant, double x, double y) const {
+        return line.Height.Mode == tHeightLine::None ? Plan.Profiles[k].SightTrack[variant].H
+                                                     : line.Height.At(x, y, 0);
+    }
+    double GroundHeight(int k, double x, double y, double fallback) const {
+        return GroundLineAt(Fast, k, x, y, Hints ? Hints + k : nullptr).At(x, y, fallback);
+    }
+    void CentreWritten(int k) {
+        if (Centres) (*Centres)[k] = 1;
+    }
+
+private:
+    const TMPlan& Plan;
+    const tFastSight& Fast;
+    int32_t* Hints;
+    std::vector<uint8_t>* Centres;
+};
+
 // Takes the section geometry of every profile; run after PrepareGreens.
 // threads = 0 uses the machine's hardware threads.
 tFastSight MakeFastSight(const TMPlan& plan, int threads = 0);
 
 // CheckSightLine with the cached geometry: the same result and the same
-// effects on the profiles.
+// effects on the profiles (and CentreWritten kept). The plain routine never
+// switches to this one by itself: callers that hold the geometry call it.
 bool FastCheckSightLine(TMPlan& plan, tFastSight& fast, int start, int end, int variant, bool forceCheck,
                         bool replaceStart, bool replaceEnd, const tRoadPoint& replacement);
-
-// While one of these lives, CheckSightLine over `plan` on this thread runs as
-// FastCheckSightLine with `fast` (the calculation run holds one around the
-// crossroads stage, whose sections no longer change). Not nestable.
-struct tSightAcceleration {
-    tSightAcceleration(TMPlan& plan, tFastSight& fast);
-    ~tSightAcceleration();
-    tSightAcceleration(const tSightAcceleration&) = delete;
-    tSightAcceleration& operator=(const tSightAcceleration&) = delete;
-};
-
-// The geometry CheckSightLine may use for the plan on this thread, or null.
-tFastSight* SightAccelerationFor(const TMPlan& plan);
 
 void FastForwardScan(TMPlan& plan, tFastSight& fast, tProgressCounter& progress);
 void FastForwardLookSpeeds(TMPlan& plan, tFastSight& fast);
