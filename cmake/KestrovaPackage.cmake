@@ -94,6 +94,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${KESTROVA_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own dialog texts in Ukrainian and Russian; the desktop opener for the
+# exported workbooks and reports.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)
