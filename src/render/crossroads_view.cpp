@@ -42,7 +42,7 @@ void AddPolyline(Tx2Ddata& d, const std::vector<QPointF>& pts, QRgb colour, bool
 // The point of a sight line that the fan and outline reach out to. A sight
 // line keeps the observer's own point first; where that point is the fan's
 // apex, the fan would collapse, so its other end is used.
-const tRoadPoint& OuterPoint(const tSightLine& line, const tRoadPoint& observer) {
+const tSightPoint& OuterPoint(const tSightLine& line, const tRoadPoint& observer) {
     if (Distance(line.Observer.X, line.Observer.Y, observer.X, observer.Y) < 1e-5) return line.Target;
     return line.Observer;
 }
@@ -142,7 +142,7 @@ tCrossRoadPlanResult DrawCrossRoadPlan(const tRoadModel& model, const tViewOptio
     const bool hidden = look.Hidden != 0;
     const QRgb fanFill = hidden ? qRgb(255, 144, 144) : qRgb(144, 255, 144);
     const QRgb fanOutline = hidden ? qRgb(96, 0, 0) : qRgb(0, 96, 0);
-    const auto fanPoint = [&](const tSightLine& l) -> const tRoadPoint& {
+    const auto fanPoint = [&](const tSightLine& l) -> const tSightPoint& {
         return hidden ? l.Target : OuterPoint(l, observer);
     };
     // A profile may approach more than one crossroad: keep this one's lines.
@@ -172,10 +172,10 @@ tCrossRoadPlanResult DrawCrossRoadPlan(const tRoadModel& model, const tViewOptio
         return pts;
     };
     const QRgb red = qRgb(255, 32, 32);
-    AddPolyline(data, outline([&](const tSightLine& l) -> const tRoadPoint& { return OuterPoint(l, observer); }),
+    AddPolyline(data, outline([&](const tSightLine& l) -> const tSightPoint& { return OuterPoint(l, observer); }),
                 hidden ? red : qRgb(32, 255, 32), false);
     if (hidden) {
-        AddPolyline(data, outline([](const tSightLine& l) -> const tRoadPoint& { return l.Target; }), red, false);
+        AddPolyline(data, outline([](const tSightLine& l) -> const tSightPoint& { return l.Target; }), red, false);
         // Hidden crossings of this profile's sight lines on the profiles
         // toward the crossing, chained per profile and side.
         const int step = d == DirFwd ? 1 : -1;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace kestrova {
 
@@ -23,11 +24,36 @@ struct tFastRun {
     tEarlyCrossRoadsPtr Early;
 };
 
+// Room for the segments the vegetation/buildings preparation adds (three per
+// object on every profile it has a point on), so every chain grows once and
+// to its size instead of doubling.
+void ReserveGreenSegments(TMPlan& plan, const tGreens& greens) {
+    const int n = plan.Count();
+    std::vector<int32_t> added(size_t(n), 0);
+    std::vector<int32_t> lastObject(size_t(n), -1);
+    for (int o = 0; o < greens.Count(); ++o) {
+        const tGreenRec& obj = greens.Objects[o];
+        const int first = std::max(obj.FirstProfile, 0);
+        const int last = std::min(obj.LastProfile, n - 1);
+        for (const tRoadPoint& pt : obj.Points) {
+            const int j = pt.ProfileIndex;
+            if (j < first || j > last || lastObject[size_t(j)] == o) continue;
+            lastObject[size_t(j)] = o;
+            added[size_t(j)] += 3;
+        }
+    }
+    for (int j = 0; j < n; ++j) {
+        auto& segs = plan.Profiles[j].Segments;
+        if (added[size_t(j)] > 0) segs.reserve(segs.size() + size_t(added[size_t(j)]));
+    }
+}
+
 // Vegetation/buildings preparation and the factor stages.
 void FactorStages(tRoadModel& model, const tProgress& progress, tProgressCounter& counter, const tProfileStep& step) {
     TMPlan& plan = model.Plan;
     if (model.Greens.Count() > 0) {
         progress.Line(QStringLiteral("CalcLog.ParseVegetablesBuildings"));
+        ReserveGreenSegments(plan, model.Greens);
         PrepareGreens(plan, model.Greens, counter);
     } else {
         progress.Line(QStringLiteral("CalcLog.NoVegetablesBuildings"));
@@ -135,6 +161,9 @@ void RunCalculation(tRoadModel& model, const tProgress& progress, tCalcEngine en
     tFastRun run;
     SightStages(model, progress, counter, engine, threads, run);
     CrossRoadsStage(model, progress, counter, hooks, run);
+    // The cached geometry is not read after the crossroads.
+    run.Early.reset();
+    run.Fast.reset();
 
     progress.Line(QStringLiteral("CalcLog.FillSourceDataGrid"));
     each(hooks.SourceRow);

@@ -39,11 +39,15 @@ struct tEffectScratch {
         uint8_t Flags = 0;
         uint8_t Obstructed = 0;
         uint8_t EndWritten = 0;  // the points were last written as a check's end
+        int32_t EndSlot = -1;    // its end points in Ends, once it had some
         double X = 0, Y = 0, Zs = 0, Zg = 0;  // the last crossing: plan point, sight and ground height
+    };
+    struct tEndPoints {
+        tRoadPoint Sight, Ground;
     };
     std::vector<tEntry> Entries;
     std::vector<int32_t> GroundHints;  // per profile, for GroundLineAt
-    std::vector<tRoadPoint> Sight, Ground;  // end points
+    std::vector<tEndPoints> Ends;  // only for the profiles a check ended at
     std::vector<int32_t> Touched;
     std::vector<tSightHit> Far;   // crossings of the scan towards the crossing
     std::vector<tSightLine> Lines;  // sight lines of one side, before they are kept at their size
@@ -56,9 +60,17 @@ struct tEffectScratch {
         if (static_cast<int32_t>(Entries.size()) == n) return;
         Entries.assign(n, tEntry());
         GroundHints.assign(n, 0);
-        Sight.assign(n, tRoadPoint());
-        Ground.assign(n, tRoadPoint());
+        Ends.clear();
         Touched.clear();
+    }
+    // The end points of profile k's entry (touched already).
+    tEndPoints& EndsOf(int32_t k) {
+        tEntry& e = Entries[k];
+        if (e.EndSlot < 0) {
+            e.EndSlot = static_cast<int32_t>(Ends.size());
+            Ends.emplace_back();
+        }
+        return Ends[size_t(e.EndSlot)];
     }
     tEntry& Touch(int32_t k, uint8_t flag) {
         tEntry& e = Entries[k];
@@ -177,12 +189,12 @@ bool FastSampleCheck(const TMPlan& plan, const tFastSight& fast, int32_t p, int 
     tRoadPoint b = direction == DirFwd ? sample : SightEndPoint(plan.Profiles[end], variant);
     s.Touch(start, tEffectScratch::kPoints).EndWritten = 1;
     s.Touch(end, tEffectScratch::kPoints).EndWritten = 1;
-    s.Ground[start] = a;
-    s.Ground[end] = b;
+    s.EndsOf(start).Ground = a;
+    s.EndsOf(end).Ground = b;
     a.H += variant == 0 ? kEyeRaise : kTargetRaise;
     b.H += variant == 0 ? kTargetRaise : kEyeRaise;
-    s.Sight[start] = a;
-    s.Sight[end] = b;
+    s.EndsOf(start).Sight = a;
+    s.EndsOf(end).Sight = b;
     // A line without a height has no plan direction either (both ends within
     // the same tolerances), so it crosses no section and the track height
     // SightHeight would fall back on is never read: the scans may still be
@@ -314,8 +326,8 @@ void FastComputeCrossRoad(const TMPlan& plan, const tFastSight& fast, const tPro
         e.Flags = entry.Flags;
         e.Obstructed = entry.Obstructed;
         if (entry.EndWritten) {
-            e.Sight = s.Sight[k];
-            e.Ground = s.Ground[k];
+            e.Sight = s.Ends[size_t(entry.EndSlot)].Sight;
+            e.Ground = s.Ends[size_t(entry.EndSlot)].Ground;
         } else {
             e.Sight.X = e.Ground.X = entry.X;
             e.Sight.Y = e.Ground.Y = entry.Y;
@@ -324,8 +336,32 @@ void FastComputeCrossRoad(const TMPlan& plan, const tFastSight& fast, const tPro
         }
         out.Effects.push_back(e);
         entry.Flags = 0;
+        entry.EndSlot = -1;
     }
     s.Touched.clear();
+    s.Ends.clear();
+}
+
+// Appends the hidden points of one approach to the profiles' lists in their
+// order, each list first grown by exactly what it receives.
+void AppendHiddenPoints(TMPlan& plan, int direction, std::vector<tHiddenEvent>& events) {
+    if (events.empty()) return;
+    int32_t lo = events.front().Q, hi = lo;
+    for (const tHiddenEvent& e : events) {
+        lo = std::min(lo, e.Q);
+        hi = std::max(hi, e.Q);
+    }
+    std::vector<int32_t> counts(2 * size_t(hi - lo + 1), 0);
+    for (const tHiddenEvent& e : events) ++counts[2 * size_t(e.Q - lo) + size_t(e.Side)];
+    for (int32_t q = lo; q <= hi; ++q)
+        for (int side = 0; side < 2; ++side) {
+            const int32_t count = counts[2 * size_t(q - lo) + size_t(side)];
+            auto& points = plan.Profiles[q].CrossLook[direction].HiddenPoints[side].Points;
+            if (count > 0) points.reserve(points.size() + size_t(count));
+        }
+    for (const tHiddenEvent& e : events)
+        plan.Profiles[e.Q].CrossLook[direction].HiddenPoints[e.Side].Points.push_back(e.Point);
+    events = std::vector<tHiddenEvent>();
 }
 
 // Writes one computed crossroad into the profiles, as the plain stage leaves
@@ -343,17 +379,19 @@ void FastApplyCrossRoad(TMPlan& plan, tFastSight& fast, tCrossRoadRec& road, tFa
             for (int side = 0; side < 2; ++side) {
                 std::vector<tSightLine>& from = approach.Lines[side][slot];
                 std::vector<tSightLine>& to = look.SightLines[side];
-                if (to.empty())
+                if (to.empty()) {
                     to = std::move(from);
-                else
+                } else {
+                    to.reserve(to.size() + from.size());  // grown to its size, not doubled
                     to.insert(to.end(), from.begin(), from.end());
+                }
+                from = std::vector<tSightLine>();
             }
             const int32_t reach = approach.Reach[slot];
             look.FirstVisible = direction == DirFwd ? std::max(look.FirstVisible, reach)
                                                     : std::min(look.FirstVisible, reach);
         }
-        for (const tHiddenEvent& e : approach.HiddenPoints)
-            plan.Profiles[e.Q].CrossLook[direction].HiddenPoints[e.Side].Points.push_back(e.Point);
+        AppendHiddenPoints(plan, direction, approach.HiddenPoints);
 
         LimitApproach(plan, road, direction, p,
                       [&](int32_t, int32_t slot) -> uint8_t& { return approach.Hidden[slot]; });

@@ -158,8 +158,8 @@ inline void LineHeightAt(double x1, double h1, double x2, double h2, double x, d
 inline bool tChainSections::Cross(const tLine& line, int k, double& x, double& y) const {
     const auto& segs = Plan.Profiles[k].Segments;
     if (segs.empty()) return false;
-    const tRoadPoint& left = segs.front().A;
-    const tRoadPoint& right = segs.back().B;
+    const tSectionPoint& left = segs.front().A;
+    const tSectionPoint& right = segs.back().B;
     const tRoadPoint& a = line.A;
     const tRoadPoint& b = line.B;
     return LineIntersectionPoint(a.X, a.Y, b.X, b.Y, left.X, left.Y, right.X, right.Y, x, y);
@@ -180,11 +180,11 @@ inline double tChainSections::GroundHeight(int k, double x, double y, double fal
     // Ground segment: the first one of some length that holds the crossing,
     // along Y when the whole section stands upright in X.
     const auto& segs = Plan.Profiles[k].Segments;
-    const tRoadPoint& left = segs.front().A;
-    const tRoadPoint& right = segs.back().B;
+    const tSectionPoint& left = segs.front().A;
+    const tSectionPoint& right = segs.back().B;
     const bool upright = std::fabs(right.X - left.X) <= kSightTolerance;
-    const tRoadPoint* ga = &left;
-    const tRoadPoint* gb = &right;
+    const tSectionPoint* ga = &left;
+    const tSectionPoint* gb = &right;
     for (const tProfileSegment& s : segs) {
         // Both tests are pure; the cheap one goes first.
         const bool holds = upright ? InRangeInclusive(y, s.A.Y, s.B.Y) : InRangeInclusive(x, s.A.X, s.B.X);

@@ -382,34 +382,89 @@ void FastLookSpeeds(TMPlan& plan, tFastSight& fast, bool reverse) {
 
 }  // namespace
 
-tHeightLine MakeHeightLine(const tRoadPoint& a, const tRoadPoint& b) {
+namespace {
+
+tHeightLine HeightLineOf(double ax, double ay, double ah, double bx, double by, double bh) {
     // The plain check crosses the line (a, b) over X, or over Y when the two X
     // values are closer than the tolerance, with the vertical line through the
     // point; LineIntersectionPoint then gives these cases.
     tHeightLine line;
-    const bool overX = std::fabs(a.X - b.X) >= kSightTolerance;
-    const double u1 = overX ? a.X : a.Y;
-    const double u2 = overX ? b.X : b.Y;
+    const bool overX = std::fabs(ax - bx) >= kSightTolerance;
+    const double u1 = overX ? ax : ay;
+    const double u2 = overX ? bx : by;
     if (std::fabs(u1 - u2) < kIntersectTolerance) return line;  // both vertical: no height
-    if (std::fabs(a.H - b.H) < kIntersectTolerance) {
+    if (std::fabs(ah - bh) < kIntersectTolerance) {
         line.Mode = tHeightLine::Constant;
-        line.B = a.H;
+        line.B = ah;
         return line;
     }
     line.Mode = overX ? tHeightLine::OverX : tHeightLine::OverY;
-    line.K = (a.H - b.H) / (u1 - u2);
-    line.B = a.H - u1 * line.K;
+    line.K = (ah - bh) / (u1 - u2);
+    line.B = ah - u1 * line.K;
     return line;
+}
+
+// The section line, the whole section's height line and the central span of
+// a profile with segments.
+void TakeSectionLine(const tPlanProfile& p, tFastProfile& g) {
+    g.HasSegments = true;
+    const tSectionPoint& l = p.Segments.front().A;
+    const tSectionPoint& r = p.Segments.back().B;
+    g.LX = l.X, g.LY = l.Y, g.RX = r.X, g.RY = r.Y;
+    g.Hor = std::fabs(l.Y - r.Y) < kIntersectTolerance;
+    g.Vert = std::fabs(l.X - r.X) < kIntersectTolerance;
+    if (!g.Vert) {
+        g.K = (l.Y - r.Y) / (l.X - r.X);
+        g.B = l.Y - l.X * g.K;
+    }
+    g.Whole = MakeHeightLine(l, r);
+    g.Upright = std::fabs(r.X - l.X) <= kSightTolerance;
+    g.Span = CentralSpan(p);
+}
+
+// The ground segments of some length of a profile: their height lines, their
+// ranges of the tested coordinate, and how the ranges run along the section.
+uint8_t TakeGround(const tPlanProfile& p, const tFastProfile& g, tFastSight& fast) {
+    bool rising = true, falling = true;
+    for (const tProfileSegment& s : p.Segments) {
+        if (Distance(s.A.X, s.A.Y, s.B.X, s.B.Y) < kSightTolerance) continue;
+        fast.Ground.push_back(MakeHeightLine(s.A, s.B));
+        const double a = g.Upright ? s.A.Y : s.A.X;
+        const double b = g.Upright ? s.B.Y : s.B.X;
+        const double lo = a > b ? b : a;
+        const double hi = a > b ? a : b;
+        if (static_cast<int32_t>(fast.GroundLo.size()) > g.FirstGround) {
+            rising = rising && lo >= fast.GroundLo.back() && hi >= fast.GroundHi.back();
+            falling = falling && lo <= fast.GroundLo.back() && hi <= fast.GroundHi.back();
+        }
+        fast.GroundLo.push_back(lo);
+        fast.GroundHi.push_back(hi);
+    }
+    return rising ? tFastSight::GroundRising : (falling ? tFastSight::GroundFalling : tFastSight::GroundInOrder);
+}
+
+}  // namespace
+
+tHeightLine MakeHeightLine(const tRoadPoint& a, const tRoadPoint& b) {
+    return HeightLineOf(a.X, a.Y, a.H, b.X, b.Y, b.H);
+}
+
+tHeightLine MakeHeightLine(const tSectionPoint& a, const tSectionPoint& b) {
+    return HeightLineOf(a.X, a.Y, a.H, b.X, b.Y, b.H);
 }
 
 tFastSight MakeFastSight(const TMPlan& plan, int threads) {
     tFastSight fast;
     const int n = plan.Count();
+    // Every store sized once: the segments bound the ground segments.
     size_t segments = 0;
     for (const tPlanProfile& p : plan.Profiles) segments += p.Segments.size();
     fast.Ground.reserve(segments);
+    fast.GroundLo.reserve(segments);
+    fast.GroundHi.reserve(segments);
     fast.Profiles.resize(n);
     fast.CentreWritten.assign(n, 0);
+    fast.GroundOrder.assign(n, tFastSight::GroundInOrder);
     if (threads <= 0) threads = static_cast<int>(std::thread::hardware_concurrency());
     fast.Threads = std::clamp(threads, 1, 64);
     for (int k = 0; k < n; ++k) {
@@ -417,44 +472,9 @@ tFastSight MakeFastSight(const TMPlan& plan, int threads) {
         tFastProfile& g = fast.Profiles[k];
         g.FirstGround = static_cast<int32_t>(fast.Ground.size());
         if (p.Segments.empty()) continue;
-        g.HasSegments = true;
-        const tRoadPoint& l = p.Segments.front().A;
-        const tRoadPoint& r = p.Segments.back().B;
-        g.LX = l.X, g.LY = l.Y, g.RX = r.X, g.RY = r.Y;
-        g.Hor = std::fabs(l.Y - r.Y) < kIntersectTolerance;
-        g.Vert = std::fabs(l.X - r.X) < kIntersectTolerance;
-        if (!g.Vert) {
-            g.K = (l.Y - r.Y) / (l.X - r.X);
-            g.B = l.Y - l.X * g.K;
-        }
-        g.Whole = MakeHeightLine(l, r);
-        g.Upright = std::fabs(r.X - l.X) <= kSightTolerance;
-        g.Span = CentralSpan(p);
-        for (const tProfileSegment& s : p.Segments) {
-            if (Distance(s.A.X, s.A.Y, s.B.X, s.B.Y) < kSightTolerance) continue;
-            fast.Ground.push_back({s.A.X, s.A.Y, s.B.X, s.B.Y, MakeHeightLine(s.A, s.B)});
-        }
+        TakeSectionLine(p, g);
+        fast.GroundOrder[k] = TakeGround(p, g, fast);
         g.GroundCount = static_cast<int32_t>(fast.Ground.size()) - g.FirstGround;
-    }
-    fast.GroundOrder.assign(n, tFastSight::GroundInOrder);
-    fast.GroundLo.resize(fast.Ground.size());
-    fast.GroundHi.resize(fast.Ground.size());
-    for (int k = 0; k < n; ++k) {
-        const tFastProfile& g = fast.Profiles[k];
-        bool rising = true, falling = true;
-        for (int32_t s = g.FirstGround; s < g.FirstGround + g.GroundCount; ++s) {
-            const tFastGround& seg = fast.Ground[s];
-            const double a = g.Upright ? seg.AY : seg.AX;
-            const double b = g.Upright ? seg.BY : seg.BX;
-            fast.GroundLo[s] = a > b ? b : a;
-            fast.GroundHi[s] = a > b ? a : b;
-            if (s > g.FirstGround) {
-                rising = rising && fast.GroundLo[s] >= fast.GroundLo[s - 1] && fast.GroundHi[s] >= fast.GroundHi[s - 1];
-                falling = falling && fast.GroundLo[s] <= fast.GroundLo[s - 1] && fast.GroundHi[s] <= fast.GroundHi[s - 1];
-            }
-        }
-        fast.GroundOrder[k] =
-            rising ? tFastSight::GroundRising : (falling ? tFastSight::GroundFalling : tFastSight::GroundInOrder);
     }
     return fast;
 }

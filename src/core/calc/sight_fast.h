@@ -36,12 +36,9 @@ struct tHeightLine {
     }
 };
 tHeightLine MakeHeightLine(const tRoadPoint& a, const tRoadPoint& b);
+tHeightLine MakeHeightLine(const tSectionPoint& a, const tSectionPoint& b);
 
 // Per-profile geometry the fast stages read instead of the segment chain.
-struct tFastGround {
-    double AX, AY, BX, BY;
-    tHeightLine Height;
-};
 struct tFastProfile {
     bool HasSegments = false;
     bool Upright = false;  // the section stands upright in X: ground found along Y
@@ -57,7 +54,7 @@ struct tFastProfile {
 
 struct tFastSight {
     std::vector<tFastProfile> Profiles;
-    std::vector<tFastGround> Ground;
+    std::vector<tHeightLine> Ground;  // the height lines of the ground segments
     // The ground segments as ranges of the coordinate the plain check tests
     // (Y for an upright section, else X), and per profile how they run: when
     // both ends of the ranges rise (or fall) along a section, the segments
@@ -95,7 +92,7 @@ inline const tHeightLine& GroundLineAt(const tFastSight& fast, int32_t k, double
         const int32_t h = *hint;
         if (NotBelow(v, lo[h]) && NotAbove(v, hi[h]) &&
             (h == 0 || (order == tFastSight::GroundRising ? !NotAbove(v, hi[h - 1]) : !NotBelow(v, lo[h - 1]))))
-            return fast.Ground[g.FirstGround + h].Height;
+            return fast.Ground[g.FirstGround + h];
     }
     switch (order) {
         case tFastSight::GroundRising: {
@@ -132,7 +129,7 @@ inline const tHeightLine& GroundLineAt(const tFastSight& fast, int32_t k, double
     }
     if (found < 0) return g.Whole;
     if (hint) *hint = found;
-    return fast.Ground[g.FirstGround + found].Height;
+    return fast.Ground[g.FirstGround + found];
 }
 
 // The plan line of a sight line with the coefficients LineIntersection and

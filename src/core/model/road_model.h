@@ -23,10 +23,50 @@ struct tRoadPoint {
     uint8_t OnSection = 0;
 };
 
+// A point of a cross section: the plan place, the height and the second
+// height. Kept apart from tRoadPoint so that the chains, the largest part of a
+// road's model, hold only what a section point has; it converts to and from a
+// tRoadPoint (the other fields of which a section point never carries).
+struct tSectionPoint {
+    double X = 0;
+    double Y = 0;
+    double H = 0;
+    double H2 = 0;
+
+    tSectionPoint() = default;
+    tSectionPoint(const tRoadPoint& p) : X(p.X), Y(p.Y), H(p.H), H2(p.H2) {}  // implicit: a road point's place
+    operator tRoadPoint() const {
+        tRoadPoint p;
+        p.X = X;
+        p.Y = Y;
+        p.H = H;
+        p.H2 = H2;
+        return p;
+    }
+};
+
+// A point a sight line reaches or is cut at: the plan place and the height.
+// The crossroads stage keeps millions of them, so they hold nothing more.
+struct tSightPoint {
+    double X = 0;
+    double Y = 0;
+    double H = 0;
+
+    tSightPoint() = default;
+    tSightPoint(const tRoadPoint& p) : X(p.X), Y(p.Y), H(p.H) {}  // implicit: a road point's place
+    operator tRoadPoint() const {
+        tRoadPoint p;
+        p.X = X;
+        p.Y = Y;
+        p.H = H;
+        return p;
+    }
+};
+
 // One piece of a cross section, between two consecutive key points.
 struct tProfileSegment {
-    tRoadPoint A;
-    tRoadPoint B;
+    tSectionPoint A;
+    tSectionPoint B;
     uint8_t Kind = 0;      // 0 central span, 1 carriageway, 2 shoulder, 3 terrain, 4 building, 5 vegetation
     uint8_t Covered = 0;   // set by the vegetation pass
     uint8_t FromDtm = 0;   // 1 for segments built by the importer
@@ -36,13 +76,13 @@ struct tProfileSegment {
 };
 
 struct tSightLine {
-    tRoadPoint Observer;
-    tRoadPoint Target;
+    tSightPoint Observer;
+    tSightPoint Target;
     int32_t CrossRoad = -1;  // crossroads look lines: index of the crossroad looked at
 };
 
 struct tHiddenPoint {
-    tRoadPoint Point;
+    tSightPoint Point;
     int32_t ObserverProfile = 0;
     int32_t CrossRoad = -1;  // crossroads look points: index of the crossroad looked at
 };
