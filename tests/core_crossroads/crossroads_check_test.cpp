@@ -569,7 +569,9 @@ std::string PlaceName(const ::testing::TestParamInfo<tPlace>& info) {
     return "Turn" + number(p.Angle * 180 / std::numbers::pi) + "At" + number(p.OffsetX) + "x" + number(p.OffsetY);
 }
 
-void Move(tRoadPoint& p, const tPlace& place) {
+// Road points and section points alike.
+template <class tPoint>
+void Move(tPoint& p, const tPlace& place) {
     const double c = std::cos(place.Angle);
     const double s = std::sin(place.Angle);
     const double x = p.X * c - p.Y * s;
