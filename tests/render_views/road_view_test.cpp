@@ -335,7 +335,7 @@ TEST_F(RoadView, PointsBehindTheEyeAreDroppedNotProjected) {
         tPlanProfile p = test::MakeProfile(0, 0, test::StandardSection(60), i + 1);
         const double a = i * 0.25;  // radians along the turn
         p.Position = i * radius * 0.25;
-        const auto place = [&](tRoadPoint& q) {
+        const auto place = [&](auto& q) {  // road and section points
             const double across = q.X;
             q.X = (radius + across) * std::cos(a) - radius;
             q.Y = (radius + across) * std::sin(a);

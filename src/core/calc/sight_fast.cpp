@@ -440,7 +440,8 @@ uint8_t TakeGround(const tPlanProfile& p, const tFastProfile& g, tFastSight& fas
         fast.GroundLo.push_back(lo);
         fast.GroundHi.push_back(hi);
     }
-    return rising ? tFastSight::GroundRising : (falling ? tFastSight::GroundFalling : tFastSight::GroundInOrder);
+    if (rising) return tFastSight::GroundRising;
+    return falling ? tFastSight::GroundFalling : tFastSight::GroundInOrder;
 }
 
 }  // namespace

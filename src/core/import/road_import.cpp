@@ -232,7 +232,8 @@ tRoadLayout MakeRoadLayout(const tRoadHeader& header) {
     layout.LastCol = lastCol;
     layout.ColMap.resize(size_t(lastCol) + 1);
     for (int f = 0; f < kFieldCount; ++f)
-        if (header.FieldCol[f] > 0 && header.FieldCol[f] <= lastCol) layout.ColMap[size_t(header.FieldCol[f])].Field = f;
+        if (header.FieldCol[f] > 0 && header.FieldCol[f] <= lastCol)
+            layout.ColMap[size_t(header.FieldCol[f])].Field = f;
     layout.FirstKeyCol = lastCol + 1;
     for (int s = 0; s < kKeyPointSlots; ++s) {
         if (header.KeyCol[s] == 0) continue;
@@ -327,7 +328,11 @@ bool TakeValueCell(tPlanProfile& values, int f, tCellView& view) {
     case fVehicleTrains: {
         const double v = view.Real(kFailedCell);
         if (!InRange(v, 0, 1)) return false;
-        (f == fCars ? values.Cars : f == fTrucks ? values.Trucks : f == fBuses ? values.Buses : values.VehicleTrains) = v;
+        double& share = f == fCars     ? values.Cars
+                        : f == fTrucks ? values.Trucks
+                        : f == fBuses  ? values.Buses
+                                       : values.VehicleTrains;
+        share = v;
         return true;
     }
     case fCurveRadius:
@@ -364,7 +369,8 @@ bool TakeValueCell(tPlanProfile& values, int f, tCellView& view) {
 }
 
 // One cell of a data row by its column's target. False with the failure set.
-bool TakeRowCell(tRoadRow& r, const tRoadLayout& layout, tCellView& view, int col, int row, tImportFailure& fail) {
+bool TakeRowCell(tRoadRow& r, const tRoadLayout& layout, tCellView& view, int col, int row,
+                 tImportFailure& fail) {
     const tColumnTarget& target = layout.ColMap[size_t(col)];
     if (col == layout.FirstKeyCol) {
         const tPlanProfile& v = r.Values;
@@ -478,7 +484,8 @@ bool ReadRoadRows(tFileRec& src, TMPlan& plan, const tRoadLayout& layout, int ro
         if (!more) break;
     }
     // An estimate well above the rows read leaves no unused storage behind.
-    if (plan.Profiles.capacity() - plan.Profiles.size() > plan.Profiles.size() / 16) plan.Profiles.shrink_to_fit();
+    auto& profiles = plan.Profiles;
+    if (profiles.capacity() - profiles.size() > profiles.size() / 16) profiles.shrink_to_fit();
     return true;
 }
 
