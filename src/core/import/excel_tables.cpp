@@ -2,7 +2,7 @@
 
 #include "app/file_replace.h"
 
-#include "import/cell_parsing.h"
+#include "model/cell_parsing.h"
 
 #include <QFile>
 #include <QFileInfo>
