@@ -1,6 +1,6 @@
 #include "app/version_stamp.h"
 
-#include "app/text_decoding.h"
+#include "util/text_decoding.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "import/excel_tables.h"
 
-#include "app/file_replace.h"
+#include "util/file_replace.h"
 
 #include "model/cell_parsing.h"
 

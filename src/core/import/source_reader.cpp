@@ -1,6 +1,6 @@
 #include "import/source_reader.h"
 
-#include "app/text_decoding.h"
+#include "util/text_decoding.h"
 #include "model/cell_parsing.h"
 
 #include <QFileInfo>

@@ -5,7 +5,7 @@
 
 #include "app/app_object.h"
 #include "app/form_placement.h"
-#include "app/ini_file.h"
+#include "util/ini_file.h"
 #include "app/product.h"
 #include "app/text_fitting.h"
 #include "app/toolkit_translation.h"
