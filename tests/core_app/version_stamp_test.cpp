@@ -95,7 +95,7 @@ TEST(StampVersion, RunningTwiceForOneBuildCountsOnce) {
     StampVersion(path, kConst, 50);
     EXPECT_EQ(ReadFile(path), Stamped("v.1.4.21", 50));
     StampVersion(path, kConst, 51);
-    EXPECT_EQ(ReadFile(path), Stamped("v.3.0.704", 51));
+    EXPECT_EQ(ReadFile(path), Stamped("v.1.4.22", 51));
 }
 
 }  // namespace
