@@ -1,5 +1,5 @@
 // Reading settings and language files: whole-file parse and key lookups.
-#include "app/ini_file.h"
+#include "util/ini_file.h"
 #include "app/language_engine.h"
 
 #include <QFile>

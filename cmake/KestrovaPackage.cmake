@@ -47,7 +47,9 @@ foreach(_exe kestrova kestrova-batch)
 endforeach()
 
 install(FILES ${_pkg_src}/kestrova.desktop DESTINATION share/applications)
-install(FILES ${_pkg_src}/kestrova.metainfo.xml DESTINATION share/metainfo)
+# The manual pages and the metainfo carry the project's version.
+configure_file(${_pkg_src}/kestrova.metainfo.xml.in ${_pkg_bin}/kestrova.metainfo.xml @ONLY)
+install(FILES ${_pkg_bin}/kestrova.metainfo.xml DESTINATION share/metainfo)
 install(FILES ${_pkg_src}/kestrova.svg DESTINATION share/icons/hicolor/scalable/apps)
 foreach(_size 16 22 24 32 48 64 128 256)
   install(FILES ${_pkg_src}/icons/${_size}x${_size}.png
@@ -56,8 +58,10 @@ endforeach()
 
 # Manual pages and the changelog are installed compressed, without time stamps.
 configure_file(${_pkg_src}/changelog.in ${_pkg_bin}/changelog @ONLY)
+configure_file(${_pkg_src}/kestrova.1.in ${_pkg_bin}/kestrova.1 @ONLY)
+configure_file(${_pkg_src}/kestrova-batch.1.in ${_pkg_bin}/kestrova-batch.1 @ONLY)
 set(_pkg_gz)
-foreach(_doc ${_pkg_src}/kestrova.1 ${_pkg_src}/kestrova-batch.1 ${_pkg_bin}/changelog)
+foreach(_doc ${_pkg_bin}/kestrova.1 ${_pkg_bin}/kestrova-batch.1 ${_pkg_bin}/changelog)
   get_filename_component(_name ${_doc} NAME)
   add_custom_command(OUTPUT ${_pkg_bin}/${_name}.gz
     COMMAND gzip -9 -n -c ${_doc} > ${_pkg_bin}/${_name}.gz

@@ -1,7 +1,7 @@
 // The text side of a table: file decoding and the cell parsers never crash and
 // never return a value the importers cannot handle.
-#include "app/text_decoding.h"
-#include "import/cell_parsing.h"
+#include "util/text_decoding.h"
+#include "model/cell_parsing.h"
 #include "model/road_text.h"
 
 #include <cmath>

@@ -1,6 +1,6 @@
 // Settings files and language files: any bytes are read or rejected; lookups
 // with placeholders always finish.
-#include "app/ini_file.h"
+#include "util/ini_file.h"
 #include "app/language_engine.h"
 #include "fuzz_support.h"
 

@@ -3,8 +3,8 @@
 // everyone less the user's umask, a replaced file keeps the mode it had.
 // Every writer of the program is checked, since each picks its own way to the
 // temporary file.
-#include "app/file_replace.h"
-#include "app/ini_file.h"
+#include "util/file_replace.h"
+#include "util/ini_file.h"
 #include "calc/grid_texts.h"
 #include "export/csv_writer.h"
 #include "export/xlsx_writer.h"

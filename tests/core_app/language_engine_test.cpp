@@ -1,4 +1,4 @@
-#include "app/ini_file.h"
+#include "util/ini_file.h"
 #include "app/language_engine.h"
 #include "test_support.h"
 

@@ -1,8 +1,8 @@
 // The shipped language files: all three hold the same entries, every key the
 // application looks up, and real translations.
-#include "app/ini_file.h"
+#include "util/ini_file.h"
 #include "app/language_engine.h"
-#include "app/text_decoding.h"
+#include "util/text_decoding.h"
 #include "test_support.h"
 
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "app/text_codec.h"
+#include "util/text_codec.h"
 #include "test_support.h"
 
 #include <QRandomGenerator>

@@ -44,14 +44,14 @@ TEST_P(StampVersionTest, RewritesAsExpected) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, StampVersionTest,
     ::testing::Values(
-        tStampCase{"older stamp: next build", Stamped("v.3.0.702", 1000), 2000, Stamped("v.3.0.703", 2000)},
-        tStampCase{"same stamp: left alone", Stamped("v.3.0.702", 2000), 2000, {}},
+        tStampCase{"older stamp: next build", Stamped("v.1.4.20", 1000), 2000, Stamped("v.1.4.21", 2000)},
+        tStampCase{"same stamp: left alone", Stamped("v.1.4.20", 2000), 2000, {}},
         tStampCase{"minor edited: build starts at 0",
-                   "Const  c_ProgVersion='v.3.1.702';\r\n// Const  c_ProgVersion='v.3.0.702';\r\n// FileAge = 1000\r\n",
-                   2000, Stamped("v.3.1.0", 2000)},
+                   "Const  c_ProgVersion='v.1.5.20';\r\n// Const  c_ProgVersion='v.1.4.20';\r\n// FileAge = 1000\r\n",
+                   2000, Stamped("v.1.5.0", 2000)},
         tStampCase{"major edited: minor 0, build 1",
-                   "Const  c_ProgVersion='v.4.2.702';\r\n// Const  c_ProgVersion='v.3.2.702';\r\n// FileAge = 1000\r\n",
-                   2000, Stamped("v.4.0.1", 2000)},
+                   "Const  c_ProgVersion='v.2.3.20';\r\n// Const  c_ProgVersion='v.1.3.20';\r\n// FileAge = 1000\r\n",
+                   2000, Stamped("v.2.0.1", 2000)},
         tStampCase{"empty file: 1.0.0", "", 2000, Stamped("v.1.0.0", 2000)},
         tStampCase{"blanks and letter case do not matter",
                    "  const C_PROGVERSION = ' V.2.5.9 ' ;\n//const c_progversion='v.2.5.9';\n// fileage = 5\n", 6,
@@ -90,12 +90,12 @@ TEST(StampVersion, BinaryContentIsReadWithoutHarm) {
 TEST(StampVersion, RunningTwiceForOneBuildCountsOnce) {
     QTemporaryDir dir;
     const QString path = dir.filePath("KestrovaVersion");
-    ASSERT_TRUE(WriteFile(path, Stamped("v.3.0.702", 1)));
+    ASSERT_TRUE(WriteFile(path, Stamped("v.1.4.20", 1)));
     StampVersion(path, kConst, 50);
     StampVersion(path, kConst, 50);
-    EXPECT_EQ(ReadFile(path), Stamped("v.3.0.703", 50));
+    EXPECT_EQ(ReadFile(path), Stamped("v.1.4.21", 50));
     StampVersion(path, kConst, 51);
-    EXPECT_EQ(ReadFile(path), Stamped("v.3.0.704", 51));
+    EXPECT_EQ(ReadFile(path), Stamped("v.1.4.22", 51));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // km+ texts, category and yes/no cells, and the cell parsers.
-#include "import/cell_parsing.h"
+#include "model/cell_parsing.h"
 #include "model/road_text.h"
 
 #include <gtest/gtest.h>

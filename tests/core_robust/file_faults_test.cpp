@@ -8,7 +8,7 @@
 // faults are made with paths instead. The full disk is a file-size limit of
 // this process (SIGXFSZ ignored, so writes past it fail with an error), made
 // only on Unix.
-#include "app/ini_file.h"
+#include "util/ini_file.h"
 #include "app/language_engine.h"
 #include "app/version_stamp.h"
 #include "calc/grid_texts.h"

@@ -3,7 +3,7 @@
 #include "gui_main/gui_fixture.h"
 
 #include "app/gis_export_dialog.h"
-#include "app/ini_file.h"
+#include "util/ini_file.h"
 
 #include <QAction>
 #include <QCheckBox>

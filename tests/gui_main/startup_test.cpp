@@ -31,10 +31,10 @@ TEST(GuiStartup, SingleLanguageIsAppliedWithoutPromptOnTheAboutTab) {
     EXPECT_TRUE(w->Panel5->isVisible());
     EXPECT_FALSE(w->panel0->isVisible());
     EXPECT_TRUE(seam.Messages.empty()) << seam.LastText().toStdString();
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Kestrova v.3.0.702"));
+    EXPECT_EQ(w->windowTitle(), ApplicationTitle());
     EXPECT_EQ(w->Tabs()->tabText(1), w->Engine().GetSectionText(QStringLiteral("MainForm.TabControls"), QStringLiteral("tabs.tabSourceData")));
     EXPECT_NE(w->Tabs()->tabText(1), QStringLiteral("tabs.tabSourceData"));
-    EXPECT_EQ(w->_x_AppVersion->text(), QStringLiteral("Version 3.0.  Build 702"));
+    EXPECT_EQ(w->_x_AppVersion->text(), kAboutVersionText);
     EXPECT_EQ(w->_x_AppName->text(), kProductName);
     EXPECT_FALSE(w->_x_mAboutInfo1->toPlainText().isEmpty());
     EXPECT_FALSE(w->_splash->Picture().isNull());
@@ -122,7 +122,7 @@ TEST(GuiStartup, DeveloperShortcutOnlyWithTheVersionFile) {
     }
     QFile f(install.Folder() + QStringLiteral("KestrovaVersion"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("Const  c_ProgVersion='v.3.0.702';\r\n");
+    f.write("Const  c_ProgVersion='v.1.4.20';\r\n");
     f.close();
     TStartedWindow w(install, seam);
     EXPECT_FALSE(w->_x_TestButton->isHidden());

@@ -1,6 +1,6 @@
 // The real main window against the shipped language files: every entry that
 // translating the window reads is present in all three files.
-#include "app/ini_file.h"
+#include "util/ini_file.h"
 #include "app/language_engine.h"
 #include "app/main_form.h"
 #include "app/translate_form.h"

@@ -5,6 +5,7 @@
 #include "test_support.h"
 
 #include "app/language_engine.h"
+#include "app/product.h"
 #include "calc/calc_run.h"
 #include "calc/crossroads_list.h"
 #include "calc/grid_texts.h"
@@ -150,7 +151,7 @@ TEST_P(SafetyReportTest, TextMatchesPivotTableAndCrossroadsList) {
     // Title page: the counts of the model.
     const tRoadModel& m = model;
     const QString title = pages[0];
-    EXPECT_TRUE(title.contains(QStringLiteral("Kestrova v.3.0.702")));
+    EXPECT_TRUE(title.contains(ApplicationTitle()));
     EXPECT_TRUE(title.contains(RowPattern({T("Profiles"), QString::number(m.Plan.Count())})));
     EXPECT_TRUE(title.contains(RowPattern({T("Objects"), QString::number(m.Greens.Count())})));
     EXPECT_TRUE(title.contains(RowPattern({T("CrossRoads"), QString::number(m.CrossRoads.Count())})));

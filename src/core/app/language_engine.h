@@ -4,7 +4,7 @@
 // components by name) lives with the window; this part knows no widgets.
 #pragma once
 
-#include "app/ini_file.h"
+#include "util/ini_file.h"
 #include "model/message.h"
 
 #include <QString>

@@ -6,8 +6,10 @@
 namespace kestrova {
 
 inline const QString kProductName = QStringLiteral("Kestrova");
-inline const QString kVersionText = QStringLiteral("v.3.0.702");
-inline const QString kAboutVersionText = QStringLiteral("Version 3.0.  Build 702");
+// Made from the project's version (CMakeLists.txt): "v.<major>.<minor>.<build>"
+// and "Version <major>.<minor>.  Build <build>".
+extern const QString kVersionText;
+extern const QString kAboutVersionText;
 
 // Product name, a blank and the version text: the application title.
 QString ApplicationTitle();

@@ -1,6 +1,6 @@
 #include "app/version_stamp.h"
 
-#include "app/text_decoding.h"
+#include "util/text_decoding.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -23,7 +23,7 @@ struct tVersion {
     int Build = -1;  // -1: no build
 };
 
-// "V.3.0.702" (upper-cased, without blanks). A part that fails leaves the
+// "V.1.4.20" (upper-cased, without blanks). A part that fails leaves the
 // version without a build; the parts read before it stay.
 tVersion ParseVersion(const QString& text) {
     tVersion v;

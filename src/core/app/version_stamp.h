@@ -4,8 +4,8 @@
 // number by one.
 //
 // The file as written, three lines:
-//   Const  c_ProgVersion='v.3.0.702';
-//   // Const  c_ProgVersion='v.3.0.702';
+//   Const  c_ProgVersion='v.1.4.20';
+//   // Const  c_ProgVersion='v.1.4.20';
 //   // FileAge = 1765180800
 // The time stamp is the executable's modification time in seconds since 1970.
 #pragma once

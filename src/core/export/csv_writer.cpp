@@ -1,6 +1,6 @@
 #include "export/csv_writer.h"
 
-#include "app/file_replace.h"
+#include "util/file_replace.h"
 
 namespace kestrova {
 

@@ -1,6 +1,6 @@
 #include "export/gis_writer.h"
 
-#include "app/file_replace.h"
+#include "util/file_replace.h"
 #include "model/road_text.h"
 
 #include <QFile>

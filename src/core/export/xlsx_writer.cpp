@@ -1,6 +1,6 @@
 #include "export/xlsx_writer.h"
 
-#include "app/file_replace.h"
+#include "util/file_replace.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "generate/road_generator.h"
 #include "generate/generator_parts.h"
 
-#include "app/file_replace.h"
+#include "util/file_replace.h"
 
 #include "import/road_import.h"
 #include "model/road_text.h"

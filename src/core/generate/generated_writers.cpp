@@ -1,6 +1,6 @@
 #include "generate/road_generator.h"
 
-#include "app/file_replace.h"
+#include "util/file_replace.h"
 
 #include "import/road_import.h"
 #include "model/road_text.h"

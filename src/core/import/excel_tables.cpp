@@ -1,8 +1,8 @@
 #include "import/excel_tables.h"
 
-#include "app/file_replace.h"
+#include "util/file_replace.h"
 
-#include "import/cell_parsing.h"
+#include "model/cell_parsing.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "import/greens_import.h"
 
-#include "import/cell_parsing.h"
+#include "model/cell_parsing.h"
 #include "import/source_reader.h"
 #include "model/road_text.h"
 

@@ -1,7 +1,7 @@
 #include "import/source_reader.h"
 
-#include "app/text_decoding.h"
-#include "import/cell_parsing.h"
+#include "util/text_decoding.h"
+#include "model/cell_parsing.h"
 
 #include <QFileInfo>
 

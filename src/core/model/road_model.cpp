@@ -1,6 +1,6 @@
 #include "model/road_model.h"
 
-#include "import/cell_parsing.h"
+#include "model/cell_parsing.h"
 #include "model/decimal_rounding.h"
 #include "model/road_text.h"
 

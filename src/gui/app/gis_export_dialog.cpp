@@ -1,6 +1,6 @@
 #include "app/gis_export_dialog.h"
 
-#include "app/ini_file.h"
+#include "util/ini_file.h"
 #include "app/main_form.h"
 #include "app/ui_seam.h"
 

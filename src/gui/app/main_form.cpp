@@ -2,7 +2,7 @@
 
 #include "app/example_folder.h"
 #include "app/gis_export_dialog.h"
-#include "app/ini_file.h"
+#include "util/ini_file.h"
 #include "app/product.h"
 #include "app/report_command.h"
 #include "app/settings_folder.h"

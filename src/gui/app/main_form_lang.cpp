@@ -5,7 +5,7 @@
 
 #include "app/app_object.h"
 #include "app/form_placement.h"
-#include "app/ini_file.h"
+#include "util/ini_file.h"
 #include "app/product.h"
 #include "app/text_fitting.h"
 #include "app/toolkit_translation.h"
@@ -247,9 +247,7 @@ void TMainForm::ShowAbout() {
     if (gLanguageCode != QStringLiteral("EN") && gLanguageCode != QStringLiteral("UA") && gLanguageCode != QStringLiteral("RU"))
         gLanguageCode = QStringLiteral("UA");
     _x_AppName->setText(kProductName);
-    const QString v = kVersionText.mid(2);  // without the leading "v."
-    const int lastDot = v.lastIndexOf(QLatin1Char('.'));
-    _x_AppVersion->setText(QStringLiteral("Version ") + v.left(lastDot + 1) + QStringLiteral("  Build ") + v.mid(lastDot + 1));
+    _x_AppVersion->setText(kAboutVersionText);
     for (const tAboutTexts& t : kAbout)
         if (gLanguageCode == QLatin1String(t.Code)) {
             _x_mAboutInfo1->setPlainText(AboutText(t.Info1));

@@ -12,7 +12,7 @@
 #include "crossroads_view.h"
 #include "export/km_search.h"
 #include "export/xlsx_writer.h"
-#include "app/file_replace.h"
+#include "util/file_replace.h"
 #include "road_view.h"
 #include "views/image_view.h"
 #include "views/overview_page.h"

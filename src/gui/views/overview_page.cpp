@@ -1,6 +1,6 @@
 #include "views/overview_page.h"
 
-#include "app/ini_file.h"
+#include "util/ini_file.h"
 #include "app/language_engine.h"
 #include "app/ui_seam.h"
 #include "model/road_text.h"

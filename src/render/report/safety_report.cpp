@@ -1,6 +1,6 @@
 #include "report/safety_report.h"
 
-#include "app/file_replace.h"
+#include "util/file_replace.h"
 #include "app/product.h"
 #include "calc/crossroads_list.h"
 #include "calc/pivot.h"

@@ -1,4 +1,4 @@
-#include "app/text_decoding.h"
+#include "util/text_decoding.h"
 
 #include <QStringDecoder>
 

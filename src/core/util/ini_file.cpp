@@ -1,8 +1,8 @@
-#include "app/ini_file.h"
+#include "util/ini_file.h"
 
-#include "app/file_replace.h"
+#include "util/file_replace.h"
 
-#include "app/text_decoding.h"
+#include "util/text_decoding.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "import/cell_parsing.h"
+#include "model/cell_parsing.h"
 
 #include <algorithm>
 #include <charconv>
