@@ -17,7 +17,7 @@ QRegularExpressionMatch ProjectVersion() {
     return re.match(QString::fromUtf8(f.readAll()));
 }
 
-TEST(Product, TitleIsNameBlankProjectVersion) {
+TEST(Product, TitleIsNameBlankVersion) {
     const auto v = ProjectVersion();
     ASSERT_TRUE(v.hasMatch());
     EXPECT_EQ(kestrova::ApplicationTitle(),
