@@ -178,8 +178,7 @@ tImportResult ImportGreens(const QString& roadFileName, const QString& fileName,
     int capacity = 0;
     int prevNumber = -1;
     std::array<QString, tShortTable::kColumns + 1> cells;
-    const int nameCol = ColumnOfCode(table, gName);
-    const int numberCol = ColumnOfCode(table, gNumber);
+    const int nameCol = ColumnOfCode(table, gName), numberCol = ColumnOfCode(table, gNumber);
     for (;;) {
         if (!ReadShortRow(table, cells, fail)) return failed();
         const QString name = cells[size_t(nameCol)];
