@@ -1,5 +1,7 @@
 // Cost of the factor stages, the pivot build, grid cell texts and the CSV
 // export for a long road (20,000 profiles).
+#include "bench_road.h"
+#include "calc/calc_run.h"
 #include "calc/factor_speeds.h"
 #include "calc/grid_texts.h"
 #include "calc/pivot.h"
@@ -77,6 +79,26 @@ void BM_CsvExportDraftV(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(ExportGridToCsv(GridView(tGridId::DraftV, source), name));
 }
 BENCHMARK(BM_CsvExportDraftV)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// The text of the four result CSV files of the calculated 100 km road, as
+// kestrova-batch calc makes it (in memory, no disk): straight from the numbers
+// as UTF-8 (range 1), or through each cell's QString (range 0).
+void BM_ResultCsvBytes(benchmark::State& state) {
+    const tRoadModel& model = bench::BenchRoad(100, [](tRoadModel& m) { RunCalculation(m, {}); });
+    tGridLanguage language;
+    FillHeaderTexts(language, [](const QString&, const QString& key) { return key; });
+    FillCauseTexts(language, [](const QString&, const QString& key) { return key; });
+    const tGridSource source{&model.Plan, &model.Pivot, &language, QStringLiteral(".")};
+    int64_t bytes = 0;
+    for (auto _ : state)
+        for (tGridId grid : {tGridId::SourceData, tGridId::DraftV, tGridId::PivotData, tGridId::ProfilesList}) {
+            tTextTableView view = GridView(grid, source);
+            if (state.range(0) == 0) view.Utf8Cell = nullptr;
+            bytes += CsvFileBytes(view).size();
+        }
+    state.SetBytesProcessed(bytes);
+}
+BENCHMARK(BM_ResultCsvBytes)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -16,6 +16,10 @@
 #include <QSaveFile>
 #include <QTextStream>
 
+#include <array>
+#include <system_error>
+#include <thread>
+
 namespace kestrova::batch {
 
 namespace {
@@ -33,22 +37,37 @@ tTextTableView CrossRoadsView(const tCrossRoadsListTable& list) {
     return view;
 }
 
-bool WriteCsv(const tTextTableView& table, const QString& path) {
-    const tCsvResult result = ExportGridToCsv(table, path);
+bool Reported(tCsvResult result, const QString& path) {
     if (result == tCsvResult::Success) return true;
     QTextStream(stderr) << "kestrova-batch calc: cannot write " << QDir::toNativeSeparators(path) << '\n';
     return false;
 }
 
-}  // namespace
+struct tCalcOptions {
+    tImportOptions Import;
+    QString Out;
+    QString Separator = QStringLiteral(".");
+    tCalcEngine Engine = tCalcEngine::Fast;
+};
 
-int RunCalc(const QStringList& arguments) {
+// The decimal separator of a locale name; false for a name QLocale does not
+// know (it falls back to "C" for those).
+bool LocaleSeparator(const QString& locale, QString& separator, QString& error) {
+    const QLocale named(locale);
+    if (named.language() == QLocale::C && locale != QStringLiteral("C")) {
+        error = QStringLiteral("unknown locale ") + locale;
+        return false;
+    }
+    separator = named.decimalPoint();
+    return true;
+}
+
+bool TakeCalcOptions(const QStringList& arguments, tCalcOptions& options, QString& error) {
     QStringList args = arguments;
-    tImportOptions options;
-    QString error;
-    QString out, locale, engineName;
+    QString locale, engineName;
     bool hasOut = false, hasLocale = false, hasEngine = false;
-    bool ok = TakeImportOptions(args, options, error) && TakeValue(args, QStringLiteral("--out"), out, hasOut, error) &&
+    bool ok = TakeImportOptions(args, options.Import, error) &&
+              TakeValue(args, QStringLiteral("--out"), options.Out, hasOut, error) &&
               TakeValue(args, QStringLiteral("--locale"), locale, hasLocale, error) &&
               TakeValue(args, QStringLiteral("--engine"), engineName, hasEngine, error);
     ok = ok && CheckArgumentsDone(args, QStringLiteral("--out"), hasOut, error);
@@ -56,37 +75,13 @@ int RunCalc(const QStringList& arguments) {
         error = QStringLiteral("--engine must be reference or fast");
         ok = false;
     }
-    QString separator = QStringLiteral(".");
-    if (ok && hasLocale) {
-        const QLocale named(locale);
-        // QLocale falls back to "C" for names it does not know.
-        if (named.language() == QLocale::C && locale != QStringLiteral("C")) {
-            error = QStringLiteral("unknown locale ") + locale;
-            ok = false;
-        } else {
-            separator = named.decimalPoint();
-        }
-    }
-    if (!ok) {
-        QTextStream(stderr) << "kestrova-batch calc: " << error << '\n' << CalcUsage();
-        return 1;
-    }
-    tRoadModel model;
-    const int imported = RunImports(options, model);
-    if (imported != 0) return imported;
+    ok = ok && (!hasLocale || LocaleSeparator(locale, options.Separator, error));
+    if (engineName == QStringLiteral("reference")) options.Engine = tCalcEngine::Reference;
+    return ok;
+}
 
-    std::optional<TLanguageEngine> loaded = LoadBatchLanguage(options, QStringLiteral("calc"));
-    if (!loaded) return 2;
-    TLanguageEngine& language = *loaded;
-    const QDir dir(out);
-    if (!QDir().mkpath(dir.absolutePath())) {
-        QTextStream(stderr) << "kestrova-batch calc: cannot create " << QDir::toNativeSeparators(out) << '\n';
-        return 2;
-    }
-    const tSectionLookup lookup = [&language](const QString& section, const QString& key) {
-        return language.GetSectionText(section, key);
-    };
-
+// Runs the calculation and returns its log, one translated line each.
+QStringList CalculateWithLog(tRoadModel& model, TLanguageEngine& language, tCalcEngine engine) {
     QStringList log;
     tProgress progress;
     progress.Log = [&](const tMessage& line) {
@@ -96,18 +91,20 @@ int RunCalc(const QStringList& arguments) {
         text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
         log << text;
     };
-    const tCalcEngine engine = engineName == QStringLiteral("reference") ? tCalcEngine::Reference : tCalcEngine::Fast;
     RunCalculation(model, progress, engine);
+    return log;
+}
 
-    tGridLanguage texts;
-    FillHeaderTexts(texts, lookup);
-    FillCauseTexts(texts, lookup);
+// The four result grids as the CSV export writes them, in the order written.
+// Their text is made on two threads, the factor speeds (the largest) on a
+// helper; the files are then written one after the other, so a failure stops
+// at the same file as before and leaves the later ones unwritten.
+bool WriteGrids(const tRoadModel& model, const tGridLanguage& texts, const QString& separator, const QDir& dir) {
     tGridSource source;
     source.Plan = &model.Plan;
     source.Pivot = &model.Pivot;
     source.Language = &texts;
     source.DecimalSeparator = separator;
-
     const struct {
         tGridId Grid;
         const char* File;
@@ -115,16 +112,35 @@ int RunCalc(const QStringList& arguments) {
                  {tGridId::DraftV, "speeds.csv"},
                  {tGridId::PivotData, "pivot.csv"},
                  {tGridId::ProfilesList, "profiles.csv"}};
-    for (const auto& g : grids)
-        if (!WriteCsv(GridView(g.Grid, source), dir.filePath(QString::fromLatin1(g.File)))) return 2;
-
-    if (model.CrossRoads.Count() > 0) {
-        const tProgress none;
-        tProgressCounter listCounter(none);
-        const tCrossRoadsListTable list = BuildCrossRoadsList(model.CrossRoads, lookup, listCounter);
-        if (!WriteCsv(CrossRoadsView(list), dir.filePath(QStringLiteral("crossroads.csv")))) return 2;
+    constexpr size_t kHelped = 1;
+    std::array<QByteArray, std::size(grids)> bytes;
+    auto make = [&](size_t i) { bytes[i] = CsvFileBytes(GridView(grids[i].Grid, source)); };
+    std::thread helper;
+    try {
+        helper = std::thread(make, kHelped);
+    } catch (const std::system_error&) {
+        make(kHelped);  // no thread to spare: made here
     }
+    for (size_t i = 0; i < bytes.size(); ++i)
+        if (i != kHelped) make(i);
+    if (helper.joinable()) helper.join();
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const QString path = dir.filePath(QString::fromLatin1(grids[i].File));
+        if (!Reported(WriteCsvFile(bytes[i], path), path)) return false;
+    }
+    return true;
+}
 
+bool WriteCrossRoadsList(const tRoadModel& model, const tSectionLookup& lookup, const QDir& dir) {
+    if (model.CrossRoads.Count() == 0) return true;
+    const tProgress none;
+    tProgressCounter listCounter(none);
+    const tCrossRoadsListTable list = BuildCrossRoadsList(model.CrossRoads, lookup, listCounter);
+    const QString path = dir.filePath(QStringLiteral("crossroads.csv"));
+    return Reported(ExportGridToCsv(CrossRoadsView(list), path), path);
+}
+
+bool WriteLog(const QStringList& log, const QDir& dir) {
     QSaveFile logFile(dir.filePath(QStringLiteral("log.txt")));
     if (logFile.open(QIODevice::WriteOnly)) {
         QByteArray bytes;
@@ -134,9 +150,43 @@ int RunCalc(const QStringList& arguments) {
     if (!logFile.isOpen() || !logFile.commit()) {
         QTextStream(stderr) << "kestrova-batch calc: cannot write "
                             << QDir::toNativeSeparators(dir.filePath(QStringLiteral("log.txt"))) << '\n';
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunCalc(const QStringList& arguments) {
+    tCalcOptions options;
+    QString error;
+    if (!TakeCalcOptions(arguments, options, error)) {
+        QTextStream(stderr) << "kestrova-batch calc: " << error << '\n' << CalcUsage();
+        return 1;
+    }
+    tRoadModel model;
+    const int imported = RunImports(options.Import, model);
+    if (imported != 0) return imported;
+
+    std::optional<TLanguageEngine> loaded = LoadBatchLanguage(options.Import, QStringLiteral("calc"));
+    if (!loaded) return 2;
+    TLanguageEngine& language = *loaded;
+    const QDir dir(options.Out);
+    if (!QDir().mkpath(dir.absolutePath())) {
+        QTextStream(stderr) << "kestrova-batch calc: cannot create " << QDir::toNativeSeparators(options.Out) << '\n';
         return 2;
     }
-    return 0;
+    const tSectionLookup lookup = [&language](const QString& section, const QString& key) {
+        return language.GetSectionText(section, key);
+    };
+
+    const QStringList log = CalculateWithLog(model, language, options.Engine);
+    tGridLanguage texts;
+    FillHeaderTexts(texts, lookup);
+    FillCauseTexts(texts, lookup);
+    const bool written = WriteGrids(model, texts, options.Separator, dir) && WriteCrossRoadsList(model, lookup, dir) &&
+                         WriteLog(log, dir);
+    return written ? 0 : 2;
 }
 
 }  // namespace kestrova::batch

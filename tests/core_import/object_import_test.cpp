@@ -5,7 +5,10 @@
 
 #include "import_tables.h"
 
+#include <cmath>
 #include <functional>
+#include <iterator>
+#include <vector>
 #include <gtest/gtest.h>
 
 using namespace kestrova;
@@ -296,6 +299,43 @@ TEST(GreensMatching, ProfilesBeyond800MetresAreNotScanned) {
     EXPECT_EQ(object.Points[0].PointSegNo, 1);
     EXPECT_EQ(object.FirstProfile, 1);
     EXPECT_EQ(object.LastProfile, 1);
+}
+
+// Whatever map square their key points lie in, the point goes to the profile
+// of the smallest index whose chain holds it; a key point that is no number
+// passes the distance test.
+TEST(GreensMatching, TheFirstProfileByIndexWins) {
+    const struct {
+        double keyX, keyY;
+    } keys[] = {{500, 500}, {-500, -500}, {-300, 200}, {std::nan(""), 0}};
+    const struct {
+        std::vector<int> holding;  // profiles whose chain holds the object point
+        int profile;               // the one it goes to; -1: none
+    } cases[] = {{{1, 2}, 1}, {{2, 1, 0}, 0}, {{2}, 2}, {{3}, 3}, {{3, 2}, 2}, {{}, -1}};
+    for (const auto& c : cases) {
+        TMPlan plan;
+        plan.Profiles.resize(std::size(keys));
+        for (size_t i = 0; i < std::size(keys); ++i) {
+            auto& p = plan.Profiles[i];
+            p.KeyPoint0.X = keys[i].keyX;
+            p.KeyPoint0.Y = keys[i].keyY;
+            p.Segments.resize(2);
+            p.Segments[0].SegNo = 1;
+            p.Segments[1].SegNo = 2;
+            p.Segments[0].A = {keys[i].keyX, 9};
+            p.Segments[0].B = p.Segments[1].A = {10, 10};
+            p.Segments[1].B = {20, 20};
+        }
+        for (int h : c.holding) plan.Profiles[size_t(h)].Segments[0].B = {0.0009, -0.0009};
+        tGreenRec object;
+        object.Points.resize(1);
+        object.Points[0].ProfileIndex = 17;
+        EXPECT_EQ(MatchObjectPoints(object, plan), c.profile < 0 ? 0 : -1);
+        EXPECT_EQ(object.Points[0].ProfileIndex, c.profile < 0 ? 17 : c.profile);
+        if (c.profile >= 0) {
+            EXPECT_EQ(object.Points[0].PointSegNo, 1);
+        }
+    }
 }
 
 }  // namespace

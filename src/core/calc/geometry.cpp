@@ -1,5 +1,7 @@
 #include "calc/geometry.h"
 
+#include "model/number_chars.h"
+
 #include <cmath>
 #include <numbers>
 #include <utility>
@@ -139,8 +141,9 @@ bool AngleBelow(double dx1, double dy1, double dx2, double dy2, double limit) {
 }
 
 QString FormatShortest(double x, const QString& decimalSeparator) {
-    if (x == 0) x = 0;  // no "-0"
-    QString text = QString::number(x, 'g', 15);
+    // As QString::number(x, 'g', 15), but never "-0".
+    char chars[kNumberCharsMax];
+    QString text = QString::fromLatin1(chars, ShortestChars(x, chars) - chars);
     if (decimalSeparator != QLatin1String(".")) text.replace(QLatin1Char('.'), decimalSeparator);
     return text;
 }

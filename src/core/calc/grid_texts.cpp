@@ -3,7 +3,11 @@
 #include "calc/factor_speeds.h"
 #include "calc/geometry.h"
 #include "calc/pivot.h"
+#include "model/number_chars.h"
 #include "model/road_text.h"
+
+#include <array>
+#include <cstdint>
 
 namespace kestrova {
 
@@ -49,107 +53,246 @@ constexpr int kCauseColumns[2][kCauseCount] = {{3, 4, 5, 7, 8, 9, 10, 11, 12, 13
 
 int GridIndex(tGridId grid) { return static_cast<int>(grid); }
 
-QString Star(bool on) { return on ? QStringLiteral("*") : QString(); }
+// What one cell shows before it becomes text. CellText makes a QString of it,
+// AppendCellUtf8 its UTF-8 bytes; the columns are described only here.
+struct tCellValue {
+    enum class tKind : uint8_t { Empty, Whole, KmPlus, Shortest, Rounded, Category, Latin1, Text };
+    tKind Kind = tKind::Empty;
+    int Digits = 0;
+    int64_t Whole = 0;
+    double Number = 0;
+    const char* Latin1 = nullptr;
+    const QString* Text = nullptr;  // a text of the grid language, which outlives the cell
+};
 
-QString CauseText(const tGridSource& s, int cause) {
-    if (!s.Language || cause <= 0 || cause >= kCauseCount) return {};
-    return s.Language->Causes[cause];
+tCellValue Whole(int64_t v) {
+    tCellValue c;
+    c.Kind = tCellValue::tKind::Whole;
+    c.Whole = v;
+    return c;
 }
 
-QString VerdictText(const tGridSource& s, int32_t verdict) {
+tCellValue KmPlus(double position) {
+    tCellValue c;
+    c.Kind = tCellValue::tKind::KmPlus;
+    c.Number = position;
+    return c;
+}
+
+tCellValue Shortest(double x) {
+    tCellValue c;
+    c.Kind = tCellValue::tKind::Shortest;
+    c.Number = x;
+    return c;
+}
+
+tCellValue Rounded(int digits, double x) {
+    tCellValue c;
+    c.Kind = tCellValue::tKind::Rounded;
+    c.Digits = digits;
+    c.Number = x;
+    return c;
+}
+
+tCellValue Category(int index) {
+    tCellValue c;
+    c.Kind = tCellValue::tKind::Category;
+    c.Whole = index;
+    return c;
+}
+
+tCellValue Latin1(const char* text) {
+    tCellValue c;
+    c.Kind = tCellValue::tKind::Latin1;
+    c.Latin1 = text;
+    return c;
+}
+
+tCellValue Text(const QString& text) {
+    tCellValue c;
+    c.Kind = tCellValue::tKind::Text;
+    c.Text = &text;
+    return c;
+}
+
+tCellValue Star(bool on) { return on ? Latin1("*") : tCellValue(); }
+
+tCellValue CauseText(const tGridSource& s, int cause) {
+    if (!s.Language || cause <= 0 || cause >= kCauseCount) return {};
+    return Text(s.Language->Causes[cause]);
+}
+
+tCellValue VerdictText(const tGridSource& s, int32_t verdict) {
     if (!s.Language) return {};
-    if (verdict == VerdictSafe) return s.Language->Safe;
-    if (verdict == VerdictNotSafe) return s.Language->NotSafe;
+    if (verdict == VerdictSafe) return Text(s.Language->Safe);
+    if (verdict == VerdictNotSafe) return Text(s.Language->NotSafe);
     return {};
 }
 
-QString SourceCell(const tGridSource& s, const tPlanProfile& p, int column) {
-    const QString& sep = s.DecimalSeparator;
+tCellValue SourceCell(const tPlanProfile& p, int column) {
     switch (column) {
-        case 0: return QString::number(p.RecordNumber);
-        case 1: return FormatKmPlus(true, p.Position);
-        case 2: return CategoryName(p.RoadCathegory);
-        case 3: return QString::number(p.TrafficIntensity);
-        case 4: return FormatRounded(3, p.Cars, sep);
-        case 5: return FormatRounded(3, p.Trucks, sep);
-        case 6: return FormatRounded(3, p.Buses, sep);
-        case 7: return FormatRounded(3, p.VehicleTrains, sep);
-        case 8: return p.CurveRadius > 0.00001 ? FormatRounded(1, p.CurveRadius, sep) : QString();
-        case 9: return FormatRounded(3, p.LongitudinalTilt, sep);
-        case 10: return FormatRounded(2, p.SlicknessValue, sep);
-        case 11: return p.Clearance > 0.00001 ? FormatRounded(1, p.Clearance, sep) : QString();
-        case 12: return p.IsLocality ? QStringLiteral("+") : QString();
-        case 13: return p.IsSocialActivity ? QStringLiteral("+") : QString();
+        case 0: return Whole(p.RecordNumber);
+        case 1: return KmPlus(p.Position);
+        case 2: return Category(p.RoadCathegory);
+        case 3: return Whole(p.TrafficIntensity);
+        case 4: return Rounded(3, p.Cars);
+        case 5: return Rounded(3, p.Trucks);
+        case 6: return Rounded(3, p.Buses);
+        case 7: return Rounded(3, p.VehicleTrains);
+        case 8: return p.CurveRadius > 0.00001 ? Rounded(1, p.CurveRadius) : tCellValue();
+        case 9: return Rounded(3, p.LongitudinalTilt);
+        case 10: return Rounded(2, p.SlicknessValue);
+        case 11: return p.Clearance > 0.00001 ? Rounded(1, p.Clearance) : tCellValue();
+        case 12: return p.IsLocality ? Latin1("+") : tCellValue();
+        case 13: return p.IsSocialActivity ? Latin1("+") : tCellValue();
         default: return {};
     }
 }
 
-QString DraftCell(const tGridSource& s, const tPlanProfile& p, int column) {
-    const QString& sep = s.DecimalSeparator;
-    auto speed = [&](double v) { return FormatShortest(v, sep); };
-    auto rate = [&](double k) { return HasRate(k) ? FormatShortest(k, sep) : QString(); };
+tCellValue DraftCell(const tGridSource& s, const tPlanProfile& p, int column) {
+    auto rate = [](double k) { return HasRate(k) ? Shortest(k) : tCellValue(); };
     switch (column) {
-        case 0: return QString::number(p.RecordNumber);
-        case 1: return FormatKmPlus(true, p.Position);
-        case 2: return CategoryName(p.RoadCathegory);
-        case 3: return speed(p.FreeV);
-        case 4: return speed(p.CurveV);
-        case 5: return speed(p.TiltV[DirFwd]);
-        case 6: return speed(p.TiltV[DirRev]);
-        case 7: return speed(p.SlickV);
-        case 8: return speed(p.BridgeV);
-        case 9: return speed(p.IntensityV);
-        case 10: return speed(p.LocalityV);
-        case 11: return speed(p.SocialV);
-        case 12: return speed(p.CrossV[DirFwd]);
-        case 13: return speed(p.LookV[DirFwd]);
-        case 14: return speed(p.CrossV[DirRev]);
-        case 15: return speed(p.LookV[DirRev]);
-        case 16: return speed(p.MinV[DirFwd]);
+        case 0: return Whole(p.RecordNumber);
+        case 1: return KmPlus(p.Position);
+        case 2: return Category(p.RoadCathegory);
+        case 3: return Shortest(p.FreeV);
+        case 4: return Shortest(p.CurveV);
+        case 5: return Shortest(p.TiltV[DirFwd]);
+        case 6: return Shortest(p.TiltV[DirRev]);
+        case 7: return Shortest(p.SlickV);
+        case 8: return Shortest(p.BridgeV);
+        case 9: return Shortest(p.IntensityV);
+        case 10: return Shortest(p.LocalityV);
+        case 11: return Shortest(p.SocialV);
+        case 12: return Shortest(p.CrossV[DirFwd]);
+        case 13: return Shortest(p.LookV[DirFwd]);
+        case 14: return Shortest(p.CrossV[DirRev]);
+        case 15: return Shortest(p.LookV[DirRev]);
+        case 16: return Shortest(p.MinV[DirFwd]);
         case 17: return CauseText(s, p.Cause[DirFwd]);
         case 18: return rate(p.Koef[DirFwd]);
-        case 19: return speed(p.MinV[DirRev]);
+        case 19: return Shortest(p.MinV[DirRev]);
         case 20: return CauseText(s, p.Cause[DirRev]);
         case 21: return rate(p.Koef[DirRev]);
         default: return {};
     }
 }
 
-QString PivotCell(const tGridSource& s, int index, int column) {
+tCellValue PivotCell(const tGridSource& s, int index, int column) {
     const tPivotRow& r = s.Pivot->Rows[size_t(index)];
-    const QString& sep = s.DecimalSeparator;
     // No boundary behind the first segment going forward, nor behind the last in reverse.
     const bool fwd = index > 0;
     const bool rev = index + 1 < s.Pivot->Count();
     switch (column) {
-        case 0: return QString::number(index + 1);
-        case 1: return FormatKmPlus(true, r.KmBeg);
-        case 2: return FormatKmPlus(true, r.KmEnd);
-        case 3: return CategoryName(r.Cat);
-        case 4: return FormatShortest(r.VMinFwd, sep);
+        case 0: return Whole(index + 1);
+        case 1: return KmPlus(r.KmBeg);
+        case 2: return KmPlus(r.KmEnd);
+        case 3: return Category(r.Cat);
+        case 4: return Shortest(r.VMinFwd);
         case 5: return CauseText(s, r.CauseFwd);
-        case 6: return fwd ? FormatRounded(1, r.FailRateFwd, sep) : QString();
-        case 7: return fwd ? FormatRounded(1, r.BoundRateFwd, sep) : QString();
-        case 8: return fwd ? VerdictText(s, r.ResumeFwd) : QString();
-        case 9: return FormatShortest(r.VMinRev, sep);
+        case 6: return fwd ? Rounded(1, r.FailRateFwd) : tCellValue();
+        case 7: return fwd ? Rounded(1, r.BoundRateFwd) : tCellValue();
+        case 8: return fwd ? VerdictText(s, r.ResumeFwd) : tCellValue();
+        case 9: return Shortest(r.VMinRev);
         case 10: return CauseText(s, r.CauseRev);
-        case 11: return rev ? FormatRounded(1, r.FailRateRev, sep) : QString();
-        case 12: return rev ? FormatRounded(1, r.BoundRateRev, sep) : QString();
-        case 13: return rev ? VerdictText(s, r.ResumeRev) : QString();
+        case 11: return rev ? Rounded(1, r.FailRateRev) : tCellValue();
+        case 12: return rev ? Rounded(1, r.BoundRateRev) : tCellValue();
+        case 13: return rev ? VerdictText(s, r.ResumeRev) : tCellValue();
         default: return {};
     }
 }
 
-QString ProfileListCell(const tPlanProfile& p, int column) {
+tCellValue ProfileListCell(const tPlanProfile& p, int column) {
     switch (column) {
-        case 0: return QString::number(p.RecordNumber);
-        case 1: return FormatKmPlus(true, p.Position);
+        case 0: return Whole(p.RecordNumber);
+        case 1: return KmPlus(p.Position);
         case 2: return Star(p.FwdHidden);
         case 3: return Star(p.HasFwdTrack[0] || p.HasFwdTrack[1]);
         case 4: return Star(p.RevHidden);
         case 5: return Star(p.HasRevTrack[0] || p.HasRevTrack[1]);
         default: return {};
     }
+}
+
+// The value of a data cell (row 0 is the header); an empty value outside the grid.
+tCellValue DataCell(tGridId grid, const tGridSource& source, int row, int column) {
+    if (row < 1 || column < 0 || column >= GridColumnCount(grid) || row >= GridRowCount(grid, source)) return {};
+    const int index = row - 1;
+    switch (grid) {
+        case tGridId::SourceData: return SourceCell(source.Plan->Profiles[size_t(index)], column);
+        case tGridId::DraftV: return DraftCell(source, source.Plan->Profiles[size_t(index)], column);
+        case tGridId::PivotData: return PivotCell(source, index, column);
+        case tGridId::ProfilesList: return ProfileListCell(source.Plan->Profiles[size_t(index)], column);
+    }
+    return {};
+}
+
+const QString* HeaderText(tGridId grid, const tGridSource& source, int column) {
+    if (!source.Language || column < 0) return nullptr;
+    const std::vector<QString>& headers = source.Language->Headers[GridIndex(grid)];
+    return size_t(column) < headers.size() ? &headers[size_t(column)] : nullptr;
+}
+
+QString ValueText(const tCellValue& v, const QString& separator) {
+    switch (v.Kind) {
+        case tCellValue::tKind::Empty: return {};
+        case tCellValue::tKind::Whole: return QString::number(v.Whole);
+        case tCellValue::tKind::KmPlus: return FormatKmPlus(true, v.Number);
+        case tCellValue::tKind::Shortest: return FormatShortest(v.Number, separator);
+        case tCellValue::tKind::Rounded: return FormatRounded(v.Digits, v.Number, separator);
+        case tCellValue::tKind::Category: return CategoryName(int(v.Whole));
+        case tCellValue::tKind::Latin1: return QString::fromLatin1(v.Latin1);
+        case tCellValue::tKind::Text: return *v.Text;
+    }
+    return {};
+}
+
+bool HasSurrogate(const QString& text) {
+    for (QChar c : text)
+        if (c.isSurrogate()) return true;
+    return false;
+}
+
+// Appends a number's characters with "." replaced by the separator.
+void AppendNumber(const char* begin, const char* end, const QString& separator, QByteArray& out) {
+    if (separator.size() == 1 && separator.front().unicode() == '.') {
+        out.append(begin, end - begin);
+        return;
+    }
+    const QByteArray sep = separator.size() == 1 && separator.front().unicode() < 0x80
+                               ? QByteArray(1, char(separator.front().unicode()))
+                               : separator.toUtf8();
+    for (const char* p = begin; p < end; ++p)
+        if (*p == '.') out += sep;
+        else out += *p;
+}
+
+bool AppendValueUtf8(const tCellValue& v, const QString& separator, QByteArray& out) {
+    char chars[kNumberCharsMax];
+    switch (v.Kind) {
+        case tCellValue::tKind::Empty: return true;
+        case tCellValue::tKind::Whole: out.append(chars, WholeChars(v.Whole, chars) - chars); return true;
+        case tCellValue::tKind::KmPlus: out.append(chars, KmPlusChars(true, v.Number, chars) - chars); return true;
+        case tCellValue::tKind::Shortest: AppendNumber(chars, ShortestChars(v.Number, chars), separator, out); return true;
+        case tCellValue::tKind::Rounded:
+            AppendNumber(chars, RoundedChars(v.Digits, v.Number, chars), separator, out);
+            return true;
+        case tCellValue::tKind::Category: {
+            static const std::array<QByteArray, kCategoryCount> kNames = [] {
+                std::array<QByteArray, kCategoryCount> names;
+                for (int i = 0; i < kCategoryCount; ++i) names[size_t(i)] = CategoryName(i).toUtf8();
+                return names;
+            }();
+            if (v.Whole >= 0 && v.Whole < kCategoryCount) out += kNames[size_t(v.Whole)];
+            return true;
+        }
+        case tCellValue::tKind::Latin1: out += v.Latin1; return true;
+        case tCellValue::tKind::Text:
+            if (HasSurrogate(*v.Text)) return false;
+            out += v.Text->toUtf8();
+            return true;
+    }
+    return true;
 }
 
 }  // namespace
@@ -220,20 +363,19 @@ int CauseColumn(int cause, int direction) {
 }
 
 QString CellText(tGridId grid, const tGridSource& source, int row, int column) {
-    if (row < 0 || column < 0 || column >= GridColumnCount(grid) || row >= GridRowCount(grid, source)) return {};
     if (row == 0) {
-        if (!source.Language) return {};
-        const std::vector<QString>& headers = source.Language->Headers[GridIndex(grid)];
-        return size_t(column) < headers.size() ? headers[size_t(column)] : QString();
+        const QString* header = column < GridColumnCount(grid) ? HeaderText(grid, source, column) : nullptr;
+        return header ? *header : QString();
     }
-    const int index = row - 1;
-    switch (grid) {
-        case tGridId::SourceData: return SourceCell(source, source.Plan->Profiles[size_t(index)], column);
-        case tGridId::DraftV: return DraftCell(source, source.Plan->Profiles[size_t(index)], column);
-        case tGridId::PivotData: return PivotCell(source, index, column);
-        case tGridId::ProfilesList: return ProfileListCell(source.Plan->Profiles[size_t(index)], column);
+    return ValueText(DataCell(grid, source, row, column), source.DecimalSeparator);
+}
+
+bool AppendCellUtf8(tGridId grid, const tGridSource& source, int row, int column, QByteArray& out) {
+    if (row == 0) {
+        const QString* header = column < GridColumnCount(grid) ? HeaderText(grid, source, column) : nullptr;
+        return header ? AppendValueUtf8(Text(*header), source.DecimalSeparator, out) : true;
     }
-    return {};
+    return AppendValueUtf8(DataCell(grid, source, row, column), source.DecimalSeparator, out);
 }
 
 tTextTable MaterialiseGrid(tGridId grid, const tGridSource& source) {
@@ -251,6 +393,9 @@ tTextTableView GridView(tGridId grid, const tGridSource& source) {
     view.Rows = GridRowCount(grid, source);
     view.Columns = GridColumnCount(grid);
     view.Cell = [grid, source](int row, int column) { return CellText(grid, source, row, column); };
+    view.Utf8Cell = [grid, source](int row, int column, QByteArray& out) {
+        return AppendCellUtf8(grid, source, row, column, out);
+    };
     return view;
 }
 

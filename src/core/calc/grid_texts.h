@@ -6,12 +6,13 @@
 // data() with it, so a road of 20,000 profiles costs no 440,000 stored
 // strings and a language or separator change needs no refill, only a repaint.
 // MaterialiseGrid builds the whole table for the few callers that need every
-// cell at once (tests, the batch program); exports read cell by cell through a
-// tTextTableView instead.
+// cell at once (tests); exports read cell by cell through a tTextTableView
+// instead, the CSV export as UTF-8 bytes straight from the numbers.
 #pragma once
 
 #include "model/road_model.h"
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -66,6 +67,12 @@ int CauseColumn(int cause, int direction);
 // Text of one cell; empty outside the grid.
 QString CellText(tGridId grid, const tGridSource& source, int row, int column);
 
+// Appends the UTF-8 form of CellText(grid, source, row, column) to out and
+// returns true, without making a QString of a number. Returns false, having
+// appended nothing, for a text that holds UTF-16 surrogates: a writer that
+// changes the text takes it through CellText then.
+bool AppendCellUtf8(tGridId grid, const tGridSource& source, int row, int column, QByteArray& out);
+
 // A table of texts, row-major.
 struct tTextTable {
     int Rows = 0;
@@ -79,6 +86,10 @@ struct tTextTableView {
     int Rows = 0;
     int Columns = 0;
     std::function<QString(int row, int column)> Cell;
+    // May be left empty: appends the UTF-8 form of Cell(row, column) to out
+    // and returns true, or returns false having appended nothing (the caller
+    // then takes Cell). Writers of UTF-8 use it to skip the QString per cell.
+    std::function<bool(int row, int column, QByteArray& out)> Utf8Cell;
 };
 
 tTextTable MaterialiseGrid(tGridId grid, const tGridSource& source);

@@ -39,4 +39,11 @@ using tTextEncoder = std::function<QByteArray(const QString& text)>;
 tCsvResult ExportGridToCsv(const tTextTableView& table, const QString& fileName, const tProgress& progress = {},
                            const tTextEncoder& encode = {});
 
+// The same in two steps, for a caller that makes several files at once: the
+// bytes ExportGridToCsv writes in UTF-8 (empty for a table without rows), made
+// in memory on any thread; then the file written from them as ExportGridToCsv
+// writes it (NoGrid for no bytes).
+QByteArray CsvFileBytes(const tTextTableView& table);
+tCsvResult WriteCsvFile(const QByteArray& bytes, const QString& fileName);
+
 }  // namespace kestrova

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <tuple>
 #include <vector>
 
@@ -29,6 +30,33 @@ bool Coincide(const tRoadPoint& a, const tRoadPoint& b) {
     return std::fabs(a.X - b.X) < kMatchTolerance && std::fabs(a.Y - b.Y) < kMatchTolerance;
 }
 
+// The smallest box around the points a profile's segment chain ties object
+// points to (the first segment's A and every B), finite ones only; empty
+// (Min above Max) when there is none.
+struct tChainBox {
+    double MinX = std::numeric_limits<double>::infinity(), MinY = MinX;
+    double MaxX = -MinX, MaxY = -MinX;
+
+    tChainBox() = default;
+    explicit tChainBox(const tPlanProfile& profile) {
+        if (!profile.Segments.empty()) Add(profile.Segments.front().A);
+        for (const auto& s : profile.Segments) Add(s.B);
+    }
+    void Add(const tRoadPoint& p) {
+        if (!std::isfinite(p.X) || !std::isfinite(p.Y)) return;  // coincides with nothing
+        MinX = std::min(MinX, p.X), MaxX = std::max(MaxX, p.X);
+        MinY = std::min(MinY, p.Y), MaxY = std::max(MaxY, p.Y);
+    }
+    // False only when no chain point can coincide with point: it lies more
+    // than twice the tolerance outside the box. A point that is not a
+    // number is never ruled out here (nor does it coincide with anything).
+    bool MayHold(const tRoadPoint& point) const {
+        constexpr double kMargin = 2 * kMatchTolerance;
+        return !(point.X < MinX - kMargin || point.X > MaxX + kMargin || point.Y < MinY - kMargin ||
+                 point.Y > MaxY + kMargin);
+    }
+};
+
 // The profiles by the square their key point 0 lies in, the squares wider
 // than the match radius: a point's profiles within the radius are all in the
 // nine squares around it. Profiles whose key point 0 is not finite are offered
@@ -38,35 +66,34 @@ public:
     explicit tProfileSquares(const TMPlan& plan) : Plan(plan) {
         Entries.reserve(size_t(plan.Count()));
         for (int pi = 0; pi < plan.Count(); ++pi) {
-            const tRoadPoint& k = plan.Profiles[size_t(pi)].KeyPoint0;
+            const tPlanProfile& profile = plan.Profiles[size_t(pi)];
+            const tRoadPoint& k = profile.KeyPoint0;
             if (std::isfinite(k.X) && std::isfinite(k.Y))
-                Entries.push_back({Square(k.X), Square(k.Y), pi});
+                Entries.push_back({Square(k.X), Square(k.Y), pi, tChainBox(profile)});
             else
-                Always.push_back(pi);
+                Always.push_back({0, 0, pi, tChainBox(profile)});
         }
-        std::sort(Entries.begin(), Entries.end(), [](const tEntry& a, const tEntry& b) {
-            return std::tie(a.Sx, a.Sy, a.Index) < std::tie(b.Sx, b.Sy, b.Index);
-        });
+        std::sort(Entries.begin(), Entries.end(), Before);
     }
 
-    // The profiles that may lie within the radius of point, ascending.
-    void Near(const tRoadPoint& point, std::vector<int>& out) const {
-        out.clear();
+    // Calls f(profile index) for the profiles that may lie within the radius
+    // of point and whose chain may hold it, in no particular order.
+    template <class F>
+    void ForEachNear(const tRoadPoint& point, F&& f) const {
+        auto offer = [&](const tEntry& e) {
+            if (e.Box.MayHold(point)) f(e.Index);
+        };
         if (!std::isfinite(point.X) || !std::isfinite(point.Y)) {
-            for (int pi = 0; pi < Plan.Count(); ++pi) out.push_back(pi);
+            for (int pi = 0; pi < Plan.Count(); ++pi) f(pi);
             return;
         }
         const int64_t sx = Square(point.X), sy = Square(point.Y);
         for (int64_t x = sx - 1; x <= sx + 1; ++x)
             for (int64_t y = sy - 1; y <= sy + 1; ++y) {
-                const tEntry from{x, y, -1};
-                auto it = std::lower_bound(Entries.begin(), Entries.end(), from, [](const tEntry& a, const tEntry& b) {
-                    return std::tie(a.Sx, a.Sy, a.Index) < std::tie(b.Sx, b.Sy, b.Index);
-                });
-                for (; it != Entries.end() && it->Sx == x && it->Sy == y; ++it) out.push_back(it->Index);
+                auto it = std::lower_bound(Entries.begin(), Entries.end(), tEntry{x, y, -1, {}}, Before);
+                for (; it != Entries.end() && it->Sx == x && it->Sy == y; ++it) offer(*it);
             }
-        out.insert(out.end(), Always.begin(), Always.end());
-        std::sort(out.begin(), out.end());
+        for (const tEntry& e : Always) offer(e);
     }
 
 private:
@@ -78,39 +105,50 @@ private:
     struct tEntry {
         int64_t Sx, Sy;
         int Index;
+        tChainBox Box;
     };
+    static bool Before(const tEntry& a, const tEntry& b) {
+        return std::tie(a.Sx, a.Sy, a.Index) < std::tie(b.Sx, b.Sy, b.Index);
+    }
     const TMPlan& Plan;
     std::vector<tEntry> Entries;
-    std::vector<int> Always;
+    std::vector<tEntry> Always;
 };
 
+// The last point of profile's chain that coincides with point (the first
+// segment's A counting as 0, every B as its segment number), or -1.
+int ChainPoint(const tPlanProfile& profile, const tRoadPoint& point) {
+    int candidate = -1;
+    if (!profile.Segments.empty() && Coincide(profile.Segments.front().A, point)) candidate = 0;
+    for (const auto& s : profile.Segments)
+        if (Coincide(s.B, point)) candidate = s.SegNo;
+    return candidate;
+}
+
+// Each point goes to the first profile (by index) within the radius whose
+// chain has a point coinciding with it.
 int MatchPoints(tGreenRec& object, const TMPlan& plan, const tProfileSquares& squares) {
     object.FirstProfile = plan.Count() - 1;
     object.LastProfile = 0;
-    std::vector<int> near;
     for (int i = 0; i < object.Count(); ++i) {
         tRoadPoint& point = object.Points[size_t(i)];
-        bool matched = false;
-        squares.Near(point, near);
-        for (size_t n = 0; n < near.size() && !matched; ++n) {
-            const int pi = near[n];
+        int first = -1, candidate = -1;
+        squares.ForEachNear(point, [&](int pi) {
+            if (first >= 0 && pi > first) return;
             const tPlanProfile& profile = plan.Profiles[size_t(pi)];
             const double dx = profile.KeyPoint0.X - point.X;
             const double dy = profile.KeyPoint0.Y - point.Y;
-            if (std::sqrt(dx * dx + dy * dy) > kMatchRadius) continue;
-            // Candidates in chain order; the last coinciding one counts.
-            int candidate = -1;
-            if (!profile.Segments.empty() && Coincide(profile.Segments.front().A, point)) candidate = 0;
-            for (const auto& s : profile.Segments)
-                if (Coincide(s.B, point)) candidate = s.SegNo;
-            if (candidate < 0) continue;
-            point.ProfileIndex = pi;
-            point.PointSegNo = candidate;
-            object.FirstProfile = std::min(object.FirstProfile, pi);
-            object.LastProfile = std::max(object.LastProfile, pi);
-            matched = true;
-        }
-        if (!matched) return i;
+            if (std::sqrt(dx * dx + dy * dy) > kMatchRadius) return;
+            const int c = ChainPoint(profile, point);
+            if (c < 0) return;
+            first = pi;
+            candidate = c;
+        });
+        if (first < 0) return i;
+        point.ProfileIndex = first;
+        point.PointSegNo = candidate;
+        object.FirstProfile = std::min(object.FirstProfile, first);
+        object.LastProfile = std::max(object.LastProfile, first);
     }
     return -1;
 }
@@ -140,8 +178,7 @@ tImportResult ImportGreens(const QString& roadFileName, const QString& fileName,
     int capacity = 0;
     int prevNumber = -1;
     std::array<QString, tShortTable::kColumns + 1> cells;
-    const int nameCol = ColumnOfCode(table, gName);
-    const int numberCol = ColumnOfCode(table, gNumber);
+    const int nameCol = ColumnOfCode(table, gName), numberCol = ColumnOfCode(table, gNumber);
     for (;;) {
         if (!ReadShortRow(table, cells, fail)) return failed();
         const QString name = cells[size_t(nameCol)];
