@@ -62,41 +62,118 @@ struct tTable {
     std::vector<QString> Texts;
 };
 
-class tOdsReader final : public tWorkbookReader {
+// Reading state of content.xml: where the reader stands among tables, rows
+// and cells, and the row being gathered.
+class tContentReader {
 public:
-    bool Open(const QString& fileName);
-    QStringList SheetNames() const override { return Names; }
-    bool ReadSheet(int index, tSheetData& sheet, std::vector<QString>& texts) override;
+    tContentReader(QStringList& names, std::vector<tTable>& tables) : Names(names), Tables(tables) {}
+
+    bool Token(QXmlStreamReader& xml, QXmlStreamReader::TokenType t) {
+        switch (t) {
+        case QXmlStreamReader::StartElement: return Start(xml);
+        case QXmlStreamReader::EndElement: return End(xml);
+        case QXmlStreamReader::Characters:
+            if (inCell && annotation == 0 && paragraphDepth > 0) {
+                text += xml.text();
+                if (text.size() > kMaxCellText) return false;
+            }
+            return true;
+        default: return true;
+        }
+    }
 
 private:
-    QStringList Names;
-    std::vector<tTable> Tables;
-};
+    bool Start(const QXmlStreamReader& xml) {
+        const auto ns = xml.namespaceUri();
+        const auto local = xml.name();
+        if (ns == kTableNs && local == u"table") {
+            if (tableDepth > 0 || int(Tables.size()) >= kMaxTables) return false;
+            ++tableDepth;
+            Names << xml.attributes().value(kTableNs, QStringLiteral("name")).toString();
+            table = &Tables.emplace_back();
+            row = 0;
+        } else if (tableDepth > 0 && ns == kTableNs && local == u"table-row") {
+            if (inRow || !RepeatCount(xml, QStringLiteral("number-rows-repeated"), rowRepeat)) return false;
+            inRow = true;
+            col = 0;
+        } else if (inRow && ns == kTableNs && (local == u"table-cell" || local == u"covered-table-cell")) {
+            return StartCell(xml, local == u"table-cell");
+        } else if (inCell && ns == kOfficeNs && local == u"annotation") {
+            ++annotation;
+        } else if (inCell && annotation == 0 && ns == kTextNs) {
+            return TextElement(xml, local);
+        }
+        return true;
+    }
 
-bool tOdsReader::Open(const QString& fileName) {
-    int err = 0;
-    const QByteArray name = QFile::encodeName(fileName);
-    std::unique_ptr<zip_t, tZipCloser> zip(zip_open(name.constData(), ZIP_RDONLY, &err));
-    if (!zip) return false;
+    // A cell, covered or not: its repeat, value type and value.
+    bool StartCell(const QXmlStreamReader& xml, bool plain) {
+        if (inCell || !RepeatCount(xml, QStringLiteral("number-columns-repeated"), colRepeat)) return false;
+        inCell = true;
+        text.resize(0);
+        value.resize(0);
+        valueType.resize(0);
+        paragraphs = paragraphDepth = annotation = 0;
+        if (!plain) {
+            valueType = QStringLiteral("covered");
+            return true;
+        }
+        const auto attrs = xml.attributes();
+        valueType = attrs.value(kOfficeNs, QStringLiteral("value-type")).toString();
+        if (valueType == u"boolean")
+            value = attrs.value(kOfficeNs, QStringLiteral("boolean-value")).toString();
+        else if (valueType == u"date")
+            value = attrs.value(kOfficeNs, QStringLiteral("date-value")).toString();
+        else if (valueType == u"time")
+            value = attrs.value(kOfficeNs, QStringLiteral("time-value")).toString();
+        else
+            value = attrs.value(kOfficeNs, QStringLiteral("value")).toString();
+        return true;
+    }
 
-    tTable* table = nullptr;
-    int tableDepth = 0;      // tables open (a table inside a cell fails the read)
-    bool inRow = false;
-    qint64 row = 0;          // last row number used in the current table
-    qint64 rowRepeat = 1;
-    qint64 col = 0;          // last column number used in the current row
-    std::vector<tSheetCell> rowCells;
-    std::vector<QString> rowTexts;
-    bool inCell = false;
-    qint64 colRepeat = 1;
-    QString valueType, value;
-    QString text;
-    int paragraphs = 0;      // text:p seen in the cell
-    int paragraphDepth = 0;  // inside a text:p
-    int annotation = 0;      // inside office:annotation (a comment, not the cell's text)
-    qint64 cells = 0;
+    // A text element in a cell: paragraphs part by line breaks, spaces, tabs
+    // and line breaks as written.
+    bool TextElement(const QXmlStreamReader& xml, QStringView local) {
+        if (local == u"p" || local == u"h") {
+            if (paragraphDepth == 0 && paragraphs++ > 0) text += QLatin1Char('\n');
+            ++paragraphDepth;
+        } else if (paragraphDepth > 0 && local == u"s") {
+            const QXmlStreamAttributes attrs = xml.attributes();
+            const QStringView c = attrs.value(kTextNs, QStringLiteral("c"));
+            bool good = true;
+            const int n = c.isEmpty() ? 1 : c.toInt(&good);
+            if (!good || n < 0 || n > kMaxCellText) return false;
+            text += QString(n, QLatin1Char(' '));
+        } else if (paragraphDepth > 0 && local == u"tab") {
+            text += QLatin1Char('\t');
+        } else if (paragraphDepth > 0 && local == u"line-break") {
+            text += QLatin1Char('\n');
+        }
+        return text.size() <= kMaxCellText;
+    }
 
-    auto endCell = [&]() -> bool {
+    bool End(const QXmlStreamReader& xml) {
+        const auto ns = xml.namespaceUri();
+        const auto local = xml.name();
+        if (ns == kTableNs && local == u"table" && tableDepth > 0) {
+            --tableDepth;
+            table = nullptr;
+        } else if (inRow && ns == kTableNs && local == u"table-row") {
+            inRow = false;
+            return EndRow();
+        } else if (inCell && ns == kTableNs && (local == u"table-cell" || local == u"covered-table-cell")) {
+            inCell = false;
+            return EndCell();
+        } else if (inCell && ns == kOfficeNs && local == u"annotation") {
+            --annotation;
+        } else if (inCell && annotation == 0 && ns == kTextNs && (local == u"p" || local == u"h") && paragraphDepth > 0) {
+            --paragraphDepth;
+        }
+        return true;
+    }
+
+    // The finished cell's value or text; empty cells only move on, however many.
+    bool EndCell() {
         tSheetCell cell;
         QString cellText;
         bool hasText = false;
@@ -120,7 +197,7 @@ bool tOdsReader::Open(const QString& fileName) {
             hasText = true;
         }
         if (cell.Kind == tCellKind::Empty && !hasText) {
-            col += colRepeat;  // empty cells only move on, however many
+            col += colRepeat;
             return true;
         }
         if (col + colRepeat > kMaxSheetCols) return false;
@@ -135,9 +212,10 @@ bool tOdsReader::Open(const QString& fileName) {
         }
         col += colRepeat;
         return true;
-    };
+    }
 
-    auto endRow = [&]() -> bool {
+    // The finished row into the table, as often as it repeats.
+    bool EndRow() {
         if (!rowCells.empty()) {
             if (row + rowRepeat > kMaxSheetRows) return false;
             cells += qint64(rowCells.size()) * rowRepeat;
@@ -153,96 +231,47 @@ bool tOdsReader::Open(const QString& fileName) {
         rowCells.clear();
         rowTexts.clear();
         return true;
-    };
+    }
 
-    const bool ok = ParsePart(zip.get(), QStringLiteral("content.xml"), [&](QXmlStreamReader& xml, QXmlStreamReader::TokenType t) {
-        switch (t) {
-        case QXmlStreamReader::StartElement: {
-            const auto ns = xml.namespaceUri();
-            const auto local = xml.name();
-            if (ns == kTableNs && local == u"table") {
-                if (tableDepth > 0 || int(Tables.size()) >= kMaxTables) return false;
-                ++tableDepth;
-                Names << xml.attributes().value(kTableNs, QStringLiteral("name")).toString();
-                table = &Tables.emplace_back();
-                row = 0;
-            } else if (tableDepth > 0 && ns == kTableNs && local == u"table-row") {
-                if (inRow || !RepeatCount(xml, QStringLiteral("number-rows-repeated"), rowRepeat)) return false;
-                inRow = true;
-                col = 0;
-            } else if (inRow && ns == kTableNs && (local == u"table-cell" || local == u"covered-table-cell")) {
-                if (inCell || !RepeatCount(xml, QStringLiteral("number-columns-repeated"), colRepeat)) return false;
-                inCell = true;
-                text.resize(0);
-                value.resize(0);
-                valueType.resize(0);
-                paragraphs = paragraphDepth = annotation = 0;
-                if (local == u"table-cell") {
-                    const auto attrs = xml.attributes();
-                    valueType = attrs.value(kOfficeNs, QStringLiteral("value-type")).toString();
-                    if (valueType == u"boolean")
-                        value = attrs.value(kOfficeNs, QStringLiteral("boolean-value")).toString();
-                    else if (valueType == u"date")
-                        value = attrs.value(kOfficeNs, QStringLiteral("date-value")).toString();
-                    else if (valueType == u"time")
-                        value = attrs.value(kOfficeNs, QStringLiteral("time-value")).toString();
-                    else
-                        value = attrs.value(kOfficeNs, QStringLiteral("value")).toString();
-                } else {
-                    valueType = QStringLiteral("covered");
-                }
-            } else if (inCell && ns == kOfficeNs && local == u"annotation") {
-                ++annotation;
-            } else if (inCell && annotation == 0 && ns == kTextNs) {
-                if (local == u"p" || local == u"h") {
-                    if (paragraphDepth == 0 && paragraphs++ > 0) text += QLatin1Char('\n');
-                    ++paragraphDepth;
-                } else if (paragraphDepth > 0 && local == u"s") {
-                    const QXmlStreamAttributes attrs = xml.attributes();
-                    const QStringView c = attrs.value(kTextNs, QStringLiteral("c"));
-                    bool good = true;
-                    const int n = c.isEmpty() ? 1 : c.toInt(&good);
-                    if (!good || n < 0 || n > kMaxCellText) return false;
-                    text += QString(n, QLatin1Char(' '));
-                } else if (paragraphDepth > 0 && local == u"tab") {
-                    text += QLatin1Char('\t');
-                } else if (paragraphDepth > 0 && local == u"line-break") {
-                    text += QLatin1Char('\n');
-                }
-                if (text.size() > kMaxCellText) return false;
-            }
-            break;
-        }
-        case QXmlStreamReader::EndElement: {
-            const auto ns = xml.namespaceUri();
-            const auto local = xml.name();
-            if (ns == kTableNs && local == u"table" && tableDepth > 0) {
-                --tableDepth;
-                table = nullptr;
-            } else if (inRow && ns == kTableNs && local == u"table-row") {
-                inRow = false;
-                if (!endRow()) return false;
-            } else if (inCell && ns == kTableNs && (local == u"table-cell" || local == u"covered-table-cell")) {
-                inCell = false;
-                if (!endCell()) return false;
-            } else if (inCell && ns == kOfficeNs && local == u"annotation") {
-                --annotation;
-            } else if (inCell && annotation == 0 && ns == kTextNs && (local == u"p" || local == u"h") && paragraphDepth > 0) {
-                --paragraphDepth;
-            }
-            break;
-        }
-        case QXmlStreamReader::Characters:
-            if (inCell && annotation == 0 && paragraphDepth > 0) {
-                text += xml.text();
-                if (text.size() > kMaxCellText) return false;
-            }
-            break;
-        default: break;
-        }
-        return true;
-    });
-    return ok;
+    QStringList& Names;
+    std::vector<tTable>& Tables;
+    tTable* table = nullptr;
+    int tableDepth = 0;      // tables open (a table inside a cell fails the read)
+    bool inRow = false;
+    qint64 row = 0;          // last row number used in the current table
+    qint64 rowRepeat = 1;
+    qint64 col = 0;          // last column number used in the current row
+    std::vector<tSheetCell> rowCells;
+    std::vector<QString> rowTexts;
+    bool inCell = false;
+    qint64 colRepeat = 1;
+    QString valueType, value;
+    QString text;
+    int paragraphs = 0;      // text:p seen in the cell
+    int paragraphDepth = 0;  // inside a text:p
+    int annotation = 0;      // inside office:annotation (a comment, not the cell's text)
+    qint64 cells = 0;
+};
+
+class tOdsReader final : public tWorkbookReader {
+public:
+    bool Open(const QString& fileName);
+    QStringList SheetNames() const override { return Names; }
+    bool ReadSheet(int index, tSheetData& sheet, std::vector<QString>& texts) override;
+
+private:
+    QStringList Names;
+    std::vector<tTable> Tables;
+};
+
+bool tOdsReader::Open(const QString& fileName) {
+    int err = 0;
+    const QByteArray name = QFile::encodeName(fileName);
+    std::unique_ptr<zip_t, tZipCloser> zip(zip_open(name.constData(), ZIP_RDONLY, &err));
+    if (!zip) return false;
+    tContentReader content(Names, Tables);
+    return ParsePart(zip.get(), QStringLiteral("content.xml"),
+                     [&](QXmlStreamReader& xml, QXmlStreamReader::TokenType t) { return content.Token(xml, t); });
 }
 
 bool tOdsReader::ReadSheet(int index, tSheetData& sheet, std::vector<QString>& texts) {
