@@ -14,7 +14,6 @@
 #include "road_view.h"
 
 #include <QDir>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTextStream>
 
@@ -45,19 +44,79 @@ struct tRenderArgs {
     bool ProfileGiven = false;
 };
 
-bool ParseRenderArgs(QStringList& args, tRenderArgs& out, QString& error) {
-    QString view, profile, crossroad, direction, look, size, ppi;
-    bool hasView = false, hasProfile = false, hasCross = false, hasDir = false, hasLook = false, hasSize = false,
-         hasPpi = false, hasPng = false;
-    if (!TakeValue(args, QStringLiteral("--view"), view, hasView, error) ||
-        !TakeValue(args, QStringLiteral("--profile"), profile, hasProfile, error) ||
-        !TakeValue(args, QStringLiteral("--crossroad"), crossroad, hasCross, error) ||
-        !TakeValue(args, QStringLiteral("--direction"), direction, hasDir, error) ||
-        !TakeValue(args, QStringLiteral("--look-height"), look, hasLook, error) ||
-        !TakeValue(args, QStringLiteral("--size"), size, hasSize, error) ||
-        !TakeValue(args, QStringLiteral("--ppi"), ppi, hasPpi, error) ||
-        !TakeValue(args, QStringLiteral("--png"), out.Png, hasPng, error))
+bool ParseViewKind(const QString& view, tViewKind& kind, QString& error) {
+    if (view == QStringLiteral("forward"))
+        kind = tViewKind::Forward;
+    else if (view == QStringLiteral("backward"))
+        kind = tViewKind::Backward;
+    else if (view == QStringLiteral("cross-profile"))
+        kind = tViewKind::CrossProfile;
+    else if (view == QStringLiteral("crossroads"))
+        kind = tViewKind::CrossRoads;
+    else {
+        error = QStringLiteral("--view must be forward, backward, cross-profile, crossroads, speed-profile or plan");
         return false;
+    }
+    return true;
+}
+
+// The values of the render options, as given.
+struct tRenderValues {
+    QString View, Profile, CrossRoad, Direction, Look, Size, Ppi;
+    bool HasView = false, HasProfile = false, HasCross = false, HasDir = false, HasLook = false, HasSize = false,
+         HasPpi = false, HasPng = false;
+};
+
+bool TakeRenderValues(QStringList& args, tRenderValues& v, QString& png, QString& error) {
+    return TakeValue(args, QStringLiteral("--view"), v.View, v.HasView, error) &&
+           TakeValue(args, QStringLiteral("--profile"), v.Profile, v.HasProfile, error) &&
+           TakeValue(args, QStringLiteral("--crossroad"), v.CrossRoad, v.HasCross, error) &&
+           TakeValue(args, QStringLiteral("--direction"), v.Direction, v.HasDir, error) &&
+           TakeValue(args, QStringLiteral("--look-height"), v.Look, v.HasLook, error) &&
+           TakeValue(args, QStringLiteral("--size"), v.Size, v.HasSize, error) &&
+           TakeValue(args, QStringLiteral("--ppi"), v.Ppi, v.HasPpi, error) &&
+           TakeValue(args, QStringLiteral("--png"), png, v.HasPng, error);
+}
+
+// --crossroad and --direction: required by the crossroads view, refused by the others.
+bool ParseCrossRoadChoice(const tRenderValues& v, tViewOptions& o, QString& error) {
+    if (o.View != tViewKind::CrossRoads) {
+        if (!v.HasCross && !v.HasDir) return true;
+        error = QStringLiteral("--crossroad and --direction belong to the crossroads view");
+        return false;
+    }
+    if (!v.HasCross || !ParseInt(v.CrossRoad, 0, 1000000, o.CrossRoad)) {
+        error = QStringLiteral("the crossroads view needs --crossroad C, an index from 0");
+        return false;
+    }
+    if (!v.HasDir || (v.Direction != QStringLiteral("fwd") && v.Direction != QStringLiteral("rev"))) {
+        error = QStringLiteral("the crossroads view needs --direction fwd or rev");
+        return false;
+    }
+    o.Direction = v.Direction == QStringLiteral("fwd") ? DirFwd : DirRev;
+    return true;
+}
+
+// --look-height, --size and --ppi.
+bool ParsePictureOptions(const tRenderValues& v, tViewOptions& o, QString& error) {
+    if (v.HasLook && !ParseInt(v.Look, 0, 3, o.LookHeight)) {
+        error = QStringLiteral("--look-height must be 0, 1, 2 or 3");
+        return false;
+    }
+    if (v.HasSize && !ParsePictureSize(v.Size, o.Target.Size)) {
+        error = QStringLiteral("--size must be WxH, each from 16 to 10000 pixels");
+        return false;
+    }
+    if (v.HasPpi && !ParseInt(v.Ppi, 24, 1200, o.Target.PixelsPerInch)) {
+        error = QStringLiteral("--ppi must be from 24 to 1200");
+        return false;
+    }
+    return true;
+}
+
+bool ParseRenderArgs(QStringList& args, tRenderArgs& out, QString& error) {
+    tRenderValues v;
+    if (!TakeRenderValues(args, v, out.Png, error)) return false;
     tViewOptions& o = out.View;
     o.DrawLookLines = !TakeFlag(args, QStringLiteral("--no-look-lines"));
     o.Crop30m = TakeFlag(args, QStringLiteral("--crop-30m"));
@@ -65,70 +124,26 @@ bool ParseRenderArgs(QStringList& args, tRenderArgs& out, QString& error) {
         error = QStringLiteral("unknown argument ") + args.first();
         return false;
     }
-    if (!hasView) {
+    if (!v.HasView) {
         error = QStringLiteral("--view is missing");
         return false;
     }
-    if (view == QStringLiteral("forward"))
-        o.View = tViewKind::Forward;
-    else if (view == QStringLiteral("backward"))
-        o.View = tViewKind::Backward;
-    else if (view == QStringLiteral("cross-profile"))
-        o.View = tViewKind::CrossProfile;
-    else if (view == QStringLiteral("crossroads"))
-        o.View = tViewKind::CrossRoads;
-    else {
-        error = QStringLiteral("--view must be forward, backward, cross-profile, crossroads, speed-profile or plan");
-        return false;
-    }
-    if (!hasPng) {
+    if (!ParseViewKind(v.View, o.View, error)) return false;
+    if (!v.HasPng) {
         error = QStringLiteral("--png is missing");
         return false;
     }
-    const bool crossroads = o.View == tViewKind::CrossRoads;
-    if (!hasProfile && !crossroads) {
+    if (!v.HasProfile && o.View != tViewKind::CrossRoads) {
         error = QStringLiteral("--profile is missing");
         return false;
     }
     o.Profile = -1;
-    if (hasProfile && !ParseInt(profile, 0, 199999, o.Profile)) {
+    if (v.HasProfile && !ParseInt(v.Profile, 0, 199999, o.Profile)) {
         error = QStringLiteral("--profile must be a profile index from 0");
         return false;
     }
-    out.ProfileGiven = hasProfile;
-    if (crossroads) {
-        if (!hasCross || !ParseInt(crossroad, 0, 1000000, o.CrossRoad)) {
-            error = QStringLiteral("the crossroads view needs --crossroad C, an index from 0");
-            return false;
-        }
-        if (!hasDir || (direction != QStringLiteral("fwd") && direction != QStringLiteral("rev"))) {
-            error = QStringLiteral("the crossroads view needs --direction fwd or rev");
-            return false;
-        }
-        o.Direction = direction == QStringLiteral("fwd") ? DirFwd : DirRev;
-    } else if (hasCross || hasDir) {
-        error = QStringLiteral("--crossroad and --direction belong to the crossroads view");
-        return false;
-    }
-    if (hasLook && !ParseInt(look, 0, 3, o.LookHeight)) {
-        error = QStringLiteral("--look-height must be 0, 1, 2 or 3");
-        return false;
-    }
-    if (hasSize) {
-        const auto match = QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(size);
-        int w = 0, h = 0;
-        if (!match.hasMatch() || !ParseInt(match.captured(1), 16, 10000, w) ||
-            !ParseInt(match.captured(2), 16, 10000, h)) {
-            error = QStringLiteral("--size must be WxH, each from 16 to 10000 pixels");
-            return false;
-        }
-        o.Target.Size = QSize(w, h);
-    }
-    if (hasPpi && !ParseInt(ppi, 24, 1200, o.Target.PixelsPerInch)) {
-        error = QStringLiteral("--ppi must be from 24 to 1200");
-        return false;
-    }
-    return true;
+    out.ProfileGiven = v.HasProfile;
+    return ParseCrossRoadChoice(v, o, error) && ParsePictureOptions(v, o, error);
 }
 
 int Fail(const QString& text) {

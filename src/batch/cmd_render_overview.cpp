@@ -55,56 +55,87 @@ bool IsOverviewView(const QStringList& args) {
     return args[i + 1] == QStringLiteral("speed-profile") || args[i + 1] == QStringLiteral("plan");
 }
 
-int RunRenderOverview(const QStringList& arguments) {
-    QStringList args = arguments;
-    tImportOptions imports;
-    QString error;
-    if (!TakeImportOptions(args, imports, error)) return Usage(error);
-    QString view, from, to, factors, colour, size, png, svg;
+namespace {
+
+// The overview options as parsed.
+struct tOverviewArgs {
+    QString View, Png, Svg;
+    bool HasPng = false;
+    tKmRange Range;
+    tFactorSet Factors = 0;
+    tMapColouring Colouring = tMapColouring::MinSpeed;
+    QSize Size = QSize(1600, 800);
+};
+
+// The options after the import options; false with the reason in error.
+bool ParseOverviewArgs(QStringList& args, tOverviewArgs& out, QString& error) {
+    QString from, to, factors, colour, size;
     bool hasView = false, hasFrom = false, hasTo = false, hasFactors = false, hasColour = false, hasSize = false,
-         hasPng = false, hasSvg = false;
-    if (!TakeValue(args, QStringLiteral("--view"), view, hasView, error) ||
+         hasSvg = false;
+    if (!TakeValue(args, QStringLiteral("--view"), out.View, hasView, error) ||
         !TakeValue(args, QStringLiteral("--from"), from, hasFrom, error) ||
         !TakeValue(args, QStringLiteral("--to"), to, hasTo, error) ||
         !TakeValue(args, QStringLiteral("--factors"), factors, hasFactors, error) ||
         !TakeValue(args, QStringLiteral("--colour-by"), colour, hasColour, error) ||
         !TakeValue(args, QStringLiteral("--size"), size, hasSize, error) ||
-        !TakeValue(args, QStringLiteral("--png"), png, hasPng, error) ||
-        !TakeValue(args, QStringLiteral("--svg"), svg, hasSvg, error))
-        return Usage(error);
-    if (!args.isEmpty()) return Usage(QStringLiteral("unknown argument ") + args.first());
-    const bool isPlan = view == QStringLiteral("plan");
-    if (hasPng == hasSvg) return Usage(QStringLiteral("give one of --png FILE and --svg FILE"));
-    if (hasFrom != hasTo) return Usage(QStringLiteral("--from and --to go together"));
-    tKmRange range;
+        !TakeValue(args, QStringLiteral("--png"), out.Png, out.HasPng, error) ||
+        !TakeValue(args, QStringLiteral("--svg"), out.Svg, hasSvg, error))
+        return false;
+    const auto fail = [&](const QString& why) {
+        error = why;
+        return false;
+    };
+    if (!args.isEmpty()) return fail(QStringLiteral("unknown argument ") + args.first());
+    const bool isPlan = out.View == QStringLiteral("plan");
+    if (out.HasPng == hasSvg) return fail(QStringLiteral("give one of --png FILE and --svg FILE"));
+    if (hasFrom != hasTo) return fail(QStringLiteral("--from and --to go together"));
     if (hasFrom) {
-        if (!ParseKmArgument(from, range.FromM)) return Usage(QStringLiteral("--from must be metres or km+: ") + from);
-        if (!ParseKmArgument(to, range.ToM)) return Usage(QStringLiteral("--to must be metres or km+: ") + to);
-        if (!(range.ToM > range.FromM)) return Usage(QStringLiteral("--to must lie beyond --from"));
+        if (!ParseKmArgument(from, out.Range.FromM)) return fail(QStringLiteral("--from must be metres or km+: ") + from);
+        if (!ParseKmArgument(to, out.Range.ToM)) return fail(QStringLiteral("--to must be metres or km+: ") + to);
+        if (!(out.Range.ToM > out.Range.FromM)) return fail(QStringLiteral("--to must lie beyond --from"));
     }
-    tFactorSet factorSet = 0;
     if (hasFactors) {
-        if (isPlan) return Usage(QStringLiteral("--factors belongs to the speed-profile view"));
+        if (isPlan) return fail(QStringLiteral("--factors belongs to the speed-profile view"));
         QString bad;
-        if (!ParseFactorList(factors, factorSet, &bad)) return Usage(QStringLiteral("unknown factor ") + bad);
+        if (!ParseFactorList(factors, out.Factors, &bad)) return fail(QStringLiteral("unknown factor ") + bad);
     }
-    tMapColouring colouring = tMapColouring::MinSpeed;
     if (hasColour) {
-        if (!isPlan) return Usage(QStringLiteral("--colour-by belongs to the plan view"));
+        if (!isPlan) return fail(QStringLiteral("--colour-by belongs to the plan view"));
         if (colour == QStringLiteral("verdict"))
-            colouring = tMapColouring::Verdict;
+            out.Colouring = tMapColouring::Verdict;
         else if (colour != QStringLiteral("min-speed"))
-            return Usage(QStringLiteral("--colour-by must be min-speed or verdict"));
+            return fail(QStringLiteral("--colour-by must be min-speed or verdict"));
     }
-    QSize pictureSize(1600, 800);
-    if (hasSize) {
-        const auto match = QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(size);
-        const int w = match.hasMatch() ? match.captured(1).toInt() : 0;
-        const int h = match.hasMatch() ? match.captured(2).toInt() : 0;
-        if (w < 16 || h < 16 || w > 10000 || h > 10000)
-            return Usage(QStringLiteral("--size must be WxH, each from 16 to 10000 pixels"));
-        pictureSize = QSize(w, h);
+    if (hasSize && !ParsePictureSize(size, out.Size))
+        return fail(QStringLiteral("--size must be WxH, each from 16 to 10000 pixels"));
+    return true;
+}
+
+// The painting of the chosen view over the calculated road.
+tOverviewPaint OverviewPaint(const tRoadModel& model, const tOverviewArgs& a, const tOverviewTexts& texts) {
+    if (a.View == QStringLiteral("plan")) {
+        tPlanMapOptions o;
+        o.Range = a.Range;
+        o.Colouring = a.Colouring;
+        o.Texts = texts;
+        return [&model, o](QPainter& p, const QRect& area) { PaintPlanMap(p, area, model, o); };
     }
+    tSpeedProfileOptions o;
+    o.Range = a.Range;
+    o.Factors = a.Factors;
+    o.Texts = texts;
+    return [&model, o](QPainter& p, const QRect& area) { PaintSpeedProfile(p, area, model, o); };
+}
+
+}  // namespace
+
+int RunRenderOverview(const QStringList& arguments) {
+    QStringList args = arguments;
+    tImportOptions imports;
+    QString error;
+    if (!TakeImportOptions(args, imports, error)) return Usage(error);
+    tOverviewArgs a;
+    if (!ParseOverviewArgs(args, a, error)) return Usage(error);
 
     tRoadModel model;
     const int imported = RunImports(imports, model);
@@ -118,22 +149,9 @@ int RunRenderOverview(const QStringList& arguments) {
     const tOverviewTexts overviewTexts =
         OverviewTextsFrom([&](const QString& s, const QString& k) { return texts.GetSectionText(s, k); });
 
-    tOverviewPaint paint;
-    if (isPlan) {
-        tPlanMapOptions o;
-        o.Range = range;
-        o.Colouring = colouring;
-        o.Texts = overviewTexts;
-        paint = [&model, o](QPainter& p, const QRect& area) { PaintPlanMap(p, area, model, o); };
-    } else {
-        tSpeedProfileOptions o;
-        o.Range = range;
-        o.Factors = factorSet;
-        o.Texts = overviewTexts;
-        paint = [&model, o](QPainter& p, const QRect& area) { PaintSpeedProfile(p, area, model, o); };
-    }
-    const bool ok = hasPng ? WriteOverviewPng(png, pictureSize, paint, &error)
-                           : WriteOverviewSvg(svg, pictureSize, QStringLiteral("Kestrova ") + view, paint, &error);
+    const tOverviewPaint paint = OverviewPaint(model, a, overviewTexts);
+    const bool ok = a.HasPng ? WriteOverviewPng(a.Png, a.Size, paint, &error)
+                             : WriteOverviewSvg(a.Svg, a.Size, QStringLiteral("Kestrova ") + a.View, paint, &error);
     if (!ok) {
         QTextStream(stderr) << "kestrova-batch render: " << error << '\n';
         return 2;

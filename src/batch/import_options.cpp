@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTextStream>
 
 namespace kestrova::batch {
@@ -146,6 +147,15 @@ std::optional<TLanguageEngine> LoadBatchLanguage(const tImportOptions& options, 
     QTextStream(stderr) << "kestrova-batch " << command << ": cannot load the language file "
                         << QDir::toNativeSeparators(LanguageFile(options)) << '\n';
     return std::nullopt;
+}
+
+bool ParsePictureSize(const QString& text, QSize& size) {
+    const auto match = QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(text);
+    const int w = match.hasMatch() ? match.captured(1).toInt() : 0;
+    const int h = match.hasMatch() ? match.captured(2).toInt() : 0;
+    if (w < 16 || h < 16 || w > 10000 || h > 10000) return false;
+    size = QSize(w, h);
+    return true;
 }
 
 bool TakeValue(QStringList& args, const QString& name, QString& value, bool& given, QString& error) {

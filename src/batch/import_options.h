@@ -9,6 +9,7 @@
 #include "import/import_result.h"
 #include "model/road_model.h"
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -37,6 +38,9 @@ QString ImportOptionsUsage();
 // Takes "--name VALUE" out of args; false (with error set) when the value is
 // missing or the option is given twice. Shared by the subcommands' own options.
 bool TakeValue(QStringList& args, const QString& name, QString& value, bool& given, QString& error);
+
+// A picture size "WxH", each from 16 to 10000 pixels, as the render options take it.
+bool ParsePictureSize(const QString& text, QSize& size);
 
 // Takes the import options out of args and leaves every other argument in
 // place for the caller. False, with a reason in error, when an option lacks

@@ -17,6 +17,8 @@ namespace {
 
 int Round(double x) { return static_cast<int>(std::lround(x)); }
 
+const QRgb kHiddenRed = qRgb(255, 32, 32);
+
 Tx2DElement& NextElement(Tx2Ddata& d) {
     if (d.Count >= static_cast<int32_t>(d.Items.size())) d.Items.resize(d.Items.size() + 64);
     Tx2DElement& e = d.Items[d.Count++];
@@ -45,6 +47,196 @@ void AddPolyline(Tx2Ddata& d, const std::vector<QPointF>& pts, QRgb colour, bool
 const tSightPoint& OuterPoint(const tSightLine& line, const tRoadPoint& observer) {
     if (Distance(line.Observer.X, line.Observer.Y, observer.X, observer.Y) < 1e-5) return line.Target;
     return line.Observer;
+}
+
+// The drawing area inside the frame.
+struct tPlanArea {
+    int L = 10, T = 10, W = 0, H = 0;
+};
+
+// Extent of the elements once turned.
+struct tPlanBox {
+    double MinX = 1e300, MinY = 1e300, MaxX = -1e300, MaxY = -1e300;
+};
+
+int UsedPoints(const Tx2DElement& e) { return e.IsPoint ? 1 : e.IsLine ? 2 : 5; }
+
+// Surfaces of the strips between the profiles from..to.
+void AddSurfaces(Tx2Ddata& data, const TMPlan& plan, int from, int to) {
+    for (int i = from; i < to; ++i)
+        ForEachStripQuad(plan.Profiles[i], plan.Profiles[i + 1],
+                         [&](uint8_t kind, uint8_t, const tRoadPoint& a, const tRoadPoint& b, const tRoadPoint& c,
+                             const tRoadPoint& e) {
+                             Tx2DElement& el = NextElement(data);
+                             el.IsSurface = 1;
+                             el.LineColor = KindColor(kind).rgb();
+                             el.P[0] = Plan(a);
+                             el.P[1] = Plan(b);
+                             el.P[2] = Plan(c);
+                             el.P[3] = Plan(e);
+                             el.P[4] = Plan(a);
+                         });
+}
+
+// Sight fans and outline of the observer, red where the crossing road is
+// hidden from this profile.
+void AddSight(Tx2Ddata& data, const tXCrossLookDir& look, const tRoadPoint& observer, int crossRoad) {
+    const bool hidden = look.Hidden != 0;
+    const QRgb fanFill = hidden ? qRgb(255, 144, 144) : qRgb(144, 255, 144);
+    const QRgb fanOutline = hidden ? qRgb(96, 0, 0) : qRgb(0, 96, 0);
+    const auto fanPoint = [&](const tSightLine& l) -> const tSightPoint& {
+        return hidden ? l.Target : OuterPoint(l, observer);
+    };
+    // A profile may approach more than one crossroad: keep this one's lines.
+    std::vector<tSightLine> sideLines[2];
+    for (int side = 0; side < 2; ++side)
+        for (const auto& l : look.SightLines[side])
+            if (l.CrossRoad < 0 || l.CrossRoad == crossRoad) sideLines[side].push_back(l);
+    for (const auto& lines : sideLines)
+        for (size_t i = 0; i + 1 < lines.size(); ++i) {
+            Tx2DElement& el = NextElement(data);
+            el.IsFan = 1;
+            el.FanFill = fanFill;
+            el.FanOutline = fanOutline;
+            el.P[0] = Plan(observer);
+            el.P[1] = Plan(fanPoint(lines[i]));
+            el.P[2] = Plan(fanPoint(lines[i + 1]));
+            el.P[3] = Plan(observer);
+            el.P[4] = Plan(observer);
+        }
+
+    // Sight outline: side 0 from its far end in, side 1 out, back to the observer.
+    const auto outline = [&](auto pointOf) {
+        std::vector<QPointF> pts{Plan(observer)};
+        for (auto it = sideLines[0].rbegin(); it != sideLines[0].rend(); ++it) pts.push_back(Plan(pointOf(*it)));
+        for (const auto& l : sideLines[1]) pts.push_back(Plan(pointOf(l)));
+        pts.push_back(Plan(observer));
+        return pts;
+    };
+    AddPolyline(data, outline([&](const tSightLine& l) -> const tSightPoint& { return OuterPoint(l, observer); }),
+                hidden ? kHiddenRed : qRgb(32, 255, 32), false);
+    if (hidden)
+        AddPolyline(data, outline([](const tSightLine& l) -> const tSightPoint& { return l.Target; }), kHiddenRed,
+                    false);
+}
+
+// Hidden crossings of the profile's sight lines on the profiles toward the
+// crossing (up to boundA), chained per profile and side.
+void AddHiddenCrossings(Tx2Ddata& data, const TMPlan& plan, int d, int profile, int boundA, int crossRoad) {
+    const int n = plan.Count();
+    const int step = d == DirFwd ? 1 : -1;
+    for (int q = profile;; q += step) {
+        if (q < 0 || q >= n) break;
+        for (const auto& side : plan.Profiles[q].CrossLook[d].HiddenPoints) {
+            std::vector<QPointF> chain;
+            for (const auto& hp : side.Points)
+                if (hp.ObserverProfile == profile && (hp.CrossRoad < 0 || hp.CrossRoad == crossRoad))
+                    chain.push_back(Plan(hp.Point));
+            if (chain.size() == 1) {
+                // A lone crossing still shows as a dot.
+                Tx2DElement& el = NextElement(data);
+                el.IsPoint = 1;
+                el.LineColor = kHiddenRed;
+                el.P[0] = chain[0];
+            } else {
+                AddPolyline(data, chain, kHiddenRed, true);
+            }
+        }
+        if (q == boundA) break;
+    }
+}
+
+// The crossing road around the crossing, as wide as profile pa's section.
+void AddCrossingRoad(Tx2Ddata& data, const tCrossRoadRec& road, const tPlanProfile& pa) {
+    if (road.Count() < 2) return;
+    double reachLo = 0, reachHi = 0;
+    if (!pa.Segments.empty()) {
+        reachLo = Distance(pa.KeyPoint0.X, pa.KeyPoint0.Y, pa.Segments.front().A.X, pa.Segments.front().A.Y);
+        reachHi = Distance(pa.KeyPoint0.X, pa.KeyPoint0.Y, pa.Segments.back().B.X, pa.Segments.back().B.Y);
+    }
+    int lo = std::clamp(road.CrossIndex, 0, road.Count() - 1), hi = lo;
+    while (lo > 0 && std::fabs(road.Points[lo].Chainage) < reachLo) --lo;
+    while (hi < road.Count() - 1 && std::fabs(road.Points[hi].Chainage) < reachHi) ++hi;
+    if (lo == hi) {
+        lo = 0;
+        hi = road.Count() - 1;
+    }
+    for (int i = lo; i < hi; ++i) AddLine(data, Plan(road.Points[i]), Plan(road.Points[i + 1]), qRgb(255, 128, 0), true);
+}
+
+// Turns the elements so that profile pb's section runs left to right; false
+// when that section gives no direction.
+bool TurnToSection(Tx2Ddata& data, const tPlanProfile& pb, tPlanBox& box) {
+    if (pb.Segments.empty()) return false;
+    const double vx = pb.Segments.back().B.X - pb.Segments.front().A.X;
+    const double vy = pb.Segments.back().B.Y - pb.Segments.front().A.Y;
+    if (std::fabs(vx) + std::fabs(vy) < 2e-5) return false;
+    const double angle = DirectionAngle(false, vx, vy);
+    const double cs = std::cos(-angle), sn = std::sin(-angle);
+    for (int i = 0; i < data.Count; ++i) {
+        Tx2DElement& e = data.Items[i];
+        for (int k = 0; k < UsedPoints(e); ++k) {
+            const QPointF p = e.P[k];
+            e.P[k] = QPointF(p.x() * cs - p.y() * sn, p.x() * sn + p.y() * cs);
+            box.MinX = std::min(box.MinX, e.P[k].x());
+            box.MaxX = std::max(box.MaxX, e.P[k].x());
+            box.MinY = std::min(box.MinY, e.P[k].y());
+            box.MaxY = std::max(box.MaxY, e.P[k].y());
+        }
+    }
+    return true;
+}
+
+// Pixel positions fitting the box into the area, centred both ways, y up;
+// false when there is nothing to fit.
+bool FitToArea(Tx2Ddata& data, const tPlanBox& box, const tPlanArea& area) {
+    const double boxW = box.MaxX - box.MinX, boxH = box.MaxY - box.MinY;
+    if (data.Count == 0 || boxW < 1e-5 || boxH < 1e-5) return false;
+    const double scale = std::min(area.W / boxW, area.H / boxH);
+    const int left = area.L + Round((area.W - scale * boxW) / 2) - Round(scale * box.MinX);
+    const int top = area.T + Round((area.H - scale * boxH) / 2) + Round(scale * box.MaxY);
+    for (int i = 0; i < data.Count; ++i) {
+        Tx2DElement& e = data.Items[i];
+        for (int k = 0; k < UsedPoints(e); ++k)
+            e.Px[k] = QPoint(Round(scale * e.P[k].x()) + left, top - Round(scale * e.P[k].y()));
+    }
+    return true;
+}
+
+// Drawing in list order; fans masked with their fill, then merged with their outline colour.
+void PaintElements(QPainter& painter, const Tx2Ddata& data, const tPlanArea& area) {
+    painter.setClipRect(QRect(area.L, area.T, area.W, area.H));
+    QPolygon poly(5);
+    for (int i = 0; i < data.Count; ++i) {
+        const Tx2DElement& e = data.Items[i];
+        const int width = e.Thick ? 5 : e.IsPoint ? 3 : 1;
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        if (e.IsPoint) {
+            painter.setPen(QPen(QColor(e.LineColor), width, Qt::SolidLine, Qt::FlatCap));
+            painter.drawLine(e.Px[0].x() - 1, e.Px[0].y(), e.Px[0].x() + 2, e.Px[0].y());
+        } else if (e.IsLine) {
+            painter.setPen(QPen(QColor(e.LineColor), width, Qt::SolidLine, Qt::RoundCap));
+            painter.drawLine(e.Px[0], e.Px[1]);
+        } else {
+            for (int k = 0; k < 5; ++k) poly[k] = e.Px[k];
+            if (e.IsFan) {
+                painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+                painter.setPen(QPen(QColor(e.FanFill), width));
+                painter.setBrush(QColor(e.FanFill));
+                painter.drawPolygon(poly);
+                painter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+                painter.setPen(QPen(QColor(e.FanOutline), width));
+                painter.setBrush(QColor(e.FanOutline));
+                painter.drawPolygon(poly);
+            } else {
+                const QColor fill(e.LineColor);
+                painter.setPen(QPen(fill == QColor(0, 0, 0) ? QColor(96, 96, 96) : QColor(0, 0, 0), width));
+                painter.setBrush(fill);
+                painter.drawPolygon(poly);
+            }
+        }
+    }
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 }  // namespace
@@ -100,15 +292,16 @@ tCrossRoadPlanResult DrawCrossRoadPlan(const tRoadModel& model, const tViewOptio
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::white);
     DrawFrameRect(painter, 5, 5, W - 5, H - 5);
-    const int areaL = 10, areaT = 10, areaW = W - 20, areaH = H - 20;
+    tPlanArea area;
+    area.W = W - 20;
+    area.H = H - 20;
 
     const TMPlan& plan = model.Plan;
     const int n = plan.Count();
     if (crossRoad < 0 || crossRoad >= model.CrossRoads.Count() || profile < 0 || profile >= n || boundA < 0 ||
-        boundA >= n || boundB < 0 || boundB >= n || areaW <= 0 || areaH <= 0)
+        boundA >= n || boundB < 0 || boundB >= n || area.W <= 0 || area.H <= 0)
         return result;
     const int d = direction == DirRev ? DirRev : DirFwd;
-    const tCrossRoadRec& road = model.CrossRoads.Roads[crossRoad];
     const tPlanProfile& s = plan.Profiles[profile];
     const tXCrossLookDir& look = s.CrossLook[d];
 
@@ -122,169 +315,14 @@ tCrossRoadPlanResult DrawCrossRoadPlan(const tRoadModel& model, const tViewOptio
     result.FirstProfile = from;
     result.LastProfile = to;
 
-    // Surfaces.
-    for (int i = from; i < to; ++i)
-        ForEachStripQuad(plan.Profiles[i], plan.Profiles[i + 1],
-                         [&](uint8_t kind, uint8_t, const tRoadPoint& a, const tRoadPoint& b, const tRoadPoint& c,
-                             const tRoadPoint& e) {
-                             Tx2DElement& el = NextElement(data);
-                             el.IsSurface = 1;
-                             el.LineColor = KindColor(kind).rgb();
-                             el.P[0] = Plan(a);
-                             el.P[1] = Plan(b);
-                             el.P[2] = Plan(c);
-                             el.P[3] = Plan(e);
-                             el.P[4] = Plan(a);
-                         });
-
-    // Sight fans, red where the crossing road is hidden from this profile.
-    const tRoadPoint& observer = d == DirFwd ? s.KeyPoint0 : s.KeyPointM1;
-    const bool hidden = look.Hidden != 0;
-    const QRgb fanFill = hidden ? qRgb(255, 144, 144) : qRgb(144, 255, 144);
-    const QRgb fanOutline = hidden ? qRgb(96, 0, 0) : qRgb(0, 96, 0);
-    const auto fanPoint = [&](const tSightLine& l) -> const tSightPoint& {
-        return hidden ? l.Target : OuterPoint(l, observer);
-    };
-    // A profile may approach more than one crossroad: keep this one's lines.
-    std::vector<tSightLine> sideLines[2];
-    for (int side = 0; side < 2; ++side)
-        for (const auto& l : look.SightLines[side])
-            if (l.CrossRoad < 0 || l.CrossRoad == crossRoad) sideLines[side].push_back(l);
-    for (const auto& lines : sideLines)
-        for (size_t i = 0; i + 1 < lines.size(); ++i) {
-            Tx2DElement& el = NextElement(data);
-            el.IsFan = 1;
-            el.FanFill = fanFill;
-            el.FanOutline = fanOutline;
-            el.P[0] = Plan(observer);
-            el.P[1] = Plan(fanPoint(lines[i]));
-            el.P[2] = Plan(fanPoint(lines[i + 1]));
-            el.P[3] = Plan(observer);
-            el.P[4] = Plan(observer);
-        }
-
-    // Sight outline: side 0 from its far end in, side 1 out, back to the observer.
-    const auto outline = [&](auto pointOf) {
-        std::vector<QPointF> pts{Plan(observer)};
-        for (auto it = sideLines[0].rbegin(); it != sideLines[0].rend(); ++it) pts.push_back(Plan(pointOf(*it)));
-        for (const auto& l : sideLines[1]) pts.push_back(Plan(pointOf(l)));
-        pts.push_back(Plan(observer));
-        return pts;
-    };
-    const QRgb red = qRgb(255, 32, 32);
-    AddPolyline(data, outline([&](const tSightLine& l) -> const tSightPoint& { return OuterPoint(l, observer); }),
-                hidden ? red : qRgb(32, 255, 32), false);
-    if (hidden) {
-        AddPolyline(data, outline([](const tSightLine& l) -> const tSightPoint& { return l.Target; }), red, false);
-        // Hidden crossings of this profile's sight lines on the profiles
-        // toward the crossing, chained per profile and side.
-        const int step = d == DirFwd ? 1 : -1;
-        for (int q = profile;; q += step) {
-            if (q < 0 || q >= n) break;
-            for (const auto& side : plan.Profiles[q].CrossLook[d].HiddenPoints) {
-                std::vector<QPointF> chain;
-                for (const auto& hp : side.Points)
-                    if (hp.ObserverProfile == profile && (hp.CrossRoad < 0 || hp.CrossRoad == crossRoad))
-                        chain.push_back(Plan(hp.Point));
-                if (chain.size() == 1) {
-                    // A lone crossing still shows as a dot.
-                    Tx2DElement& el = NextElement(data);
-                    el.IsPoint = 1;
-                    el.LineColor = red;
-                    el.P[0] = chain[0];
-                } else {
-                    AddPolyline(data, chain, red, true);
-                }
-            }
-            if (q == boundA) break;
-        }
-    }
-
-    // The crossing road around the crossing, as wide as profile A's section.
-    if (road.Count() >= 2) {
-        const tPlanProfile& pa = plan.Profiles[boundA];
-        double reachLo = 0, reachHi = 0;
-        if (!pa.Segments.empty()) {
-            reachLo = Distance(pa.KeyPoint0.X, pa.KeyPoint0.Y, pa.Segments.front().A.X, pa.Segments.front().A.Y);
-            reachHi = Distance(pa.KeyPoint0.X, pa.KeyPoint0.Y, pa.Segments.back().B.X, pa.Segments.back().B.Y);
-        }
-        int lo = std::clamp(road.CrossIndex, 0, road.Count() - 1), hi = lo;
-        while (lo > 0 && std::fabs(road.Points[lo].Chainage) < reachLo) --lo;
-        while (hi < road.Count() - 1 && std::fabs(road.Points[hi].Chainage) < reachHi) ++hi;
-        if (lo == hi) {
-            lo = 0;
-            hi = road.Count() - 1;
-        }
-        for (int i = lo; i < hi; ++i)
-            AddLine(data, Plan(road.Points[i]), Plan(road.Points[i + 1]), qRgb(255, 128, 0), true);
-    }
-
-    // Orientation: profile B's section runs left to right.
-    const tPlanProfile& pb = plan.Profiles[boundB];
-    if (pb.Segments.empty()) return result;
-    const double vx = pb.Segments.back().B.X - pb.Segments.front().A.X;
-    const double vy = pb.Segments.back().B.Y - pb.Segments.front().A.Y;
-    if (std::fabs(vx) + std::fabs(vy) < 2e-5) return result;
-    const double angle = DirectionAngle(false, vx, vy);
-    const double cs = std::cos(-angle), sn = std::sin(-angle);
-    const auto used = [](const Tx2DElement& e) { return e.IsPoint ? 1 : e.IsLine ? 2 : 5; };
-    double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
-    for (int i = 0; i < data.Count; ++i) {
-        Tx2DElement& e = data.Items[i];
-        for (int k = 0; k < used(e); ++k) {
-            const QPointF p = e.P[k];
-            e.P[k] = QPointF(p.x() * cs - p.y() * sn, p.x() * sn + p.y() * cs);
-            minX = std::min(minX, e.P[k].x());
-            maxX = std::max(maxX, e.P[k].x());
-            minY = std::min(minY, e.P[k].y());
-            maxY = std::max(maxY, e.P[k].y());
-        }
-    }
-
-    // Fit, centred both ways, y up.
-    const double boxW = maxX - minX, boxH = maxY - minY;
-    if (data.Count == 0 || boxW < 1e-5 || boxH < 1e-5) return result;
-    const double scale = std::min(areaW / boxW, areaH / boxH);
-    const int left = areaL + Round((areaW - scale * boxW) / 2) - Round(scale * minX);
-    const int top = areaT + Round((areaH - scale * boxH) / 2) + Round(scale * maxY);
-    for (int i = 0; i < data.Count; ++i) {
-        Tx2DElement& e = data.Items[i];
-        for (int k = 0; k < used(e); ++k) e.Px[k] = QPoint(Round(scale * e.P[k].x()) + left, top - Round(scale * e.P[k].y()));
-    }
-
-    // Drawing in list order; fans masked with their fill, then merged with their outline colour.
-    painter.setClipRect(QRect(areaL, areaT, areaW, areaH));
-    QPolygon poly(5);
-    for (int i = 0; i < data.Count; ++i) {
-        const Tx2DElement& e = data.Items[i];
-        const int width = e.Thick ? 5 : e.IsPoint ? 3 : 1;
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        if (e.IsPoint) {
-            painter.setPen(QPen(QColor(e.LineColor), width, Qt::SolidLine, Qt::FlatCap));
-            painter.drawLine(e.Px[0].x() - 1, e.Px[0].y(), e.Px[0].x() + 2, e.Px[0].y());
-        } else if (e.IsLine) {
-            painter.setPen(QPen(QColor(e.LineColor), width, Qt::SolidLine, Qt::RoundCap));
-            painter.drawLine(e.Px[0], e.Px[1]);
-        } else {
-            for (int k = 0; k < 5; ++k) poly[k] = e.Px[k];
-            if (e.IsFan) {
-                painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
-                painter.setPen(QPen(QColor(e.FanFill), width));
-                painter.setBrush(QColor(e.FanFill));
-                painter.drawPolygon(poly);
-                painter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
-                painter.setPen(QPen(QColor(e.FanOutline), width));
-                painter.setBrush(QColor(e.FanOutline));
-                painter.drawPolygon(poly);
-            } else {
-                const QColor fill(e.LineColor);
-                painter.setPen(QPen(fill == QColor(0, 0, 0) ? QColor(96, 96, 96) : QColor(0, 0, 0), width));
-                painter.setBrush(fill);
-                painter.drawPolygon(poly);
-            }
-        }
-    }
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    AddSurfaces(data, plan, from, to);
+    AddSight(data, look, d == DirFwd ? s.KeyPoint0 : s.KeyPointM1, crossRoad);
+    if (look.Hidden != 0) AddHiddenCrossings(data, plan, d, profile, boundA, crossRoad);
+    AddCrossingRoad(data, model.CrossRoads.Roads[crossRoad], plan.Profiles[boundA]);
+    tPlanBox box;
+    if (!TurnToSection(data, plan.Profiles[boundB], box)) return result;
+    if (!FitToArea(data, box, area)) return result;
+    PaintElements(painter, data, area);
     result.Drawn = true;
     return result;
 }

@@ -234,97 +234,108 @@ struct tBox {
 // Whether a line lies wholly beyond the near plane.
 bool InFront(const tRoadPoint& p1, const tRoadPoint& p2) { return p1.Y >= kEyeNearPlane && p2.Y >= kEyeNearPlane; }
 
+// Central projection onto the picture plane at the focal distance.
+struct tProjector {
+    double Focal = 0;
+    QPointF operator()(const tRoadPoint& p) const { return QPointF(p.X * Focal / p.Y, p.H * Focal / p.Y); }
+};
+
+// Projects one strip's points that lie beyond the near plane into `t`,
+// growing the box; returns the number of items left out.
+int ProjectStrip(const T3DSq& s, T2DSq& t, const tProjector& proj, tBox& box) {
+    int skipped = 0;
+    // The reference points of the near strip stand 70 m in front of the
+    // eye by construction; others may not on a winding road.
+    for (auto [src, dst] : {std::pair{&s.Ref1, &t.Ref1}, std::pair{&s.Ref2, &t.Ref2}}) {
+        *dst = QPointF();
+        if (src->Y < kEyeNearPlane) continue;
+        *dst = proj(*src);
+        box.Add(*dst);
+    }
+    for (int v = 0; v < 2; ++v) {
+        const tRoadPoint &a = s.Look[v].Start, &b = s.Look[v].End;
+        t.Look[v].Visible = s.Look[v].Visible;
+        t.Look[v].Drawable = InFront(a, b) ? 1 : 0;
+        if (!t.Look[v].Drawable) ++skipped;
+        if (t.Look[v].Drawable) {
+            t.Look[v].Start = proj(a);
+            t.Look[v].End = proj(b);
+            box.Add(t.Look[v].Start);
+            box.Add(t.Look[v].End);
+        }
+    }
+    t.ZeroWidth = s.ZeroWidth;
+    t.CentreDrawable = InFront(s.CentreNear, s.CentreFar) ? 1 : 0;
+    if (t.CentreDrawable) {
+        t.CentreNear = proj(s.CentreNear);
+        t.CentreFar = proj(s.CentreFar);
+        box.Add(t.CentreNear);
+        box.Add(t.CentreFar);
+    }
+    if (static_cast<int>(t.Quads.size()) < s.QuadCount) t.Quads.resize(s.QuadCount);
+    t.QuadCount = 0;
+    for (int q = 0; q < s.QuadCount; ++q) {
+        const T3DQuad& src = s.Quads[q];
+        bool inFront = true;
+        for (const auto& p : src.P) inFront = inFront && p.Y >= kEyeNearPlane;
+        if (!inFront) {
+            ++skipped;
+            continue;
+        }
+        T2DQuad& dst = t.Quads[t.QuadCount++];
+        dst.Kind = src.Kind;
+        dst.Layer = src.Layer;
+        for (int c = 0; c < 5; ++c) {
+            dst.P[c] = proj(src.P[c]);
+            box.Add(dst.P[c]);
+        }
+    }
+    if (static_cast<int>(t.Lines.size()) < s.LineCount) t.Lines.resize(s.LineCount);
+    t.LineCount = 0;
+    for (int l = 0; l < s.LineCount; ++l) {
+        const tRoadPoint &a = s.Lines[l].P1, &b = s.Lines[l].P2;
+        if (!InFront(a, b)) {
+            ++skipped;
+            continue;
+        }
+        const QPointF pa = proj(a), pb = proj(b);
+        t.Lines[t.LineCount++] = T2DLine{pa.x(), pa.y(), pb.x(), pb.y()};
+        box.Add(pa);
+        box.Add(pb);
+    }
+    return skipped;
+}
+
+// Moves every projected point of a strip by -shift.
+void ShiftStrip(T2DSq& t, const QPointF& shift) {
+    t.Ref1 -= shift;
+    t.Ref2 -= shift;
+    for (auto& look : t.Look) {
+        look.Start -= shift;
+        look.End -= shift;
+    }
+    t.CentreNear -= shift;
+    t.CentreFar -= shift;
+    for (int q = 0; q < t.QuadCount; ++q)
+        for (auto& p : t.Quads[q].P) p -= shift;
+    for (int l = 0; l < t.LineCount; ++l) {
+        t.Lines[l].x1 -= shift.x();
+        t.Lines[l].x2 -= shift.x();
+        t.Lines[l].y1 -= shift.y();
+        t.Lines[l].y2 -= shift.y();
+    }
+}
+
 int Project(const T3DData& d3, T2DData& d2) {
-    const double focal = (d3.Strips[0].Ref1.Y + d3.Strips[0].Ref2.Y) / 2 / 2;
-    const auto proj = [focal](const tRoadPoint& p) { return QPointF(p.X * focal / p.Y, p.H * focal / p.Y); };
+    const tProjector proj{(d3.Strips[0].Ref1.Y + d3.Strips[0].Ref2.Y) / 2 / 2};
     int skipped = 0;
     if (static_cast<int>(d2.Strips.size()) < d3.Count) d2.Strips.resize(d3.Count);
     d2.Count = d3.Count;
     tBox box;
-    for (int i = 0; i < d3.Count; ++i) {
-        const T3DSq& s = d3.Strips[i];
-        T2DSq& t = d2.Strips[i];
-        // The reference points of the near strip stand 70 m in front of the
-        // eye by construction; others may not on a winding road.
-        for (auto [src, dst] : {std::pair{&s.Ref1, &t.Ref1}, std::pair{&s.Ref2, &t.Ref2}}) {
-            *dst = QPointF();
-            if (src->Y < kEyeNearPlane) continue;
-            *dst = proj(*src);
-            box.Add(*dst);
-        }
-        for (int v = 0; v < 2; ++v) {
-            const tRoadPoint &a = s.Look[v].Start, &b = s.Look[v].End;
-            t.Look[v].Visible = s.Look[v].Visible;
-            t.Look[v].Drawable = InFront(a, b) ? 1 : 0;
-            if (!t.Look[v].Drawable) ++skipped;
-            if (t.Look[v].Drawable) {
-                t.Look[v].Start = proj(a);
-                t.Look[v].End = proj(b);
-                box.Add(t.Look[v].Start);
-                box.Add(t.Look[v].End);
-            }
-        }
-        t.ZeroWidth = s.ZeroWidth;
-        t.CentreDrawable = InFront(s.CentreNear, s.CentreFar) ? 1 : 0;
-        if (t.CentreDrawable) {
-            t.CentreNear = proj(s.CentreNear);
-            t.CentreFar = proj(s.CentreFar);
-            box.Add(t.CentreNear);
-            box.Add(t.CentreFar);
-        }
-        if (static_cast<int>(t.Quads.size()) < s.QuadCount) t.Quads.resize(s.QuadCount);
-        t.QuadCount = 0;
-        for (int q = 0; q < s.QuadCount; ++q) {
-            const T3DQuad& src = s.Quads[q];
-            bool inFront = true;
-            for (const auto& p : src.P) inFront = inFront && p.Y >= kEyeNearPlane;
-            if (!inFront) {
-                ++skipped;
-                continue;
-            }
-            T2DQuad& dst = t.Quads[t.QuadCount++];
-            dst.Kind = src.Kind;
-            dst.Layer = src.Layer;
-            for (int c = 0; c < 5; ++c) {
-                dst.P[c] = proj(src.P[c]);
-                box.Add(dst.P[c]);
-            }
-        }
-        if (static_cast<int>(t.Lines.size()) < s.LineCount) t.Lines.resize(s.LineCount);
-        t.LineCount = 0;
-        for (int l = 0; l < s.LineCount; ++l) {
-            const tRoadPoint &a = s.Lines[l].P1, &b = s.Lines[l].P2;
-            if (!InFront(a, b)) {
-                ++skipped;
-                continue;
-            }
-            const QPointF pa = proj(a), pb = proj(b);
-            t.Lines[t.LineCount++] = T2DLine{pa.x(), pa.y(), pb.x(), pb.y()};
-            box.Add(pa);
-            box.Add(pb);
-        }
-    }
+    for (int i = 0; i < d3.Count; ++i) skipped += ProjectStrip(d3.Strips[i], d2.Strips[i], proj, box);
     // Shift everything so that the box starts at the origin.
     const QPointF shift(box.minX, box.minY);
-    for (int i = 0; i < d2.Count; ++i) {
-        T2DSq& t = d2.Strips[i];
-        t.Ref1 -= shift;
-        t.Ref2 -= shift;
-        for (auto& look : t.Look) {
-            look.Start -= shift;
-            look.End -= shift;
-        }
-        t.CentreNear -= shift;
-        t.CentreFar -= shift;
-        for (int q = 0; q < t.QuadCount; ++q)
-            for (auto& p : t.Quads[q].P) p -= shift;
-        for (int l = 0; l < t.LineCount; ++l) {
-            t.Lines[l].x1 -= shift.x();
-            t.Lines[l].x2 -= shift.x();
-            t.Lines[l].y1 -= shift.y();
-            t.Lines[l].y2 -= shift.y();
-        }
-    }
+    for (int i = 0; i < d2.Count; ++i) ShiftStrip(d2.Strips[i], shift);
     return skipped;
 }
 
@@ -351,37 +362,13 @@ bool RoadViewWindow(const TMPlan& plan, int s, bool forward, int& far) {
     return true;
 }
 
-tRoadViewResult DrawRoadView(tRoadModel& model, const tViewOptions& options, T3DData& data3d, T2DData& data2d,
-                             QImage& image) {
-    tRoadViewResult result;
-    if (!PrepareSurface(image, options.Target)) return result;
+namespace {
+
+// Caption "road segment km+ - km+" on the frame bottom, shrunk until it
+// fits; returns its line height.
+int DrawRoadCaption(QPainter& painter, const QImage& image, const tViewOptions& options, const TMPlan& plan,
+                    int s, int f, int m, tRoadViewResult& result) {
     const int W = image.width(), H = image.height();
-    const int ppi = SurfacePpi(options.Target);
-    const int m = static_cast<int>(std::lround(ppi / 6.0));
-    const int w1 = std::max(1, static_cast<int>(std::lround(ppi / 96.0)));
-
-    QPainter painter(&image);
-    painter.setPen(QPen(Qt::black, w1));
-    painter.setBrush(Qt::white);
-    DrawFrameRect(painter, m, m, W - m, H - m);
-
-    TMPlan& plan = model.Plan;
-    const int s = options.Profile;
-    if (s < 0 || s >= plan.Count()) return result;
-    const bool forward = options.View != tViewKind::Backward || !plan.LookDistancesReady;
-    int f = 0;
-    if (!RoadViewWindow(plan, s, forward, f)) {
-        painter.setFont(ViewFont(8));
-        painter.setPen(Qt::black);
-        DrawTextAt(painter, 2 * m, 2 * m, options.Texts.GetMessage(QStringLiteral("Draw3D.TooFewProfiles")));
-        result.Outcome = tDrawOutcome::TooFewProfiles;
-        return result;
-    }
-    result.Near = s;
-    result.Far = f;
-    const int d = forward ? 1 : -1;
-
-    // Caption, shrunk until it fits.
     const QString header = options.Texts.GetSectionText(QStringLiteral("MainForm.Grids"),
                                                         QStringLiteral("gProfilesList.KmPlus"));
     const QString caption = options.Texts.GetMessage(QStringLiteral("Draw3D.RoadSegment")) + QLatin1Char(' ') +
@@ -400,13 +387,17 @@ tRoadViewResult DrawRoadView(tRoadModel& model, const tViewOptions& options, T3D
     painter.restore();
     result.Caption = caption;
     result.CaptionFontSize = fontSize;
-    const int areaLeft = 2 * m, areaTop = 2 * m, areaRight = W - 2 * m, areaBottom = H - 3 * m - t;
+    return t;
+}
 
-    // Strips.
+// The 3D strips from profile s toward profile f: surfaces, crossroads lines,
+// centre line and reference points.
+void BuildStrips(const tRoadModel& model, int s, int f, bool forward, T3DData& data3d) {
+    const TMPlan& plan = model.Plan;
+    const int d = forward ? 1 : -1;
     const int stripCount = std::abs(f - s);
     if (static_cast<int>(data3d.Strips.size()) < stripCount) data3d.Strips.resize(stripCount);
     data3d.Count = stripCount;
-    const int lo = std::min(s, f), hi = std::max(s, f);
     for (int k = 0; k < stripCount; ++k) {
         const int w = s + k * d;
         const tPlanProfile& nearP = plan.Profiles[w];
@@ -424,28 +415,43 @@ tRoadViewResult DrawRoadView(tRoadModel& model, const tViewOptions& options, T3D
         sq.Ref1 = forward ? nearP.KeyPointM1 : nearP.KeyPoint0;
         sq.Ref2 = forward ? nearP.KeyPoint0 : nearP.KeyPointM1;
     }
+}
 
-    // Look lines: the sight check over the window, per variant.
+// Look lines: the sight check over the window, per variant.
+void BuildLookLines(TMPlan& plan, int s, int f, bool forward, T3DData& data3d) {
+    const int d = forward ? 1 : -1;
+    const int lo = std::min(s, f), hi = std::max(s, f);
     for (int i = 0; i < 2; ++i) {
         const int v = forward ? i : 1 - i;
         CheckSightLine(plan, lo, hi, v);
-        for (int k = 0; k < stripCount; ++k) {
+        for (int k = 0; k < data3d.Count; ++k) {
             const int w = s + k * d;
             SetLook(data3d.Strips[k].Look[v], plan.Profiles[w], plan.Profiles[w + d]);
         }
     }
+}
 
-    PlaceCamera(data3d, LookHeightMetres(plan, options.LookHeight));
-    result.SkippedQuads = Project(data3d, data2d);
+// Pixel placement of the projected picture: it sits on the area's bottom
+// edge, centred horizontally.
+struct tPictureFit {
+    double Scale = 1;
+    double Left = 0;
+    int Bottom = 0;
+    QPoint operator()(const QPointF& p) const {
+        return QPoint(static_cast<int>(std::lround(Scale * p.x() + Left)),
+                      static_cast<int>(std::lround(Bottom - Scale * p.y())));
+    }
+};
 
-    // Fit: the picture sits on the area's bottom edge, centred horizontally.
+// Fits the picture into the area; false when the area is empty.
+bool FitPicture(const T2DData& data2d, const QRect& area, tPictureFit& fit) {
     double boxW = 0, boxH = 0;
+    const auto grow = [&](const QPointF& p) {
+        boxW = std::max(boxW, p.x());
+        boxH = std::max(boxH, p.y());
+    };
     for (int i = 0; i < data2d.Count; ++i) {
         const T2DSq& t2 = data2d.Strips[i];
-        const auto grow = [&](const QPointF& p) {
-            boxW = std::max(boxW, p.x());
-            boxH = std::max(boxH, p.y());
-        };
         for (int q = 0; q < t2.QuadCount; ++q)
             for (const auto& p : t2.Quads[q].P) grow(p);
         for (int l = 0; l < t2.LineCount; ++l) {
@@ -462,26 +468,26 @@ tRoadViewResult DrawRoadView(tRoadModel& model, const tViewOptions& options, T3D
             grow(t2.CentreFar);
         }
     }
-    const double areaW = areaRight - areaLeft, areaH = areaBottom - areaTop;
-    if (areaW <= 0 || areaH <= 0) return result;
-    double scale;
+    const double areaW = area.right() - area.left(), areaH = area.bottom() - area.top();
+    if (areaW <= 0 || areaH <= 0) return false;
     if (boxW > 1e-12 && boxH > 1e-12)
-        scale = std::min(areaW / boxW, areaH / boxH);
+        fit.Scale = std::min(areaW / boxW, areaH / boxH);
     else if (boxW > 1e-12)
-        scale = areaW / boxW;
+        fit.Scale = areaW / boxW;
     else if (boxH > 1e-12)
-        scale = areaH / boxH;
+        fit.Scale = areaH / boxH;
     else
-        scale = 1;
-    double left = areaLeft;
-    if (areaW > scale * boxW) left += std::lround((areaW - scale * boxW) / 2);
-    const auto px = [&](const QPointF& p) {
-        return QPoint(static_cast<int>(std::lround(scale * p.x() + left)),
-                      static_cast<int>(std::lround(areaBottom - scale * p.y())));
-    };
+        fit.Scale = 1;
+    fit.Left = area.left();
+    if (areaW > fit.Scale * boxW) fit.Left += std::lround((areaW - fit.Scale * boxW) / 2);
+    fit.Bottom = area.bottom();
+    return true;
+}
 
-    // Drawing, farthest strip first; per strip layer by layer, outer quads
-    // first so that the inner ones cover them.
+// Drawing, farthest strip first; per strip layer by layer, outer quads
+// first so that the inner ones cover them.
+void PaintStrips(QPainter& painter, const T2DData& data2d, const tPictureFit& px, const tViewOptions& options,
+                 int ppi, int w1) {
     const QColor centreColour(255, 255, 202), crossColour(255, 128, 0), lookColour(255, 17, 17);
     const int crossWidth = std::max(1, static_cast<int>(std::lround(3.0 * ppi / 96)));
     const int lookWidth = std::max(w1, 2);
@@ -516,6 +522,50 @@ tRoadViewResult DrawRoadView(tRoadModel& model, const tViewOptions& options, T3D
                 if (look.Visible && look.Drawable) painter.drawLine(px(look.Start), px(look.End));
         }
     }
+}
+
+}  // namespace
+
+tRoadViewResult DrawRoadView(tRoadModel& model, const tViewOptions& options, T3DData& data3d, T2DData& data2d,
+                             QImage& image) {
+    tRoadViewResult result;
+    if (!PrepareSurface(image, options.Target)) return result;
+    const int W = image.width(), H = image.height();
+    const int ppi = SurfacePpi(options.Target);
+    const int m = static_cast<int>(std::lround(ppi / 6.0));
+    const int w1 = std::max(1, static_cast<int>(std::lround(ppi / 96.0)));
+
+    QPainter painter(&image);
+    painter.setPen(QPen(Qt::black, w1));
+    painter.setBrush(Qt::white);
+    DrawFrameRect(painter, m, m, W - m, H - m);
+
+    TMPlan& plan = model.Plan;
+    const int s = options.Profile;
+    if (s < 0 || s >= plan.Count()) return result;
+    const bool forward = options.View != tViewKind::Backward || !plan.LookDistancesReady;
+    int f = 0;
+    if (!RoadViewWindow(plan, s, forward, f)) {
+        painter.setFont(ViewFont(8));
+        painter.setPen(Qt::black);
+        DrawTextAt(painter, 2 * m, 2 * m, options.Texts.GetMessage(QStringLiteral("Draw3D.TooFewProfiles")));
+        result.Outcome = tDrawOutcome::TooFewProfiles;
+        return result;
+    }
+    result.Near = s;
+    result.Far = f;
+
+    const int t = DrawRoadCaption(painter, image, options, plan, s, f, m, result);
+    // Area corners as (left, top) and (right, bottom) coordinates.
+    const QRect area(QPoint(2 * m, 2 * m), QPoint(W - 2 * m, H - 3 * m - t));
+    BuildStrips(model, s, f, forward, data3d);
+    BuildLookLines(plan, s, f, forward, data3d);
+    PlaceCamera(data3d, LookHeightMetres(plan, options.LookHeight));
+    result.SkippedQuads = Project(data3d, data2d);
+
+    tPictureFit fit;
+    if (!FitPicture(data2d, area, fit)) return result;
+    PaintStrips(painter, data2d, fit, options, ppi, w1);
     result.Outcome = tDrawOutcome::Drawn;
     return result;
 }

@@ -279,41 +279,31 @@ tSpeedProfileLayout LayoutSpeedProfile(const tRoadModel& model, const tSpeedProf
     return L;
 }
 
-tSpeedProfileLayout PaintSpeedProfile(QPainter& painter, const QRect& area, const tRoadModel& model,
-                                      const tSpeedProfileOptions& o) {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
-    painter.setFont(ViewFont(o.FontPointSize));
-    const QFontMetrics fm(painter.font(), painter.device());
-    const tSpeedProfileLayout L = LayoutSpeedProfile(model, o, area, fm);
-    const TMPlan& plan = model.Plan;
-    const tProfileSpan span = ProfilesInRange(plan, o.Range);
-    const bool perColumn = UsePerColumn(o, L, span);
-    const int fh = fm.height();
+namespace {
+
+// Localities behind everything.
+void DrawLocalities(QPainter& painter, const TMPlan& plan, const tSpeedProfileLayout& L, const tProfileSpan& span) {
     const QRect& P = L.Plot;
-
-    painter.fillRect(area, o.Background);
-    painter.setClipRect(area);
-
-    // Localities behind everything.
-    if (o.ShowLocalities) {
-        int i = span.First;
-        while (i <= span.Last) {
-            if (!plan.Profiles[size_t(i)].IsLocality) {
-                ++i;
-                continue;
-            }
-            int j = i;
-            while (j + 1 <= span.Last && plan.Profiles[size_t(j) + 1].IsLocality) ++j;
-            const int xa = std::max(P.left(), int(std::floor(L.XOfKm(plan.Profiles[size_t(i)].Position))));
-            const int xb = std::min(P.right(), int(std::ceil(L.XOfKm(StepEnd(plan, j)))));
-            if (xb >= xa) painter.fillRect(QRect(xa, P.top(), xb - xa + 1, P.height()), kOverviewLocality);
-            i = j + 1;
+    int i = span.First;
+    while (i <= span.Last) {
+        if (!plan.Profiles[size_t(i)].IsLocality) {
+            ++i;
+            continue;
         }
+        int j = i;
+        while (j + 1 <= span.Last && plan.Profiles[size_t(j) + 1].IsLocality) ++j;
+        const int xa = std::max(P.left(), int(std::floor(L.XOfKm(plan.Profiles[size_t(i)].Position))));
+        const int xb = std::min(P.right(), int(std::ceil(L.XOfKm(StepEnd(plan, j)))));
+        if (xb >= xa) painter.fillRect(QRect(xa, P.top(), xb - xa + 1, P.height()), kOverviewLocality);
+        i = j + 1;
     }
+}
 
-    // Grid: speed lines and km+ lines with labels.
+// Grid: speed lines and km+ lines with labels, and the axis titles.
+void DrawSpeedGrid(QPainter& painter, const QRect& area, const QFontMetrics& fm, const tSpeedProfileLayout& L,
+                   const tOverviewTexts& texts) {
+    const QRect& P = L.Plot;
+    const int fh = fm.height();
     const QColor gridColor(215, 215, 215);
     painter.setPen(QPen(gridColor, 1));
     const double vStep = NiceStep(L.VMax / std::max(2.0, P.height() / double(2 * fh + 6)));
@@ -343,80 +333,145 @@ tSpeedProfileLayout PaintSpeedProfile(QPainter& painter, const QRect& area, cons
                          text);
     }
     painter.setPen(Qt::black);
-    painter.drawText(QPoint(area.left() + 4, P.top() - 4 - fm.descent()), o.Texts.AxisSpeed);
-    {
-        const int tw = fm.horizontalAdvance(o.Texts.AxisKm);
-        painter.drawText(QPoint(area.right() - tw - 2, P.top() - 4 - fm.descent()), o.Texts.AxisKm);
+    painter.drawText(QPoint(area.left() + 4, P.top() - 4 - fm.descent()), texts.AxisSpeed);
+    const int tw = fm.horizontalAdvance(texts.AxisKm);
+    painter.drawText(QPoint(area.right() - tw - 2, P.top() - 4 - fm.descent()), texts.AxisKm);
+}
+
+// Crossroads at their km+, labels at the top.
+void DrawCrossRoadMarks(QPainter& painter, const tRoadModel& model, const QFontMetrics& fm,
+                        const tSpeedProfileLayout& L, const tOverviewTexts& texts) {
+    const QRect& P = L.Plot;
+    const int fh = fm.height();
+    for (const tCrossRoadRec& cr : model.CrossRoads.Roads) {
+        if (cr.Skip) continue;
+        if (cr.CrossKm < L.FromM || cr.CrossKm > L.ToM) continue;
+        const int x = int(std::floor(L.XOfKm(cr.CrossKm)));
+        const bool nv = cr.NotVisible[0] || cr.NotVisible[1];
+        painter.setPen(QPen(nv ? kOverviewNotSafe : QColor(90, 90, 90), 1, Qt::DashLine));
+        painter.drawLine(x, P.top(), x, P.bottom());
+        const QPoint at(x + 2, P.top() + fh + 12 + fm.ascent());
+        painter.setPen(QColor(60, 60, 60));
+        painter.drawText(at, cr.Name);
+        if (nv) {
+            painter.setPen(kOverviewNotSafe);
+            painter.drawText(at + QPoint(0, fh), texts.CrossRoadNotVisible);
+        }
     }
+}
+
+// The chosen speed series inside the plot, the minimum speeds last.
+void DrawChosenSeries(QPainter& painter, const tRoadModel& model, const tSpeedProfileOptions& o,
+                      const tSpeedProfileLayout& L, const tProfileSpan& span, bool perColumn) {
+    if (o.ShowFree) DrawSeries(painter, model, L, span, perColumn, kOverviewFree, FreeOf, false);
+    for (int f = 0; f < kSpeedFactorCount; ++f)
+        if (HasFactor(o.Factors, f))
+            DrawSeries(painter, model, L, span, perColumn, FactorColor(f),
+                       [f](const tPlanProfile& p) { return FactorSpeed(p, f); }, false);
+    if (o.ShowMinRev) DrawSeries(painter, model, L, span, perColumn, kOverviewMinRev, MinRevOf, true);
+    if (o.ShowMinFwd) DrawSeries(painter, model, L, span, perColumn, kOverviewMinFwd, MinFwdOf, true);
+}
+
+// Not-safe boundaries: a red line with an arrow in the direction of travel.
+void DrawNotSafeBoundaries(QPainter& painter, const tRoadModel& model, const tSpeedProfileLayout& L) {
+    const QRect& P = L.Plot;
+    painter.setBrush(kOverviewNotSafe);
+    for (const tPivotRow& r : model.Pivot.Rows) {
+        for (int d = 0; d < 2; ++d) {
+            const int verdict = d == DirFwd ? r.ResumeFwd : r.ResumeRev;
+            if (verdict != -1) continue;
+            const double m = d == DirFwd ? r.KmBeg : r.KmEnd;
+            if (m < L.FromM || m > L.ToM) continue;
+            const int x = int(std::floor(L.XOfKm(m)));
+            painter.setPen(QPen(kOverviewNotSafe, 2));
+            painter.drawLine(x, P.top(), x, P.bottom());
+            painter.setPen(QPen(kOverviewNotSafe, 1));
+            DrawArrow(painter, x, P.top() + 6 + (d == DirRev ? 12 : 0), d, 10);
+        }
+    }
+    painter.setBrush(Qt::NoBrush);
+}
+
+// The two cause bands under the plot with their titles.
+void DrawCauseBands(QPainter& painter, const QRect& area, const tRoadModel& model, const tSpeedProfileLayout& L,
+                    const tProfileSpan& span, bool perColumn, const tOverviewTexts& texts) {
+    const QRect& P = L.Plot;
+    DrawBand(painter, model, L, span, perColumn, DirFwd, L.BandFwd);
+    DrawBand(painter, model, L, span, perColumn, DirRev, L.BandRev);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(area.left(), L.BandFwd.top() - 2, P.left() - 4 - area.left(), L.BandFwd.height() + 4),
+                     Qt::AlignRight | Qt::AlignVCenter, texts.BandFwd);
+    painter.drawText(QRect(area.left(), L.BandRev.top() - 2, P.left() - 4 - area.left(), L.BandRev.height() + 4),
+                     Qt::AlignRight | Qt::AlignVCenter, texts.BandRev);
+}
+
+// The cursor line at the selected profile, through the bands when shown.
+void DrawCursorLine(QPainter& painter, const TMPlan& plan, const tSpeedProfileOptions& o,
+                    const tSpeedProfileLayout& L) {
+    if (o.CursorProfile < 0 || o.CursorProfile >= plan.Count()) return;
+    const double m = plan.Profiles[size_t(o.CursorProfile)].Position;
+    if (m < L.FromM || m > L.ToM) return;
+    const int x = int(std::floor(L.XOfKm(m)));
+    painter.setPen(QPen(kOverviewCursor, 1));
+    painter.drawLine(x, L.Plot.top(), x, o.ShowCauseBands ? L.BandRev.bottom() : L.Plot.bottom());
+}
+
+// Legend items in rows across the legend box.
+void DrawLegend(QPainter& painter, const QFontMetrics& fm, const QRect& box, const std::vector<tLegendItem>& items) {
+    const int fh = fm.height();
+    int x = box.left(), y = box.top();
+    for (const auto& item : items) {
+        const int w = LegendItemWidth(fm, item);
+        if (x > box.left() && x + w > box.right()) {
+            x = box.left();
+            y += fh + 2;
+        }
+        const int cy = y + fh / 2;
+        if (item.Kind == 0) {
+            painter.setPen(QPen(item.Color, 2));
+            painter.drawLine(x, cy, x + kLegendSwatch, cy);
+        } else if (item.Kind == 1) {
+            painter.fillRect(QRect(x, cy - 4, kLegendSwatch, 9), item.Color);
+        } else {
+            painter.setPen(QPen(item.Color, 2));
+            painter.drawLine(x + kLegendSwatch / 2, y + 1, x + kLegendSwatch / 2, y + fh - 1);
+        }
+        painter.setPen(Qt::black);
+        painter.drawText(QPoint(x + kLegendSwatch + 4, y + fm.ascent()), item.Text);
+        x += w;
+    }
+}
+
+}  // namespace
+
+tSpeedProfileLayout PaintSpeedProfile(QPainter& painter, const QRect& area, const tRoadModel& model,
+                                      const tSpeedProfileOptions& o) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setFont(ViewFont(o.FontPointSize));
+    const QFontMetrics fm(painter.font(), painter.device());
+    const tSpeedProfileLayout L = LayoutSpeedProfile(model, o, area, fm);
+    const TMPlan& plan = model.Plan;
+    const tProfileSpan span = ProfilesInRange(plan, o.Range);
+    const bool perColumn = UsePerColumn(o, L, span);
+    const QRect& P = L.Plot;
+
+    painter.fillRect(area, o.Background);
+    painter.setClipRect(area);
+    if (o.ShowLocalities) DrawLocalities(painter, plan, L, span);
+    DrawSpeedGrid(painter, area, fm, L, o.Texts);
 
     if (span.IsEmpty()) {
         painter.drawText(P, Qt::AlignCenter, o.Texts.NoData);
     } else {
-        // Crossroads at their km+, labels at the top.
-        if (o.ShowCrossRoads) {
-            for (const tCrossRoadRec& cr : model.CrossRoads.Roads) {
-                if (cr.Skip) continue;
-                if (cr.CrossKm < L.FromM || cr.CrossKm > L.ToM) continue;
-                const int x = int(std::floor(L.XOfKm(cr.CrossKm)));
-                const bool nv = cr.NotVisible[0] || cr.NotVisible[1];
-                painter.setPen(QPen(nv ? kOverviewNotSafe : QColor(90, 90, 90), 1, Qt::DashLine));
-                painter.drawLine(x, P.top(), x, P.bottom());
-                const QPoint at(x + 2, P.top() + fh + 12 + fm.ascent());
-                painter.setPen(QColor(60, 60, 60));
-                painter.drawText(at, cr.Name);
-                if (nv) {
-                    painter.setPen(kOverviewNotSafe);
-                    painter.drawText(at + QPoint(0, fh), o.Texts.CrossRoadNotVisible);
-                }
-            }
-        }
+        if (o.ShowCrossRoads) DrawCrossRoadMarks(painter, model, fm, L, o.Texts);
         painter.setClipRect(P.adjusted(0, -1, 1, 1));
-        if (o.ShowFree) DrawSeries(painter, model, L, span, perColumn, kOverviewFree, FreeOf, false);
-        for (int f = 0; f < kSpeedFactorCount; ++f)
-            if (HasFactor(o.Factors, f))
-                DrawSeries(painter, model, L, span, perColumn, FactorColor(f),
-                           [f](const tPlanProfile& p) { return FactorSpeed(p, f); }, false);
-        if (o.ShowMinRev) DrawSeries(painter, model, L, span, perColumn, kOverviewMinRev, MinRevOf, true);
-        if (o.ShowMinFwd) DrawSeries(painter, model, L, span, perColumn, kOverviewMinFwd, MinFwdOf, true);
+        DrawChosenSeries(painter, model, o, L, span, perColumn);
         painter.setClipRect(area);
-
-        // Not-safe boundaries: a red line with an arrow in the direction of travel.
-        if (o.ShowPivot) {
-            painter.setBrush(kOverviewNotSafe);
-            for (const tPivotRow& r : model.Pivot.Rows) {
-                for (int d = 0; d < 2; ++d) {
-                    const int verdict = d == DirFwd ? r.ResumeFwd : r.ResumeRev;
-                    if (verdict != -1) continue;
-                    const double m = d == DirFwd ? r.KmBeg : r.KmEnd;
-                    if (m < L.FromM || m > L.ToM) continue;
-                    const int x = int(std::floor(L.XOfKm(m)));
-                    painter.setPen(QPen(kOverviewNotSafe, 2));
-                    painter.drawLine(x, P.top(), x, P.bottom());
-                    painter.setPen(QPen(kOverviewNotSafe, 1));
-                    DrawArrow(painter, x, P.top() + 6 + (d == DirRev ? 12 : 0), d, 10);
-                }
-            }
-            painter.setBrush(Qt::NoBrush);
-        }
-
-        if (o.ShowCauseBands) {
-            DrawBand(painter, model, L, span, perColumn, DirFwd, L.BandFwd);
-            DrawBand(painter, model, L, span, perColumn, DirRev, L.BandRev);
-            painter.setPen(Qt::black);
-            painter.drawText(QRect(area.left(), L.BandFwd.top() - 2, P.left() - 4 - area.left(), L.BandFwd.height() + 4),
-                             Qt::AlignRight | Qt::AlignVCenter, o.Texts.BandFwd);
-            painter.drawText(QRect(area.left(), L.BandRev.top() - 2, P.left() - 4 - area.left(), L.BandRev.height() + 4),
-                             Qt::AlignRight | Qt::AlignVCenter, o.Texts.BandRev);
-        }
-
-        if (o.CursorProfile >= 0 && o.CursorProfile < plan.Count()) {
-            const double m = plan.Profiles[size_t(o.CursorProfile)].Position;
-            if (m >= L.FromM && m <= L.ToM) {
-                const int x = int(std::floor(L.XOfKm(m)));
-                painter.setPen(QPen(kOverviewCursor, 1));
-                painter.drawLine(x, P.top(), x, o.ShowCauseBands ? L.BandRev.bottom() : P.bottom());
-            }
-        }
+        if (o.ShowPivot) DrawNotSafeBoundaries(painter, model, L);
+        if (o.ShowCauseBands) DrawCauseBands(painter, area, model, L, span, perColumn, o.Texts);
+        DrawCursorLine(painter, plan, o, L);
     }
 
     // Axes.
@@ -424,31 +479,8 @@ tSpeedProfileLayout PaintSpeedProfile(QPainter& painter, const QRect& area, cons
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(P.adjusted(0, 0, -1, -1));
 
-    // Legend.
     const auto items = LegendItems(model, o, span);
-    if (!items.empty() && !L.Legend.isEmpty()) {
-        int x = L.Legend.left(), y = L.Legend.top();
-        for (const auto& item : items) {
-            const int w = LegendItemWidth(fm, item);
-            if (x > L.Legend.left() && x + w > L.Legend.right()) {
-                x = L.Legend.left();
-                y += fh + 2;
-            }
-            const int cy = y + fh / 2;
-            if (item.Kind == 0) {
-                painter.setPen(QPen(item.Color, 2));
-                painter.drawLine(x, cy, x + kLegendSwatch, cy);
-            } else if (item.Kind == 1) {
-                painter.fillRect(QRect(x, cy - 4, kLegendSwatch, 9), item.Color);
-            } else {
-                painter.setPen(QPen(item.Color, 2));
-                painter.drawLine(x + kLegendSwatch / 2, y + 1, x + kLegendSwatch / 2, y + fh - 1);
-            }
-            painter.setPen(Qt::black);
-            painter.drawText(QPoint(x + kLegendSwatch + 4, y + fm.ascent()), item.Text);
-            x += w;
-        }
-    }
+    if (!items.empty() && !L.Legend.isEmpty()) DrawLegend(painter, fm, L.Legend, items);
     painter.restore();
     return L;
 }

@@ -431,47 +431,130 @@ tMessage GisResultMessage(const tGisResult& result, const QString& fileName) {
     return message;
 }
 
+namespace {
+
+// The coordinate system of the request, when one is given.
+struct tGisCrs {
+    OGRSpatialReference Srs;
+    bool Given = false;
+    QString Name;  // "EPSG:n"
+};
+
+// The layers asked for, each once, in the given order; none asked for means
+// every layer, or the segments alone for GeoJSON.
+bool ChooseLayers(const QStringList& names, tGisFormat format, std::vector<tGisLayer>& layers, tGisResult& failure) {
+    for (const QString& name : names) {
+        if (name.trimmed().isEmpty()) continue;
+        const auto layer = GisLayerByName(name);
+        if (!layer) {
+            failure = Fail(tGisStatus::UnknownLayer, name.trimmed());
+            return false;
+        }
+        if (std::find(layers.begin(), layers.end(), *layer) == layers.end()) layers.push_back(*layer);
+    }
+    if (layers.empty()) layers = format == tGisFormat::GeoJson ? std::vector{tGisLayer::Segments} : AllGisLayers();
+    if (format == tGisFormat::GeoJson && layers.size() > 1) {
+        failure = Fail(tGisStatus::OneLayerPerFile);
+        return false;
+    }
+    return true;
+}
+
+// The coordinate system, checked before anything is created; GeoJSON needs
+// one that GDAL can transform to WGS 84.
+bool ChooseCrs(const QString& text, tGisFormat format, tGisCrs& crs, tGisResult& failure) {
+    const QString crsText = text.trimmed();
+    if (!crsText.isEmpty()) {
+        const auto code = ParseEpsgCode(crsText);
+        if (!code) {
+            failure = Fail(tGisStatus::BadCrs, crsText);
+            return false;
+        }
+        crs.Name = QStringLiteral("EPSG:%1").arg(*code);
+        if (crs.Srs.importFromEPSG(*code) != OGRERR_NONE) {
+            failure = Fail(tGisStatus::UnknownCrs, crs.Name);
+            return false;
+        }
+        // Easting first, whatever axis order the system's definition gives.
+        crs.Srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        crs.Given = true;
+    }
+    if (format != tGisFormat::GeoJson) return true;
+    if (!crs.Given) {
+        failure = Fail(tGisStatus::GeoJsonNeedsCrs);
+        return false;
+    }
+    OGRSpatialReference wgs84;
+    wgs84.SetWellKnownGeogCS("WGS84");
+    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    std::unique_ptr<OGRCoordinateTransformation> transform(OGRCreateCoordinateTransformation(&crs.Srs, &wgs84));
+    if (!transform) {
+        failure = Fail(tGisStatus::CannotTransform, crs.Name);
+        return false;
+    }
+    return true;
+}
+
+// Removes the temporary file and the side files GDAL may have left.
+void DropTemporary(const QString& temporary) {
+    QFile::remove(temporary);
+    QFile::remove(temporary + QStringLiteral("-journal"));
+    QFile::remove(temporary + QStringLiteral("-wal"));
+    QFile::remove(temporary + QStringLiteral("-shm"));
+}
+
+// Creates one layer and writes its features; false on any failure.
+bool WriteLayer(GDALDataset& dataset, tGisLayer which, tGisFormat format, tGisCrs& crs, const tRoadModel& model,
+                const tTexts& texts, int& count) {
+    char** options = nullptr;
+    if (format == tGisFormat::GeoJson) {
+        // The standard form: longitude/latitude in WGS 84, transformed by GDAL.
+        options = CSLSetNameValue(options, "RFC7946", "YES");
+    }
+    const QByteArray name = GisLayerName(which).toUtf8();
+    OGRLayer* layer = dataset.CreateLayer(name.constData(), crs.Given ? &crs.Srs : nullptr, GeometryOf(which), options);
+    CSLDestroy(options);
+    if (!layer) return false;
+    switch (which) {
+    case tGisLayer::Profiles: return WriteProfiles(layer, model.Plan, texts, count);
+    case tGisLayer::Segments: return WriteSegments(layer, model, texts, count);
+    case tGisLayer::CrossRoads: return WriteCrossRoads(layer, model, count);
+    case tGisLayer::SightHidden: return WriteSightHidden(layer, model.Plan, count);
+    case tGisLayer::Objects: return WriteObjects(layer, model.Greens, texts, count);
+    }
+    return true;
+}
+
+// Writes every layer in one transaction (a GeoPackage commits once, not per
+// feature; GeoJSON has none, which is no failure) and flushes the dataset.
+bool WriteLayers(GDALDataset& dataset, const std::vector<tGisLayer>& layers, tGisFormat format, tGisCrs& crs,
+                 const tRoadModel& model, const tTexts& texts, tGisResult& result) {
+    const bool transaction = dataset.StartTransaction() == OGRERR_NONE;
+    CPLErrorReset();
+    for (tGisLayer which : layers) {
+        int count = 0;
+        if (!WriteLayer(dataset, which, format, crs, model, texts, count)) return false;
+        result.Counts.emplace_back(GisLayerName(which), count);
+    }
+    if (transaction && dataset.CommitTransaction() != OGRERR_NONE) return false;
+    dataset.FlushCache();
+    return CPLGetLastErrorType() < CE_Failure;
+}
+
+}  // namespace
+
 tGisResult WriteGis(const tRoadModel& model, const tSectionLookup& lookup, const tGisRequest& request) {
     const std::optional<tGisFormat> format = GisFormatOfFile(request.FileName);
     if (!format) return Fail(tGisStatus::UnknownFormat);
     if (model.Plan.Count() == 0 || model.Pivot.Count() == 0) return Fail(tGisStatus::NoResults);
-
-    // The layers asked for, each once, in the given order.
+    tGisResult failure;
     std::vector<tGisLayer> layers;
-    for (const QString& name : request.Layers) {
-        if (name.trimmed().isEmpty()) continue;
-        const auto layer = GisLayerByName(name);
-        if (!layer) return Fail(tGisStatus::UnknownLayer, name.trimmed());
-        if (std::find(layers.begin(), layers.end(), *layer) == layers.end()) layers.push_back(*layer);
-    }
-    if (layers.empty()) layers = *format == tGisFormat::GeoJson ? std::vector{tGisLayer::Segments} : AllGisLayers();
-    if (*format == tGisFormat::GeoJson && layers.size() > 1) return Fail(tGisStatus::OneLayerPerFile);
+    if (!ChooseLayers(request.Layers, *format, layers, failure)) return failure;
 
     RegisterGdal();
     tQuietGdal quiet;
-
-    // The coordinate system, checked before anything is created.
-    const QString crsText = request.Crs.trimmed();
-    OGRSpatialReference srs;
-    bool hasCrs = false;
-    QString crsName;
-    if (!crsText.isEmpty()) {
-        const auto code = ParseEpsgCode(crsText);
-        if (!code) return Fail(tGisStatus::BadCrs, crsText);
-        crsName = QStringLiteral("EPSG:%1").arg(*code);
-        if (srs.importFromEPSG(*code) != OGRERR_NONE) return Fail(tGisStatus::UnknownCrs, crsName);
-        // Easting first, whatever axis order the system's definition gives.
-        srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-        hasCrs = true;
-    }
-    if (*format == tGisFormat::GeoJson) {
-        if (!hasCrs) return Fail(tGisStatus::GeoJsonNeedsCrs);
-        OGRSpatialReference wgs84;
-        wgs84.SetWellKnownGeogCS("WGS84");
-        wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-        std::unique_ptr<OGRCoordinateTransformation> transform(OGRCreateCoordinateTransformation(&srs, &wgs84));
-        if (!transform) return Fail(tGisStatus::CannotTransform, crsName);
-    }
+    tGisCrs crs;
+    if (!ChooseCrs(request.Crs, *format, crs, failure)) return failure;
 
     // The target: a folder in its place, or a folder that cannot take a file,
     // is reported before anything is written.
@@ -483,12 +566,6 @@ tGisResult WriteGis(const tRoadModel& model, const tSectionLookup& lookup, const
     // The name is reserved; GDAL creates the file itself, with the ordinary
     // permissions of a new file.
     QFile::remove(temporary);
-    auto dropTemporary = [&temporary] {
-        QFile::remove(temporary);
-        QFile::remove(temporary + QStringLiteral("-journal"));
-        QFile::remove(temporary + QStringLiteral("-wal"));
-        QFile::remove(temporary + QStringLiteral("-shm"));
-    };
 
     tTexts texts;
     FillCauseTexts(texts.Grid, lookup);
@@ -505,57 +582,23 @@ tGisResult WriteGis(const tRoadModel& model, const tSectionLookup& lookup, const
     tDataset dataset(driver->Create(path.constData(), 0, 0, 0, GDT_Unknown, nullptr));
     if (!dataset) {
         const QString reason = tQuietGdal::LastError();
-        dropTemporary();
+        DropTemporary(temporary);
         return Fail(tGisStatus::CannotCreate, reason);
     }
 
     tGisResult result;
-    result.Status = hasCrs ? tGisStatus::Written : tGisStatus::WrittenWithoutCrs;
-    result.Detail = crsName;
-    // One transaction for all layers: a GeoPackage commits once, not per feature.
-    // GeoJSON has none, which is no failure.
-    const bool transaction = dataset->StartTransaction() == OGRERR_NONE;
-    CPLErrorReset();
-    bool ok = true;
-    for (tGisLayer which : layers) {
-        char** options = nullptr;
-        if (*format == tGisFormat::GeoJson) {
-            // The standard form: longitude/latitude in WGS 84, transformed by GDAL.
-            options = CSLSetNameValue(options, "RFC7946", "YES");
-        }
-        const QByteArray name = GisLayerName(which).toUtf8();
-        OGRLayer* layer =
-            dataset->CreateLayer(name.constData(), hasCrs ? &srs : nullptr, GeometryOf(which), options);
-        CSLDestroy(options);
-        if (!layer) {
-            ok = false;
-            break;
-        }
-        int count = 0;
-        switch (which) {
-        case tGisLayer::Profiles: ok = WriteProfiles(layer, model.Plan, texts, count); break;
-        case tGisLayer::Segments: ok = WriteSegments(layer, model, texts, count); break;
-        case tGisLayer::CrossRoads: ok = WriteCrossRoads(layer, model, count); break;
-        case tGisLayer::SightHidden: ok = WriteSightHidden(layer, model.Plan, count); break;
-        case tGisLayer::Objects: ok = WriteObjects(layer, model.Greens, texts, count); break;
-        }
-        if (!ok) break;
-        result.Counts.emplace_back(GisLayerName(which), count);
-    }
-    if (ok && transaction) ok = dataset->CommitTransaction() == OGRERR_NONE;
-    if (ok) {
-        dataset->FlushCache();
-        ok = CPLGetLastErrorType() < CE_Failure;
-    }
+    result.Status = crs.Given ? tGisStatus::Written : tGisStatus::WrittenWithoutCrs;
+    result.Detail = crs.Name;
+    bool ok = WriteLayers(*dataset, layers, *format, crs, model, texts, result);
     const QString reason = tQuietGdal::LastError();
     dataset.reset();  // closes the file: GDAL writes the last pieces here
     if (ok) ok = CPLGetLastErrorType() < CE_Failure && QFileInfo(temporary).size() > 0;
     if (!ok) {
-        dropTemporary();
+        DropTemporary(temporary);
         return Fail(tGisStatus::WriteFailed, reason.isEmpty() ? tQuietGdal::LastError() : reason);
     }
     if (!ReplaceFile(temporary, request.FileName)) {
-        dropTemporary();
+        DropTemporary(temporary);
         return Fail(tGisStatus::ReplaceFailed);
     }
     return result;

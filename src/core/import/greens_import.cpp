@@ -153,6 +153,60 @@ int MatchPoints(tGreenRec& object, const TMPlan& plan, const tProfileSquares& sq
     return -1;
 }
 
+// The cells of one row of the table: the vegetation mark, the point number
+// and the coordinates, each checked.
+bool ReadObjectRow(const tShortTable& table, const std::array<QString, tShortTable::kColumns + 1>& cells,
+                   const QString& name, int& prevNumber, tRoadPoint& point, bool& vegetation, tImportFailure& fail) {
+    for (int col = 1; col <= tShortTable::kColumns; ++col) {
+        const QString& text = cells[size_t(col)];
+        const int code = table.CodeOfCol[size_t(col)];
+        switch (code) {
+        case gIsVegetation: {
+            const int v = ParseYesNo(text, QStringLiteral("-666"));
+            if (!name.isEmpty() && v != 0 && v != 1) {
+                FailCellValue(fail, col, table.Row);
+                return false;
+            }
+            vegetation = v == 1;
+            break;
+        }
+        case gNumber: {
+            int n = 0;
+            if (!CheckPointNumber(table, col, text, !name.isEmpty(), prevNumber, n, fail)) return false;
+            point.ProfileIndex = n;
+            break;
+        }
+        case gX:
+        case gY:
+        case gHeight:
+            if (!ReadPointCoordinate(table, col, text, kGreenPoint, point, fail)) return false;
+            break;
+        default: break;
+        }
+    }
+    return true;
+}
+
+// Every object has at least three points, each on a point of the road.
+bool MatchObjects(tGreens& greens, const TMPlan& plan, tImportFailure& fail) {
+    const tProfileSquares squares(plan);
+    for (auto& object : greens.Objects) {
+        if (object.Count() < 3) {
+            fail.Key = QStringLiteral("LoadData.MinVegBldPointsConstraint");
+            fail.Set(QStringLiteral("%ObjectName%"), object.Name);
+            return false;
+        }
+        const int unmatched = MatchPoints(object, plan, squares);
+        if (unmatched >= 0) {
+            fail.Key = QStringLiteral("LoadData.PointNotCorrespondRoadPoints");
+            fail.Set(QStringLiteral("%ObjectName%"), object.Name);
+            fail.Set(QStringLiteral("%PointNumber%"), QString::number(object.Points[size_t(unmatched)].ProfileIndex));
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int MatchObjectPoints(tGreenRec& object, const TMPlan& plan) {
@@ -186,54 +240,14 @@ tImportResult ImportGreens(const QString& roadFileName, const QString& fileName,
         if (name.isEmpty() && cells[size_t(numberCol)].isEmpty()) break;
         tRoadPoint point;
         bool vegetation = false;
-        for (int col = 1; col <= tShortTable::kColumns; ++col) {
-            const QString& text = cells[size_t(col)];
-            const int code = table.CodeOfCol[size_t(col)];
-            switch (code) {
-            case gIsVegetation: {
-                const int v = ParseYesNo(text, QStringLiteral("-666"));
-                if (!name.isEmpty() && v != 0 && v != 1) {
-                    FailCellValue(fail, col, table.Row);
-                    return failed();
-                }
-                vegetation = v == 1;
-                break;
-            }
-            case gNumber: {
-                int n = 0;
-                if (!CheckPointNumber(table, col, text, !name.isEmpty(), prevNumber, n, fail)) return failed();
-                point.ProfileIndex = n;
-                break;
-            }
-            case gX:
-            case gY:
-            case gHeight:
-                if (!ReadPointCoordinate(table, col, text, kGreenPoint, point, fail)) return failed();
-                break;
-            default: break;
-            }
-        }
+        if (!ReadObjectRow(table, cells, name, prevNumber, point, vegetation, fail)) return failed();
         const bool more = NextRow(table.Src, table.Row);
         if (tGreenRec* object = AddPointRow(greens.Objects, capacity, name, point, progress))
             object->IsVegetation = vegetation ? 1 : 0;
         if (!more) break;
     }
     progress.Flush();
-    const tProfileSquares squares(model.Plan);
-    for (auto& object : greens.Objects) {
-        if (object.Count() < 3) {
-            fail.Key = QStringLiteral("LoadData.MinVegBldPointsConstraint");
-            fail.Set(QStringLiteral("%ObjectName%"), object.Name);
-            return failed();
-        }
-        const int unmatched = MatchPoints(object, model.Plan, squares);
-        if (unmatched >= 0) {
-            fail.Key = QStringLiteral("LoadData.PointNotCorrespondRoadPoints");
-            fail.Set(QStringLiteral("%ObjectName%"), object.Name);
-            fail.Set(QStringLiteral("%PointNumber%"), QString::number(object.Points[size_t(unmatched)].ProfileIndex));
-            return failed();
-        }
-    }
+    if (!MatchObjects(greens, model.Plan, fail)) return failed();
     CloseSource(table.Src, false);
     model.Greens = std::move(greens);
     result.Success = true;

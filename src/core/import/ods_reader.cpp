@@ -62,6 +62,197 @@ struct tTable {
     std::vector<QString> Texts;
 };
 
+// Reading state of content.xml: where the reader stands among tables, rows
+// and cells, and the row being gathered.
+class tContentReader {
+public:
+    tContentReader(QStringList& names, std::vector<tTable>& tables) : Names(names), Tables(tables) {}
+
+    bool Token(QXmlStreamReader& xml, QXmlStreamReader::TokenType t) {
+        switch (t) {
+        case QXmlStreamReader::StartElement: return Start(xml);
+        case QXmlStreamReader::EndElement: return End(xml);
+        case QXmlStreamReader::Characters:
+            if (InCell && Annotation == 0 && ParagraphDepth > 0) {
+                Text += xml.text();
+                if (Text.size() > kMaxCellText) return false;
+            }
+            return true;
+        default: return true;
+        }
+    }
+
+private:
+    bool Start(const QXmlStreamReader& xml) {
+        const auto ns = xml.namespaceUri();
+        const auto local = xml.name();
+        if (ns == kTableNs && local == u"table") {
+            if (TableDepth > 0 || int(Tables.size()) >= kMaxTables) return false;
+            ++TableDepth;
+            Names << xml.attributes().value(kTableNs, QStringLiteral("name")).toString();
+            Table = &Tables.emplace_back();
+            Row = 0;
+        } else if (TableDepth > 0 && ns == kTableNs && local == u"table-row") {
+            if (InRow || !RepeatCount(xml, QStringLiteral("number-rows-repeated"), RowRepeat)) return false;
+            InRow = true;
+            Col = 0;
+        } else if (InRow && ns == kTableNs && (local == u"table-cell" || local == u"covered-table-cell")) {
+            return StartCell(xml, local == u"table-cell");
+        } else if (InCell && ns == kOfficeNs && local == u"annotation") {
+            ++Annotation;
+        } else if (InCell && Annotation == 0 && ns == kTextNs) {
+            return TextElement(xml, local);
+        }
+        return true;
+    }
+
+    // A cell, covered or not: its repeat, value type and value.
+    bool StartCell(const QXmlStreamReader& xml, bool plain) {
+        if (InCell || !RepeatCount(xml, QStringLiteral("number-columns-repeated"), ColRepeat)) return false;
+        InCell = true;
+        Text.resize(0);
+        Value.resize(0);
+        ValueType.resize(0);
+        Paragraphs = ParagraphDepth = Annotation = 0;
+        if (!plain) {
+            ValueType = QStringLiteral("covered");
+            return true;
+        }
+        const auto attrs = xml.attributes();
+        ValueType = attrs.value(kOfficeNs, QStringLiteral("value-type")).toString();
+        if (ValueType == u"boolean")
+            Value = attrs.value(kOfficeNs, QStringLiteral("boolean-value")).toString();
+        else if (ValueType == u"date")
+            Value = attrs.value(kOfficeNs, QStringLiteral("date-value")).toString();
+        else if (ValueType == u"time")
+            Value = attrs.value(kOfficeNs, QStringLiteral("time-value")).toString();
+        else
+            Value = attrs.value(kOfficeNs, QStringLiteral("value")).toString();
+        return true;
+    }
+
+    // A text element in a cell: paragraphs part by line breaks, spaces, tabs
+    // and line breaks as written.
+    bool TextElement(const QXmlStreamReader& xml, QStringView local) {
+        if (local == u"p" || local == u"h") {
+            if (ParagraphDepth == 0 && Paragraphs++ > 0) Text += QLatin1Char('\n');
+            ++ParagraphDepth;
+        } else if (ParagraphDepth > 0 && local == u"s") {
+            const QXmlStreamAttributes attrs = xml.attributes();
+            const QStringView c = attrs.value(kTextNs, QStringLiteral("c"));
+            bool good = true;
+            const int n = c.isEmpty() ? 1 : c.toInt(&good);
+            if (!good || n < 0 || n > kMaxCellText) return false;
+            Text += QString(n, QLatin1Char(' '));
+        } else if (ParagraphDepth > 0 && local == u"tab") {
+            Text += QLatin1Char('\t');
+        } else if (ParagraphDepth > 0 && local == u"line-break") {
+            Text += QLatin1Char('\n');
+        }
+        return Text.size() <= kMaxCellText;
+    }
+
+    bool End(const QXmlStreamReader& xml) {
+        const auto ns = xml.namespaceUri();
+        const auto local = xml.name();
+        if (ns == kTableNs && local == u"table" && TableDepth > 0) {
+            --TableDepth;
+            Table = nullptr;
+        } else if (InRow && ns == kTableNs && local == u"table-row") {
+            InRow = false;
+            return EndRow();
+        } else if (InCell && ns == kTableNs && (local == u"table-cell" || local == u"covered-table-cell")) {
+            InCell = false;
+            return EndCell();
+        } else if (InCell && ns == kOfficeNs && local == u"annotation") {
+            --Annotation;
+        } else if (InCell && Annotation == 0 && ns == kTextNs && (local == u"p" || local == u"h") && ParagraphDepth > 0) {
+            --ParagraphDepth;
+        }
+        return true;
+    }
+
+    // The finished cell's value or text; empty cells only move on, however many.
+    bool EndCell() {
+        tSheetCell cell;
+        QString cellText;
+        bool hasText = false;
+        if (ValueType == u"float" || ValueType == u"percentage" || ValueType == u"currency") {
+            double v = 0;
+            if (OdsNumber(Value, v)) {
+                cell.Kind = tCellKind::Number;
+                cell.Number = v;
+            } else if (!Text.isEmpty()) {
+                cellText = Text;
+                hasText = true;
+            }
+        } else if (ValueType == u"boolean") {
+            cellText = Value == u"true" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+            hasText = true;
+        } else if ((ValueType == u"date" || ValueType == u"time") && !Value.isEmpty()) {
+            cellText = Value;
+            hasText = true;
+        } else if (!Text.isEmpty()) {
+            cellText = Text;
+            hasText = true;
+        }
+        if (cell.Kind == tCellKind::Empty && !hasText) {
+            Col += ColRepeat;
+            return true;
+        }
+        if (Col + ColRepeat > kMaxSheetCols) return false;
+        if (hasText) {
+            cell.Kind = tCellKind::Text;
+            cell.Text = int32_t(RowTexts.size());
+            RowTexts.push_back(cellText);
+        }
+        for (qint64 k = 0; k < ColRepeat; ++k) {
+            cell.Col = uint16_t(Col + k + 1);
+            RowCells.push_back(cell);
+        }
+        Col += ColRepeat;
+        return true;
+    }
+
+    // The finished row into the table, as often as it repeats.
+    bool EndRow() {
+        if (!RowCells.empty()) {
+            if (Row + RowRepeat > kMaxSheetRows) return false;
+            CellCount += qint64(RowCells.size()) * RowRepeat;
+            if (CellCount > kMaxCells) return false;
+            // The row's texts go into the table's pool once; repeats share them.
+            const int32_t base = int32_t(Table->Texts.size());
+            for (auto& c : RowCells)
+                if (c.Kind == tCellKind::Text) c.Text += base;
+            Table->Texts.insert(Table->Texts.end(), RowTexts.begin(), RowTexts.end());
+            for (qint64 r = 1; r <= RowRepeat; ++r) Table->Data.Rows.push_back(tSheetRow{int32_t(Row + r), RowCells});
+        }
+        Row += RowRepeat;
+        RowCells.clear();
+        RowTexts.clear();
+        return true;
+    }
+
+    QStringList& Names;
+    std::vector<tTable>& Tables;
+    tTable* Table = nullptr;
+    int TableDepth = 0;      // tables open (a table inside a cell fails the read)
+    bool InRow = false;
+    qint64 Row = 0;          // last row number used in the current table
+    qint64 RowRepeat = 1;
+    qint64 Col = 0;          // last column number used in the current row
+    std::vector<tSheetCell> RowCells;
+    std::vector<QString> RowTexts;
+    bool InCell = false;
+    qint64 ColRepeat = 1;
+    QString ValueType, Value;
+    QString Text;
+    int Paragraphs = 0;      // text:p seen in the cell
+    int ParagraphDepth = 0;  // inside a text:p
+    int Annotation = 0;      // inside office:annotation (a comment, not the cell's text)
+    qint64 CellCount = 0;
+};
+
 class tOdsReader final : public tWorkbookReader {
 public:
     bool Open(const QString& fileName);
@@ -78,171 +269,9 @@ bool tOdsReader::Open(const QString& fileName) {
     const QByteArray name = QFile::encodeName(fileName);
     std::unique_ptr<zip_t, tZipCloser> zip(zip_open(name.constData(), ZIP_RDONLY, &err));
     if (!zip) return false;
-
-    tTable* table = nullptr;
-    int tableDepth = 0;      // tables open (a table inside a cell fails the read)
-    bool inRow = false;
-    qint64 row = 0;          // last row number used in the current table
-    qint64 rowRepeat = 1;
-    qint64 col = 0;          // last column number used in the current row
-    std::vector<tSheetCell> rowCells;
-    std::vector<QString> rowTexts;
-    bool inCell = false;
-    qint64 colRepeat = 1;
-    QString valueType, value;
-    QString text;
-    int paragraphs = 0;      // text:p seen in the cell
-    int paragraphDepth = 0;  // inside a text:p
-    int annotation = 0;      // inside office:annotation (a comment, not the cell's text)
-    qint64 cells = 0;
-
-    auto endCell = [&]() -> bool {
-        tSheetCell cell;
-        QString cellText;
-        bool hasText = false;
-        if (valueType == u"float" || valueType == u"percentage" || valueType == u"currency") {
-            double v = 0;
-            if (OdsNumber(value, v)) {
-                cell.Kind = tCellKind::Number;
-                cell.Number = v;
-            } else if (!text.isEmpty()) {
-                cellText = text;
-                hasText = true;
-            }
-        } else if (valueType == u"boolean") {
-            cellText = value == u"true" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
-            hasText = true;
-        } else if ((valueType == u"date" || valueType == u"time") && !value.isEmpty()) {
-            cellText = value;
-            hasText = true;
-        } else if (!text.isEmpty()) {
-            cellText = text;
-            hasText = true;
-        }
-        if (cell.Kind == tCellKind::Empty && !hasText) {
-            col += colRepeat;  // empty cells only move on, however many
-            return true;
-        }
-        if (col + colRepeat > kMaxSheetCols) return false;
-        if (hasText) {
-            cell.Kind = tCellKind::Text;
-            cell.Text = int32_t(rowTexts.size());
-            rowTexts.push_back(cellText);
-        }
-        for (qint64 k = 0; k < colRepeat; ++k) {
-            cell.Col = uint16_t(col + k + 1);
-            rowCells.push_back(cell);
-        }
-        col += colRepeat;
-        return true;
-    };
-
-    auto endRow = [&]() -> bool {
-        if (!rowCells.empty()) {
-            if (row + rowRepeat > kMaxSheetRows) return false;
-            cells += qint64(rowCells.size()) * rowRepeat;
-            if (cells > kMaxCells) return false;
-            // The row's texts go into the table's pool once; repeats share them.
-            const int32_t base = int32_t(table->Texts.size());
-            for (auto& c : rowCells)
-                if (c.Kind == tCellKind::Text) c.Text += base;
-            table->Texts.insert(table->Texts.end(), rowTexts.begin(), rowTexts.end());
-            for (qint64 r = 1; r <= rowRepeat; ++r) table->Data.Rows.push_back(tSheetRow{int32_t(row + r), rowCells});
-        }
-        row += rowRepeat;
-        rowCells.clear();
-        rowTexts.clear();
-        return true;
-    };
-
-    const bool ok = ParsePart(zip.get(), QStringLiteral("content.xml"), [&](QXmlStreamReader& xml, QXmlStreamReader::TokenType t) {
-        switch (t) {
-        case QXmlStreamReader::StartElement: {
-            const auto ns = xml.namespaceUri();
-            const auto local = xml.name();
-            if (ns == kTableNs && local == u"table") {
-                if (tableDepth > 0 || int(Tables.size()) >= kMaxTables) return false;
-                ++tableDepth;
-                Names << xml.attributes().value(kTableNs, QStringLiteral("name")).toString();
-                table = &Tables.emplace_back();
-                row = 0;
-            } else if (tableDepth > 0 && ns == kTableNs && local == u"table-row") {
-                if (inRow || !RepeatCount(xml, QStringLiteral("number-rows-repeated"), rowRepeat)) return false;
-                inRow = true;
-                col = 0;
-            } else if (inRow && ns == kTableNs && (local == u"table-cell" || local == u"covered-table-cell")) {
-                if (inCell || !RepeatCount(xml, QStringLiteral("number-columns-repeated"), colRepeat)) return false;
-                inCell = true;
-                text.resize(0);
-                value.resize(0);
-                valueType.resize(0);
-                paragraphs = paragraphDepth = annotation = 0;
-                if (local == u"table-cell") {
-                    const auto attrs = xml.attributes();
-                    valueType = attrs.value(kOfficeNs, QStringLiteral("value-type")).toString();
-                    if (valueType == u"boolean")
-                        value = attrs.value(kOfficeNs, QStringLiteral("boolean-value")).toString();
-                    else if (valueType == u"date")
-                        value = attrs.value(kOfficeNs, QStringLiteral("date-value")).toString();
-                    else if (valueType == u"time")
-                        value = attrs.value(kOfficeNs, QStringLiteral("time-value")).toString();
-                    else
-                        value = attrs.value(kOfficeNs, QStringLiteral("value")).toString();
-                } else {
-                    valueType = QStringLiteral("covered");
-                }
-            } else if (inCell && ns == kOfficeNs && local == u"annotation") {
-                ++annotation;
-            } else if (inCell && annotation == 0 && ns == kTextNs) {
-                if (local == u"p" || local == u"h") {
-                    if (paragraphDepth == 0 && paragraphs++ > 0) text += QLatin1Char('\n');
-                    ++paragraphDepth;
-                } else if (paragraphDepth > 0 && local == u"s") {
-                    const QXmlStreamAttributes attrs = xml.attributes();
-                    const QStringView c = attrs.value(kTextNs, QStringLiteral("c"));
-                    bool good = true;
-                    const int n = c.isEmpty() ? 1 : c.toInt(&good);
-                    if (!good || n < 0 || n > kMaxCellText) return false;
-                    text += QString(n, QLatin1Char(' '));
-                } else if (paragraphDepth > 0 && local == u"tab") {
-                    text += QLatin1Char('\t');
-                } else if (paragraphDepth > 0 && local == u"line-break") {
-                    text += QLatin1Char('\n');
-                }
-                if (text.size() > kMaxCellText) return false;
-            }
-            break;
-        }
-        case QXmlStreamReader::EndElement: {
-            const auto ns = xml.namespaceUri();
-            const auto local = xml.name();
-            if (ns == kTableNs && local == u"table" && tableDepth > 0) {
-                --tableDepth;
-                table = nullptr;
-            } else if (inRow && ns == kTableNs && local == u"table-row") {
-                inRow = false;
-                if (!endRow()) return false;
-            } else if (inCell && ns == kTableNs && (local == u"table-cell" || local == u"covered-table-cell")) {
-                inCell = false;
-                if (!endCell()) return false;
-            } else if (inCell && ns == kOfficeNs && local == u"annotation") {
-                --annotation;
-            } else if (inCell && annotation == 0 && ns == kTextNs && (local == u"p" || local == u"h") && paragraphDepth > 0) {
-                --paragraphDepth;
-            }
-            break;
-        }
-        case QXmlStreamReader::Characters:
-            if (inCell && annotation == 0 && paragraphDepth > 0) {
-                text += xml.text();
-                if (text.size() > kMaxCellText) return false;
-            }
-            break;
-        default: break;
-        }
-        return true;
-    });
-    return ok;
+    tContentReader content(Names, Tables);
+    return ParsePart(zip.get(), QStringLiteral("content.xml"),
+                     [&](QXmlStreamReader& xml, QXmlStreamReader::TokenType t) { return content.Token(xml, t); });
 }
 
 bool tOdsReader::ReadSheet(int index, tSheetData& sheet, std::vector<QString>& texts) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <optional>
 #include <vector>
 
 namespace kestrova {
@@ -310,6 +311,96 @@ struct tCells {
     }
 };
 
+// Where the walk through the workbook stream stands.
+struct tWalk {
+    int Version = 0;
+    bool InSubstream = false;
+    quint16 Last = 0;           // type of the last record that was no CONTINUE
+    std::deque<tSheet> Sheets;  // keeps its elements in place as it grows
+    tSheet* Active = nullptr;
+    tCells Cells;
+    tSst Sst;
+};
+
+// The verdict of a step; empty while the walk goes on.
+using tVerdict = std::optional<tXlsContainerCheck>;
+
+tVerdict SstStep(tSst& sst, const char* r, quint16 length) {
+    const tStep step = SstRecord(sst, r, length);
+    if (step == tStep::Overrun) return tXlsContainerCheck::StringPastRecord;
+    if (step == tStep::LibraryStops) return tXlsContainerCheck::Sound;
+    return std::nullopt;
+}
+
+// The BOF that opens a substream makes the sheet listed at its offset active.
+void ActivateSheetAt(tWalk& w, quint64 offset) {
+    w.InSubstream = true;
+    w.Active = nullptr;
+    for (tSheet& sheet : w.Sheets) {
+        if (quint64(sheet.Offset) == offset) {
+            w.Active = &sheet;
+            break;
+        }
+    }
+}
+
+// A record inside a substream: its end, the shared strings, and the texts
+// and sheet list the library reads.
+tVerdict SubstreamRecord(tWalk& w, quint16 type, const char* r, quint16 length) {
+    if (type == kEof) {
+        w.InSubstream = false;
+    } else if (type == kSst) {
+        return SstStep(w.Sst, r, length);
+    } else if (type == kLabel || type == kFormat || type == kBoundSheet) {
+        if (!TextFits(type, w.Version, r, length)) return tXlsContainerCheck::StringPastRecord;
+        if (type == kBoundSheet) {
+            if (w.Sheets.size() >= kMaxSheets) return tXlsContainerCheck::TooManyCells;
+            w.Sheets.push_back({U32(r), 0, 0, false, 0});
+        }
+    }
+    return std::nullopt;
+}
+
+// Before its DIMENSION the library sizes a sheet by the cells it meets.
+void SizeByCell(tSheet& sheet, quint16 type, const char* r, quint16 length) {
+    const quint16 col = (type == kMulRk || type == kMulBlank) && length >= 6 ? U16(r + length - 2) : U16(r + 2);
+    sheet.Rows = std::max<quint32>(sheet.Rows, U16(r));
+    sheet.Cols = std::max(sheet.Cols, std::max(col, U16(r + 2)));
+}
+
+// The active sheet's DIMENSION: its size, and the cells allocated for it.
+tVerdict Dimension(tWalk& w, const char* r) {
+    const quint32 rows = w.Version == 8 ? U32(r + 4) : U16(r + 2);
+    const quint16 cols = w.Version == 8 ? U16(r + 10) : U16(r + 6);
+    if (quint64(rows) * cols > kMaxCells) return tXlsContainerCheck::DimensionTooLarge;
+    // A second one makes the library allocate the sheet's cells anew
+    // and lose the first ones.
+    if (w.Active->Sized) return tXlsContainerCheck::DimensionRepeated;
+    w.Active->Rows = rows;
+    w.Active->Cols = cols;
+    w.Active->Sized = true;
+    w.Cells.Allocate(*w.Active);
+    if (w.Cells.Total > kMaxWorkbookCells) return tXlsContainerCheck::TooManyCells;
+    return std::nullopt;
+}
+
+// At the end the library gives each sheet without a DIMENSION one row and
+// column more and then allocates the cells of the active sheet again,
+// losing the ones it had.
+tXlsContainerCheck SizeUnsizedSheets(tWalk& w) {
+    if (!w.Active) return tXlsContainerCheck::Sound;  // with sheets left to size, the library fails there
+    for (tSheet& sheet : w.Sheets) {
+        if (sheet.Sized) continue;
+        ++sheet.Rows;
+        ++sheet.Cols;
+        if (quint64(w.Active->Rows) * w.Active->Cols > kMaxCells) break;  // the library refuses the file there
+        w.Cells.Allocate(*w.Active);
+        sheet.Sized = true;
+        if (w.Cells.Total > kMaxWorkbookCells || w.Cells.Lost > kMaxLostCells) return tXlsContainerCheck::TooManyCells;
+    }
+    return tXlsContainerCheck::Sound;
+}
+
 // Walks the workbook stream's records as the library reads them, following
 // the shared strings, the texts and the sheets' DIMENSION records.
 tXlsContainerCheck WalkRecords(tChainReader& in, bool mini) {
@@ -317,14 +408,8 @@ tXlsContainerCheck WalkRecords(tChainReader& in, bool mini) {
     // bytes of a longer one before it there, and the library reads them too.
     QByteArray buffer(kMaxRecord, '\0');
     const char* r = buffer.constData();
-    int version = 0;
-    bool inSubstream = false;
-    quint16 last = 0;     // type of the last record that was no CONTINUE
-    quint64 offset = 0;   // of the record in the stream
-    std::deque<tSheet> sheets;  // keeps its elements in place as it grows
-    tSheet* active = nullptr;
-    tCells cells;
-    tSst sst;
+    tWalk w;
+    quint64 offset = 0;  // of the record in the stream
     char head[4];
     for (quint64 next = 0; in.Read(head, 4); offset = next) {
         const quint16 type = U16(head);
@@ -332,86 +417,35 @@ tXlsContainerCheck WalkRecords(tChainReader& in, bool mini) {
         next = offset + 4 + length;
         if (!mini && type == 0 && length == 0) break;
         if (length > (mini ? kMaxMiniRecord : kMaxRecord) || !in.Read(buffer.data(), length)) break;
-        if (version == 0) {
+        if (w.Version == 0) {
             // The library takes only a BIFF5 or BIFF8 workbook and refuses
             // anything else right here.
             const quint16 vers = U16(r);
             if (type != kBof || (vers != 0x0500 && vers != 0x0600)) return tXlsContainerCheck::Sound;
-            version = vers == 0x0600 ? 8 : 5;
-            inSubstream = true;
-            last = type;
+            w.Version = vers == 0x0600 ? 8 : 5;
+            w.InSubstream = true;
+            w.Last = type;
             continue;
         }
-        if (type == kContinue && last == kSst) {
-            const tStep step = SstRecord(sst, r, length);
-            if (step == tStep::Overrun) return tXlsContainerCheck::StringPastRecord;
-            if (step == tStep::LibraryStops) return tXlsContainerCheck::Sound;
+        if (type == kContinue && w.Last == kSst) {
+            if (const tVerdict v = SstStep(w.Sst, r, length)) return *v;
             continue;
         }
         if (type == kContinue) continue;  // the library skips any other
-        last = type;
-        if (!inSubstream) {
-            // Between substreams only a BOF may follow; the library stops at
-            // anything else. The BOF makes the sheet listed at its offset active.
+        w.Last = type;
+        if (!w.InSubstream) {
+            // Between substreams only a BOF may follow; the library stops at anything else.
             if (type != kBof) return tXlsContainerCheck::Sound;
-            inSubstream = true;
-            active = nullptr;
-            for (tSheet& sheet : sheets) {
-                if (quint64(sheet.Offset) == offset) {
-                    active = &sheet;
-                    break;
-                }
-            }
+            ActivateSheetAt(w, offset);
             continue;
         }
-        if (type == kEof) {
-            inSubstream = false;
-        } else if (type == kSst) {
-            const tStep step = SstRecord(sst, r, length);
-            if (step == tStep::Overrun) return tXlsContainerCheck::StringPastRecord;
-            if (step == tStep::LibraryStops) return tXlsContainerCheck::Sound;
-        } else if (type == kLabel || type == kFormat || type == kBoundSheet) {
-            if (!TextFits(type, version, r, length)) return tXlsContainerCheck::StringPastRecord;
-            if (type == kBoundSheet) {
-                if (sheets.size() >= kMaxSheets) return tXlsContainerCheck::TooManyCells;
-                sheets.push_back({U32(r), 0, 0, false, 0});
-            }
-        }
-        if (active && !active->Sized && length >= 4 && IsCell(type)) {
-            // Before its DIMENSION the library sizes a sheet by the cells it meets.
-            const quint16 col = (type == kMulRk || type == kMulBlank) && length >= 6 ? U16(r + length - 2) : U16(r + 2);
-            active->Rows = std::max<quint32>(active->Rows, U16(r));
-            active->Cols = std::max(active->Cols, std::max(col, U16(r + 2)));
-        }
-        if (type == kDimension && active && inSubstream) {
-            const quint32 rows = version == 8 ? U32(r + 4) : U16(r + 2);
-            const quint16 cols = version == 8 ? U16(r + 10) : U16(r + 6);
-            if (quint64(rows) * cols > kMaxCells) return tXlsContainerCheck::DimensionTooLarge;
-            // A second one makes the library allocate the sheet's cells anew
-            // and lose the first ones.
-            if (active->Sized) return tXlsContainerCheck::DimensionRepeated;
-            active->Rows = rows;
-            active->Cols = cols;
-            active->Sized = true;
-            cells.Allocate(*active);
-            if (cells.Total > kMaxWorkbookCells) return tXlsContainerCheck::TooManyCells;
-        }
+        if (const tVerdict v = SubstreamRecord(w, type, r, length)) return *v;
+        if (w.Active && !w.Active->Sized && length >= 4 && IsCell(type)) SizeByCell(*w.Active, type, r, length);
+        if (type == kDimension && w.Active && w.InSubstream)
+            if (const tVerdict v = Dimension(w, r)) return *v;
     }
     if (in.Circled()) return tXlsContainerCheck::ContainerBroken;
-    // At the end the library gives each sheet without a DIMENSION one row and
-    // column more and then allocates the cells of the active sheet again,
-    // losing the ones it had.
-    if (!active) return tXlsContainerCheck::Sound;  // with sheets left to size, the library fails there
-    for (tSheet& sheet : sheets) {
-        if (sheet.Sized) continue;
-        ++sheet.Rows;
-        ++sheet.Cols;
-        if (quint64(active->Rows) * active->Cols > kMaxCells) break;  // the library refuses the file there
-        cells.Allocate(*active);
-        sheet.Sized = true;
-        if (cells.Total > kMaxWorkbookCells || cells.Lost > kMaxLostCells) return tXlsContainerCheck::TooManyCells;
-    }
-    return tXlsContainerCheck::Sound;
+    return SizeUnsizedSheets(w);
 }
 
 }  // namespace
