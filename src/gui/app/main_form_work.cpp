@@ -61,7 +61,11 @@ void Materialise(TStringGrid& grid, tGridId id, const tGridSource& source) { gri
 
 }  // namespace
 
-TMainForm::~TMainForm() { delete FViews; }
+TMainForm::~TMainForm() {
+    // The result grids read the model and the language record: they let go first.
+    for (TStringGrid* grid : {gSourceData, gDraftV, gPivotData, gProfilesList}) grid->SetTable({});
+    delete FViews;
+}
 
 void TMainForm::CreateViewBuffers() { FViews = new tViewBuffers(); }
 
