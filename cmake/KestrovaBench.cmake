@@ -6,7 +6,7 @@ foreach(src ${BENCH_SOURCES})
   add_executable(${name} ${src})
   target_link_libraries(${name} PRIVATE kestrova_render benchmark::benchmark)
   # The grid benchmarks drive the window itself.
-  if(name MATCHES "^bench_grids")
+  if(name MATCHES "^bench_(grids|window)")
     target_link_libraries(${name} PRIVATE kestrova_gui)
     add_dependencies(${name} kestrova_data)
   endif()

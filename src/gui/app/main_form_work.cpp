@@ -56,46 +56,27 @@ namespace {
 
 QString DecimalSeparator() { return QLocale().decimalPoint(); }
 
-// Copies the texts of one grid of the text layer into a window grid.
-void Materialise(TStringGrid& grid, tGridId id, const tGridSource& source) {
-    const int rows = GridRowCount(id, source);
-    const int cols = GridColumnCount(id);
-    grid.SetSize(cols, rows);
-    TGridModel& m = grid.Model();
-    m.BeginChange();
-    for (int r = 1; r < rows; ++r)
-        for (int c = 0; c < cols; ++c) m.SetCellQuiet(c, r, CellText(id, source, r, c));
-    m.EndChange();
-}
+// A window grid reads the texts of one grid of the text layer as they are shown.
+void Materialise(TStringGrid& grid, tGridId id, const tGridSource& source) { grid.SetTable(GridView(id, source)); }
 
 }  // namespace
 
-TMainForm::~TMainForm() { delete FViews; }
+TMainForm::~TMainForm() {
+    // The result grids read the model and the language record: they let go first.
+    for (TStringGrid* grid : {gSourceData, gDraftV, gPivotData, gProfilesList}) grid->SetTable({});
+    delete FViews;
+}
 
 void TMainForm::CreateViewBuffers() { FViews = new tViewBuffers(); }
 
 // Cause and verdict texts follow the language: the text layer's language
-// record is refreshed and those columns are written again.
+// record is refreshed and the grids that show those texts repaint.
 void TMainForm::FillCauseTexts() {
     tGridLanguage& language = FViews->Language;
     const auto lookup = [this](const QString& s, const QString& k) { return gLanguageEngine.GetSectionText(s, k); };
     FillHeaderTexts(language, lookup);
     kestrova::FillCauseTexts(language, lookup);
-    tGridSource source;
-    source.Plan = &FModel.Plan;
-    source.Pivot = &FModel.Pivot;
-    source.Language = &language;
-    source.DecimalSeparator = DecimalSeparator();
-    const auto rewrite = [&](TStringGrid* grid, tGridId id, std::initializer_list<int> cols) {
-        TGridModel& m = grid->Model();
-        const int rows = std::min(grid->RowCount(), GridRowCount(id, source));
-        m.BeginChange(false);
-        for (int r = 1; r < rows; ++r)
-            for (int c : cols) m.SetCellQuiet(c, r, CellText(id, source, r, c));
-        m.EndChange();
-    };
-    rewrite(gDraftV, tGridId::DraftV, {17, 20});
-    rewrite(gPivotData, tGridId::PivotData, {5, 8, 10, 13});
+    for (TStringGrid* grid : {gDraftV, gPivotData}) grid->Model().TextsChanged();
 }
 
 tProgress TMainForm::CalcProgress() {

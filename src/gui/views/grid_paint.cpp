@@ -258,38 +258,86 @@ void PaintCrProfilesListCell(QPainter& p, const TStringGrid& grid, const tCellDr
     DrawListText(p, grid, cell, cell.Rect, grid.Cells(cell.Col, cell.Row), color);
 }
 
+namespace {
+
+// The fitting's key of a grid's cells: what a cell's measure depends on besides its text.
+QString MeasureKey(const TStringGrid& grid, const tColumnSet& bold) {
+    return GridFont(grid, false).key() + QLatin1Char('|') + GridFont(grid, true).key() + QLatin1Char('|') +
+           QString::fromStdString(bold.to_string()) + QLatin1Char('|') + QString::number(grid.FixedCols());
+}
+
+// Measures cell texts in the grid's normal and bold fonts: a text's width is
+// taken once, and a data cell repeating the text last measured in its column
+// takes that measure.
+class TCellMeasurer {
+public:
+    TCellMeasurer(const TStringGrid& grid, int cols)
+        : mNormal(GridFont(grid, false)), mStrong(GridFont(grid, true)), mLast(static_cast<size_t>(cols)),
+          mSeen(static_cast<size_t>(cols), false) {}
+    int LineHeight() const { return mStrong.height(); }
+
+    tCellMeasure Cell(QString text, int row, int col, bool bold) {
+        if (row == 0) return Measure(text, bold);
+        const size_t c = static_cast<size_t>(col);
+        if (!mSeen[c] || text != mLast[c].first) {
+            mLast[c].second = Measure(text, bold);
+            mLast[c].first = std::move(text);
+            mSeen[c] = true;
+        }
+        return mLast[c].second;
+    }
+
+private:
+    int Width(const QString& s, bool bold) {
+        QHash<QString, int>& cache = bold ? mBoldCache : mNormalCache;
+        auto it = cache.constFind(s);
+        if (it != cache.constEnd()) return it.value();
+        const int w = (bold ? mStrong : mNormal).horizontalAdvance(s);
+        cache.insert(s, w);
+        return w;
+    }
+    // The widest line and the line count; an empty text counts as one line of no width.
+    tCellMeasure Measure(const QString& text, bool bold) {
+        tCellMeasure m;
+        m.Width = 0;
+        if (text.isEmpty()) return m;
+        if (!text.contains(QLatin1Char('\r'))) {
+            m.Width = Width(text, bold);
+            return m;
+        }
+        const QStringList parts = Lines(text);
+        m.Lines = static_cast<int>(parts.size());
+        for (const QString& l : parts) m.Width = std::max(m.Width, Width(l, bold));
+        return m;
+    }
+    QFontMetrics mNormal, mStrong;
+    QHash<QString, int> mNormalCache, mBoldCache;
+    std::vector<std::pair<QString, tCellMeasure>> mLast;  // per column
+    std::vector<bool> mSeen;
+};
+
+}  // namespace
+
 void AutoSizeGrid(TStringGrid& grid, const tColumnSet& bold, const tColumnSet& sized) {
     const int cols = grid.ColCount();
     if (cols <= 1) return;
-    const QFontMetrics normal(GridFont(grid, false));
-    const QFontMetrics strong(GridFont(grid, true));
-    QHash<QString, int> normalCache, boldCache;
-    const auto width = [&](const QString& s, bool b) {
-        QHash<QString, int>& cache = b ? boldCache : normalCache;
-        auto it = cache.constFind(s);
-        if (it != cache.constEnd()) return it.value();
-        const int w = (b ? strong : normal).horizontalAdvance(s);
-        cache.insert(s, w);
-        return w;
-    };
+    TCellMeasurer measurer(grid, cols);
+    // Cells measured in an earlier fitting keep their measure until their text changes.
+    std::vector<tCellMeasure>& memo = grid.Model().Measures(MeasureKey(grid, bold));
     std::vector<int> widths(static_cast<size_t>(cols), 64);
-    const int lineHeight = strong.height();
+    const int lineHeight = measurer.LineHeight();
     const int rows = grid.RowCount();
     std::vector<int> heights(static_cast<size_t>(rows), lineHeight + 4);
     for (int r = 0; r < rows; ++r) {
         int lines = 1;
         for (int c = 0; c < cols; ++c) {
-            const bool b = c < grid.FixedCols() || r == 0 || (c < 256 && bold.test(static_cast<size_t>(c)));
-            const QString& text = grid.Model().Cell(c, r);
-            if (text.isEmpty()) continue;
-            if (!text.contains(QLatin1Char('\r'))) {
-                widths[static_cast<size_t>(c)] = std::max(widths[static_cast<size_t>(c)], width(text, b) + 8);
-                continue;
+            tCellMeasure& m = memo[static_cast<size_t>(r) * static_cast<size_t>(cols) + static_cast<size_t>(c)];
+            if (m.Width < 0) {
+                const bool b = c < grid.FixedCols() || r == 0 || (c < 256 && bold.test(static_cast<size_t>(c)));
+                m = measurer.Cell(grid.Model().Cell(c, r), r, c, b);
             }
-            const QStringList parts = Lines(text);
-            lines = std::max(lines, static_cast<int>(parts.size()));
-            for (const QString& l : parts)
-                widths[static_cast<size_t>(c)] = std::max(widths[static_cast<size_t>(c)], width(l, b) + 8);
+            lines = std::max(lines, m.Lines);
+            widths[static_cast<size_t>(c)] = std::max(widths[static_cast<size_t>(c)], m.Width + 8);
         }
         heights[static_cast<size_t>(r)] = lineHeight * lines + 4;
     }

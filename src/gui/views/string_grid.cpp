@@ -5,84 +5,6 @@
 
 namespace kestrova {
 
-namespace {
-const QString kEmpty;
-}
-
-// ---- model ---------------------------------------------------------------
-
-QVariant TGridModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid()) return {};
-    if (role == Qt::ToolTipRole && mCellTips) {
-        const QString& text = Cell(index.column(), index.row() + 1);
-        return text.trimmed().isEmpty() ? QVariant() : QVariant(text.trimmed());
-    }
-    if (role != Qt::DisplayRole) return {};
-    return Cell(index.column(), index.row() + 1);
-}
-
-QVariant TGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole) return {};
-    if (orientation == Qt::Horizontal) return Cell(section, 0);
-    return section + 1;
-}
-
-const QString& TGridModel::Cell(int col, int row) const {
-    if (col < 0 || row < 0 || col >= mCols || row >= mRows) return kEmpty;
-    return mTexts[static_cast<size_t>(row) * mCols + col];
-}
-
-void TGridModel::SetCellQuiet(int col, int row, const QString& text) {
-    if (col < 0 || row < 0 || col >= mCols || row >= mRows) return;
-    mTexts[static_cast<size_t>(row) * mCols + col] = text;
-}
-
-void TGridModel::ClearRowQuiet(int row) {
-    for (int c = 0; c < mCols; ++c) SetCellQuiet(c, row, QString());
-}
-
-void TGridModel::SetCell(int col, int row, const QString& text) {
-    if (col < 0 || row < 0 || col >= mCols || row >= mRows) return;
-    SetCellQuiet(col, row, text);
-    if (mChangeDepth > 0) return;
-    if (row == 0)
-        emit headerDataChanged(Qt::Horizontal, col, col);
-    else
-        emit dataChanged(index(row - 1, col), index(row - 1, col));
-}
-
-void TGridModel::BeginChange(bool reset) {
-    if (mChangeDepth++ == 0) {
-        mResetting = reset;
-        if (reset) beginResetModel();
-    }
-}
-
-void TGridModel::EndChange() {
-    if (mChangeDepth <= 0 || --mChangeDepth > 0) return;
-    if (mResetting) {
-        endResetModel();
-        return;
-    }
-    if (mCols > 0) emit headerDataChanged(Qt::Horizontal, 0, mCols - 1);
-    if (mRows > 1 && mCols > 0) emit dataChanged(index(0, 0), index(mRows - 2, mCols - 1));
-}
-
-void TGridModel::Resize(int cols, int rows) {
-    cols = std::max(cols, 0);
-    rows = std::max(rows, 1);
-    if (cols == mCols && rows == mRows) return;
-    std::vector<QString> texts(static_cast<size_t>(cols) * rows);
-    for (int r = 0; r < std::min(rows, mRows); ++r)
-        for (int c = 0; c < std::min(cols, mCols); ++c)
-            texts[static_cast<size_t>(r) * cols + c] = std::move(mTexts[static_cast<size_t>(r) * mCols + c]);
-    BeginChange();
-    mTexts = std::move(texts);
-    mCols = cols;
-    mRows = rows;
-    EndChange();
-}
-
 // ---- painting ------------------------------------------------------------
 
 class TGridDelegate final : public QStyledItemDelegate {
@@ -171,6 +93,11 @@ void TStringGrid::SetSize(int cols, int rows) {
     const int oldRow = Row();
     mModel->Resize(cols, rows);
     if (oldRow >= 1 && oldRow < rows) SetRow(oldRow);
+    SyncFrozen();
+}
+
+void TStringGrid::SetTable(const tTextTableView& table) {
+    mModel->SetTable(table);
     SyncFrozen();
 }
 

@@ -10,52 +10,15 @@
 // included, is painted by the grid's DrawCell callback when one is set.
 #pragma once
 
-#include <QAbstractTableModel>
+#include "views/grid_model.h"
+
 #include <QHeaderView>
 #include <QStyledItemDelegate>
 #include <QTableView>
 
 #include <functional>
-#include <vector>
 
 namespace kestrova {
-
-class TStringGrid;
-
-// The texts of one grid, row 0 included.
-class TGridModel final : public QAbstractTableModel {
-    Q_OBJECT
-public:
-    explicit TGridModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
-
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : mRows - 1; }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : mCols; }
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-    int Cols() const { return mCols; }
-    int Rows() const { return mRows; }
-    const QString& Cell(int col, int row) const;
-    // Changes one cell and tells the views.
-    void SetCell(int col, int row, const QString& text);
-    // Bulk changes: no view is told until EndChange. A reset (new shape or all
-    // new texts) drops the current cell; a text-only change keeps it.
-    void BeginChange(bool reset = true);
-    void EndChange();
-    void Resize(int cols, int rows);           // keeps the texts that stay inside
-    void SetCellQuiet(int col, int row, const QString& text);
-    void ClearRowQuiet(int row);
-    // Data cells offer their whole text as a tooltip (for lists that cut long texts).
-    void SetCellTips(bool on) { mCellTips = on; }
-
-private:
-    bool mCellTips = false;
-    int mCols = 0;
-    int mRows = 1;
-    int mChangeDepth = 0;
-    bool mResetting = false;
-    std::vector<QString> mTexts;  // row-major, mRows * mCols
-};
 
 // What the owner-drawn painting of one cell gets.
 struct tCellDraw {
@@ -79,6 +42,8 @@ public:
     int RowCount() const { return mModel->Rows(); }
     void SetSize(int cols, int rows);
     void SetRowCount(int rows) { SetSize(ColCount(), rows); }
+    // The data rows read from a table of the grid-text layer (see TGridModel).
+    void SetTable(const tTextTableView& table);
     void SetFixedCols(int n);
     int FixedCols() const { return mFixedCols; }
     QString Cells(int col, int row) const { return mModel->Cell(col, row); }
