@@ -10,6 +10,8 @@
 #include "app/text_fitting.h"
 #include "app/toolkit_translation.h"
 #include "app/ui_seam.h"
+#include "calc/crossroads_list.h"
+#include "calc/grid_texts.h"
 #include "views/overview_page.h"
 #include "views/string_grid.h"
 
@@ -35,28 +37,9 @@ namespace kestrova {
 
 namespace {
 
-const QString kGrids = QStringLiteral("MainForm.Grids");
 const QString kComponents = QStringLiteral("MainForm.Components");
 const QString kFormPosition = QStringLiteral("MainForm.FormPosition");
 constexpr int kNoNumber = -666;
-
-const char* const kSourceHeaders[14] = {
-    "gSourceData.csdRecordNumber", "gSourceData.csdPosition", "gSourceData.csdRoadCathegory",
-    "gSourceData.csdTrafficIntensity", "gSourceData.csdCars", "gSourceData.csdTrucks", "gSourceData.csdBuses",
-    "gSourceData.csdVehicleTrains", "gSourceData.csdCurveRadius", "gSourceData.csdLongitudinalTilt",
-    "gSourceData.csdSlicknessValue", "gSourceData.csdClearance", "gSourceData.csdIsLocality",
-    "gSourceData.csdIsSocialActivity"};
-const char* const kDraftHeaders[22] = {
-    "gDraftV.cgvProfileNumb", "gDraftV.cgvKmPlus", "gDraftV.cgvCathegory", "gDraftV.cgvFreeV", "gDraftV.cgvCurveV",
-    "gDraftV.cgvTiltVF", "gDraftV.cgvTiltVR", "gDraftV.cgvSlickV", "gDraftV.cgvBridgeV", "gDraftV.cgvIntensityV",
-    "gDraftV.cgvLocalityV", "gDraftV.cgvSocialV", "gDraftV.cgvCrossVF", "gDraftV.cgvLookVF", "gDraftV.cgvCrossVR",
-    "gDraftV.cgvLookVR", "gDraftV.cgvMinVF", "gDraftV.cgvCauseF", "gDraftV.cgvKoefF", "gDraftV.cgvMinVR",
-    "gDraftV.cgvCauseR", "gDraftV.cgvKoefR"};
-const char* const kPivotHeaders[14] = {
-    "gPivotData.Numb", "gPivotData.KmBeg", "gPivotData.KmEnd", "gPivotData.RCath", "gPivotData.VMinFwd",
-    "gPivotData.CauseFwd", "gPivotData.FailRateFwd", "gPivotData.BoundRateFwd", "gPivotData.ResumeFwd",
-    "gPivotData.VMinRev", "gPivotData.CauseRev", "gPivotData.FailRateRev", "gPivotData.BoundRateRev",
-    "gPivotData.ResumeRev"};
 
 // About texts per language code: the first is shown large, the second below it.
 struct tAboutTexts {
@@ -229,17 +212,16 @@ void TMainForm::FitViewTools() {
 }
 
 void TMainForm::SetGridHeaders() {
-    const auto header = [&](TStringGrid* grid, int col, const char* key) {
-        grid->SetCells(col, 0, gLanguageEngine.GetSectionText(kGrids, QString::fromLatin1(key)).replace(QStringLiteral("\r\n"), QStringLiteral("\r")));
+    const auto header = [&](TStringGrid* grid, int col, const QString& key) {
+        grid->SetCells(col, 0, gLanguageEngine.GetSectionText(GridSection(), key).replace(QStringLiteral("\r\n"), QStringLiteral("\r")));
     };
-    for (int c = 0; c < 14; ++c) header(gSourceData, c, kSourceHeaders[c]);
-    for (int c = 0; c < 22; ++c) header(gDraftV, c, kDraftHeaders[c]);
-    for (int c = 0; c < 14; ++c) header(gPivotData, c, kPivotHeaders[c]);
-    header(gCRoadsList, 0, "gCRoadsList.KmPlus");
-    header(gCRoadsList, 1, "gCRoadsList.cRoadName");
-    for (TStringGrid* g : {gCrProfilesList, gProfilesList}) {
-        header(g, 0, "gProfilesList.PNumber");
-        header(g, 1, "gProfilesList.KmPlus");
+    const std::pair<TStringGrid*, tGridId> grids[] = {
+        {gSourceData, tGridId::SourceData}, {gDraftV, tGridId::DraftV}, {gPivotData, tGridId::PivotData}};
+    for (const auto& [grid, id] : grids)
+        for (int c = 0; c < GridColumnCount(id); ++c) header(grid, c, HeaderKey(id, c));
+    for (int c = 0; c < 2; ++c) {
+        header(gCRoadsList, c, CrossRoadsListHeaderKey(c));
+        for (TStringGrid* g : {gCrProfilesList, gProfilesList}) header(g, c, HeaderKey(tGridId::ProfilesList, c));
     }
 }
 

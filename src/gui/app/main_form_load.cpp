@@ -5,7 +5,9 @@
 #include "app/busy_lock.h"
 #include "app/ui_seam.h"
 #include "import/crossroads_import.h"
+#include "import/cell_parsing.h"
 #include "import/greens_import.h"
+#include "import/import_messages.h"
 #include "import/road_import.h"
 
 #include <QDir>
@@ -22,11 +24,6 @@
 namespace kestrova {
 
 namespace {
-
-QString StripQuotesText(const QString& text) {
-    if (text.size() > 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"'))) return text.mid(1, text.size() - 2);
-    return text;
-}
 
 bool SameFile(const QLineEdit* a, const QLineEdit* b) {
     return a->text().trimmed().toUpper() == b->text().trimmed().toUpper();
@@ -49,15 +46,7 @@ static tProgress ImportProgress(QProgressBar* bar, QLabel* label, const std::fun
     return p;
 }
 
-void TMainForm::ShowImportFailure(const tImportFailure& failure) {
-    for (const auto& [name, value] : failure.Placeholders) gLanguageEngine.SetPlaceholder(name, value);
-    if (failure.Key == QLatin1String("LoadData.IncorrectCellValue")) {
-        const QString reason = failure.ReasonKey.isEmpty() ? QString()
-                                                           : QStringLiteral("\r\n") + gLanguageEngine.GetMessage(failure.ReasonKey);
-        gLanguageEngine.SetPlaceholder(QStringLiteral("%CellValue%"), reason);
-    }
-    MessageKey(failure.Key.isEmpty() ? QStringLiteral("LoadData.FileOpenError") : failure.Key);
-}
+void TMainForm::ShowImportFailure(const tImportFailure& failure) { Message(FormatImportFailure(failure, gLanguageEngine)); }
 
 void TMainForm::btLoadData__MainClick() {
     if (!gbLoadRoadData->isEnabled() || !btLoadData__Main->isEnabled()) return;
@@ -253,11 +242,11 @@ void TMainForm::_x_btOpenDialMainClick(QObject* sender) {
     tFileDialogRequest request;
     request.Title = OpenDialTitle;
     request.Filter = OpenDialFilter;
-    request.FileName = StripQuotesText(edit->text().trimmed());
+    request.FileName = StripQuotes(edit->text().trimmed());
     const QString folder = QFileInfo(request.FileName).absolutePath();
     if (!request.FileName.isEmpty() && QDir(folder).exists()) QDir::setCurrent(folder);
     const QString chosen = UiSeam().OpenFileName(this, request);
-    if (!chosen.isEmpty()) edit->setText(StripQuotesText(QDir::toNativeSeparators(chosen)));
+    if (!chosen.isEmpty()) edit->setText(StripQuotes(QDir::toNativeSeparators(chosen)));
     QDir::setCurrent(remembered);
 }
 

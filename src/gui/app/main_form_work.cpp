@@ -132,13 +132,13 @@ void TMainForm::AddCalcLog(const QString& text) {
 void TMainForm::btStartCalcClick() {
     if (!btStartCalc->isEnabled() || FModel.Plan.Count() == 0 || FBusy) return;
     std::optional<TBusyLock> lock(std::in_place, this, FBusy);
-    const int n = FModel.Plan.Count(), c = FModel.CrossRoads.Count(), g = FModel.Greens.Count();
+    const int c = FModel.CrossRoads.Count(), g = FModel.Greens.Count();
     // Load groups that hold nothing make room for the calculation group.
     if (g == 0) gbLoadVegetationBuildings->hide();
     if (c == 0) gbLoadCrossRoads->hide();
     btStartCalc->setEnabled(false);
     pbCalc->setValue(0);
-    pbCalc->setMaximum(std::max(1, g + 2 * c + 15 * n));
+    pbCalc->setMaximum(std::max(1, CalcProgressMaximum(FModel)));
     pbCalc->show();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ProcessMessages();
