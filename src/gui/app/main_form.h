@@ -13,7 +13,6 @@
 
 #include <QHash>
 #include <QMainWindow>
-#include <QImage>
 
 #include <memory>
 
@@ -35,7 +34,6 @@ class TOverviewPage;
 class TViewPage;
 class TReportCommand;
 class TStringGrid;
-struct tProgress;
 
 // Where the window finds its files; the test programs point it elsewhere.
 struct tMainFormSetup {
@@ -114,7 +112,6 @@ protected:
 
 private:
     void FormCreate();
-    void CreateViewBuffers();
     void FormShow();
     void DeferredStartup();
     void FormClose();
