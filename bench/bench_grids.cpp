@@ -6,6 +6,7 @@
 #include "app/ui_seam.h"
 #include "calc/calc_run.h"
 #include "generate/road_generator.h"
+#include "pages/grid_page.h"
 #include "views/string_grid.h"
 
 #include <QCoreApplication>
@@ -61,37 +62,38 @@ void BM_FillAllGridModels(benchmark::State& state) {
     TMainForm& f = *Window().Form;
     for (auto _ : state) {
         f.FillGrids();
-        benchmark::DoNotOptimize(f.gDraftV->Cells(1, 1));
+        benchmark::DoNotOptimize(f.GridPage(tGridId::DraftV)->Ui().Grid->Cells(1, 1));
     }
     state.counters["profiles"] = f.Model().Plan.Count();
     state.counters["pivot_rows"] = f.Model().Pivot.Count();
 }
 
-void SwitchTo(benchmark::State& state, int TMainForm::tTabIndex::*tab, TStringGrid* TMainForm::*grid) {
+void SwitchTo(benchmark::State& state, int TMainForm::tTabIndex::*tab, tGridId id) {
     TMainForm& f = *Window().Form;
+    TStringGrid* grid = f.GridPage(id)->Ui().Grid;
     for (auto _ : state) {
         state.PauseTiming();
         f.SelectTab(f.TabIndex().About);
         QCoreApplication::processEvents();
         state.ResumeTiming();
         f.SelectTab(f.TabIndex().*tab);
-        (f.*grid)->viewport()->repaint();
+        grid->viewport()->repaint();
     }
-    state.counters["rows"] = (f.*grid)->RowCount();
+    state.counters["rows"] = grid->RowCount();
 }
 
-void BM_SwitchToFactorSpeeds(benchmark::State& s) { SwitchTo(s, &TMainForm::tTabIndex::DraftSpeeds, &TMainForm::gDraftV); }
-void BM_SwitchToSourceData(benchmark::State& s) { SwitchTo(s, &TMainForm::tTabIndex::SourceGrid, &TMainForm::gSourceData); }
-void BM_SwitchToPivot(benchmark::State& s) { SwitchTo(s, &TMainForm::tTabIndex::PivotGrid, &TMainForm::gPivotData); }
+void BM_SwitchToFactorSpeeds(benchmark::State& s) { SwitchTo(s, &TMainForm::tTabIndex::DraftSpeeds, tGridId::DraftV); }
+void BM_SwitchToSourceData(benchmark::State& s) { SwitchTo(s, &TMainForm::tTabIndex::SourceGrid, tGridId::SourceData); }
+void BM_SwitchToPivot(benchmark::State& s) { SwitchTo(s, &TMainForm::tTabIndex::PivotGrid, tGridId::PivotData); }
 
 void BM_ScrollFactorSpeeds(benchmark::State& state) {
     TMainForm& f = *Window().Form;
     f.SelectTab(f.TabIndex().DraftSpeeds);
     int row = 1;
     for (auto _ : state) {
-        row = row + 997 < f.gDraftV->RowCount() ? row + 997 : 1;
-        f.gDraftV->SetRow(row);
-        f.gDraftV->viewport()->repaint();
+        row = row + 997 < f.GridPage(tGridId::DraftV)->Ui().Grid->RowCount() ? row + 997 : 1;
+        f.GridPage(tGridId::DraftV)->Ui().Grid->SetRow(row);
+        f.GridPage(tGridId::DraftV)->Ui().Grid->viewport()->repaint();
     }
 }
 

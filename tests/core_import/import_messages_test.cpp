@@ -82,3 +82,11 @@ TEST(FormatImportFailureTest, ShippedEnglishFileHasEveryImportKey) {
 }
 
 }  // namespace
+
+TEST(FormatImportFailureTest, FailureWithoutKeyIsAnUnopenedFile) {
+    TLanguageEngine engine = TestEngine();
+    tImportFailure f;
+    f.Set("%FileName%", "x.csv");
+    // The test language has no such text: the engine answers with the key.
+    EXPECT_EQ(FormatImportFailure(f, engine), "LoadData.FileOpenError");
+}

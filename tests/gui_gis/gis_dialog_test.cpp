@@ -32,9 +32,9 @@ protected:
         f.close();
         window = std::make_unique<TStartedWindow>(*install, seam);
         w = window->Form.get();
-        w->btLoadData__MainClick();
-        w->btLoadData__GreenClick();
-        w->btLoadData__CrossClick();
+        w->LoadPage()->btLoadData__MainClick();
+        w->LoadPage()->btLoadData__GreenClick();
+        w->LoadPage()->btLoadData__CrossClick();
         w->btStartCalcClick();
         seam.Messages.clear();
         for (QAction* a : w->pmExport->actions())

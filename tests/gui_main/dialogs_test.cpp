@@ -42,7 +42,7 @@ TEST(GuiDialogs, ToolkitTextsFollowTheChosenLanguage) {
     TStartedWindow window(install, seam);
     std::map<QString, QStringList> seen;
     for (const char* language : {"UKRAINIAN", "RUSSIAN", "ENGLISH"}) {
-        window->_x_cbLangSelect->setCurrentIndex(window->_x_cbLangSelect->findText(QString::fromLatin1(language)));
+        window->AboutPage()->Ui()._x_cbLangSelect->setCurrentIndex(window->AboutPage()->Ui()._x_cbLangSelect->findText(QString::fromLatin1(language)));
         for (const tWord& w : words) {
             const QString text = translated(w);
             if (QLatin1String(language) == QLatin1String("ENGLISH"))

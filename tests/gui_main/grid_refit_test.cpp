@@ -16,9 +16,9 @@ TEST(GuiGridRefit, ColumnsFillTheViewAfterALanguageChange) {
     TRecordingSeam seam;
     WriteFile(install.Settings(), "[MainForm.Components]\r\nedLang=RUSSIAN\r\n");
     TStartedWindow w(install, seam);
-    w->btLoadData__MainClick();
-    w->btLoadData__GreenClick();
-    w->btLoadData__CrossClick();
+    w->LoadPage()->btLoadData__MainClick();
+    w->LoadPage()->btLoadData__GreenClick();
+    w->LoadPage()->btLoadData__CrossClick();
     w->btStartCalcClick();
     w->showNormal();
     w->resize(800, 600);
@@ -27,9 +27,9 @@ TEST(GuiGridRefit, ColumnsFillTheViewAfterALanguageChange) {
         TStringGrid* Grid;
         int Tab;
     };
-    const tGridTab grids[] = {{w->gSourceData, w->TabIndex().SourceGrid},
-                              {w->gDraftV, w->TabIndex().DraftSpeeds},
-                              {w->gPivotData, w->TabIndex().PivotGrid}};
+    const tGridTab grids[] = {{w->GridPage(tGridId::SourceData)->Ui().Grid, w->TabIndex().SourceGrid},
+                              {w->GridPage(tGridId::DraftV)->Ui().Grid, w->TabIndex().DraftSpeeds},
+                              {w->GridPage(tGridId::PivotData)->Ui().Grid, w->TabIndex().PivotGrid}};
     for (const char* language : {"ENGLISH", "UKRAINIAN", "RUSSIAN", "ENGLISH"}) {
         for (const tGridTab& g : grids) {
             // Scrolled to the far right and down in the language before.
@@ -40,7 +40,7 @@ TEST(GuiGridRefit, ColumnsFillTheViewAfterALanguageChange) {
             Pump(20);
         }
         w->SelectTab(w->TabIndex().About);
-        w->_x_cbLangSelect->setCurrentIndex(w->_x_cbLangSelect->findText(QString::fromLatin1(language)));
+        w->AboutPage()->Ui()._x_cbLangSelect->setCurrentIndex(w->AboutPage()->Ui()._x_cbLangSelect->findText(QString::fromLatin1(language)));
         Pump(20);
         for (const tGridTab& g : grids) {
             w->SelectTab(g.Tab);

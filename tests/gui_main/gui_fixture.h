@@ -7,6 +7,11 @@
 #include "app/main_form.h"
 #include "app/ui_seam.h"
 #include "generate/road_generator.h"
+#include "pages/about_page.h"
+#include "pages/crossroads_page.h"
+#include "pages/grid_page.h"
+#include "pages/load_page.h"
+#include "pages/view_page.h"
 #include "test_support.h"
 
 #include <QApplication>

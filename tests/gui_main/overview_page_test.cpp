@@ -35,9 +35,9 @@ protected:
         w->resize(1200, 800);
     }
     void Calculate() {
-        w->btLoadData__MainClick();
-        w->btLoadData__GreenClick();
-        w->btLoadData__CrossClick();
+        w->LoadPage()->btLoadData__MainClick();
+        w->LoadPage()->btLoadData__GreenClick();
+        w->LoadPage()->btLoadData__CrossClick();
         w->btStartCalcClick();
         seam.Messages.clear();
         ASSERT_GE(w->TabIndex().Overview, 0);
@@ -56,7 +56,7 @@ TEST_F(GuiOverview, ClickOnTheDiagramSelectsTheProfileInEveryGrid) {
     EXPECT_EQ(w->TabIndex().Overview, w->TabIndex().CRoads + 1);
     EXPECT_EQ(w->Tabs()->tabText(w->TabIndex().Overview),
               w->Engine().GetSectionText(QStringLiteral("MainForm.TabControls"), QStringLiteral("tabs.tabOverview")));
-    TOverviewPage* page = w->panOverview;
+    TOverviewPage* page = w->OverviewPage();
     ASSERT_TRUE(page->isVisible());
     TOverviewCanvas* canvas = page->DiagramCanvas();
     canvas->repaint();
@@ -68,23 +68,23 @@ TEST_F(GuiOverview, ClickOnTheDiagramSelectsTheProfileInEveryGrid) {
     const int expected = SpeedProfileProfileAt(w->Model(), L, at.x());
     ASSERT_NEAR(expected, target, 1);
     QTest::mouseClick(canvas, Qt::LeftButton, {}, at);
-    EXPECT_EQ(w->gDraftV->Row(), expected + 1);
-    EXPECT_EQ(w->gSourceData->Row(), expected + 1);
-    EXPECT_EQ(w->gProfilesList->Row(), expected + 1);
+    EXPECT_EQ(w->GridPage(tGridId::DraftV)->Ui().Grid->Row(), expected + 1);
+    EXPECT_EQ(w->GridPage(tGridId::SourceData)->Ui().Grid->Row(), expected + 1);
+    EXPECT_EQ(w->ViewPage()->Ui().gProfilesList->Row(), expected + 1);
     EXPECT_EQ(page->CurrentProfile(), expected);
     // The cursor is drawn where the profile lies.
     const QImage shot = canvas->grab().toImage();
     const int cx = int(std::floor(L.XOfKm(w->Model().Plan.Profiles[size_t(expected)].Position)));
     EXPECT_EQ(shot.pixelColor(cx, L.Plot.top() + 3), kOverviewCursor);
     // A row chosen in a grid moves the cursor.
-    w->gDraftV->SetRow(6);
-    w->gridClick(w->gDraftV);
+    w->GridPage(tGridId::DraftV)->Ui().Grid->SetRow(6);
+    w->gridClick(w->GridPage(tGridId::DraftV)->Ui().Grid);
     EXPECT_EQ(page->CurrentProfile(), 5);
 }
 
 TEST_F(GuiOverview, WheelZoomsDragPansAndResetShowsTheWholeRoad) {
     Calculate();
-    TOverviewPage* page = w->panOverview;
+    TOverviewPage* page = w->OverviewPage();
     TOverviewCanvas* canvas = page->DiagramCanvas();
     canvas->repaint();
     const QPoint mid = page->DiagramLayout().Plot.center();
@@ -104,7 +104,7 @@ TEST_F(GuiOverview, WheelZoomsDragPansAndResetShowsTheWholeRoad) {
 
 TEST_F(GuiOverview, FactorsColouringAndSplitAreKeptAndTextsFollowTheLanguage) {
     Calculate();
-    TOverviewPage* page = w->panOverview;
+    TOverviewPage* page = w->OverviewPage();
     page->SetFactors(FactorBit(FactorCurve) | FactorBit(FactorLookRev));
     page->SetColouring(tMapColouring::Verdict);
     auto* split = page->findChild<QSplitter*>(QStringLiteral("_x_splOverview"));
@@ -113,13 +113,13 @@ TEST_F(GuiOverview, FactorsColouringAndSplitAreKeptAndTextsFollowTheLanguage) {
     auto* reset = page->findChild<QToolButton*>(QStringLiteral("_x_btOverviewReset"));
     const QString english = reset->text();
     EXPECT_EQ(english, w->Engine().GetSectionText(QStringLiteral("MainForm.Overview"), QStringLiteral("Reset")));
-    w->_x_cbLangSelect->setCurrentText(QStringLiteral("UKRAINIAN"));
+    w->AboutPage()->Ui()._x_cbLangSelect->setCurrentText(QStringLiteral("UKRAINIAN"));
     EXPECT_EQ(reset->text(), w->Engine().GetSectionText(QStringLiteral("MainForm.Overview"), QStringLiteral("Reset")));
     EXPECT_NE(reset->text(), english);
     w->close();
     window.reset();
     Start();
-    page = w->panOverview;
+    page = w->OverviewPage();
     EXPECT_EQ(page->Factors(), FactorBit(FactorCurve) | FactorBit(FactorLookRev));
     EXPECT_EQ(page->findChild<QComboBox*>(QStringLiteral("_x_cbOverviewColouring"))->currentIndex(), 1);
     w->SelectTab(w->TabIndex().About);  // the window shows, the split takes its size
@@ -131,7 +131,7 @@ TEST_F(GuiOverview, FactorsColouringAndSplitAreKeptAndTextsFollowTheLanguage) {
 
 TEST_F(GuiOverview, SavesThePicturesAsPngAndSvg) {
     Calculate();
-    TOverviewPage* page = w->panOverview;
+    TOverviewPage* page = w->OverviewPage();
     const QString png = install->Folder() + QStringLiteral("diagram.png");
     const QString svg = install->Folder() + QStringLiteral("map.svg");
     ASSERT_TRUE(page->ExportPicture(false, png));

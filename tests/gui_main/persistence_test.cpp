@@ -18,14 +18,14 @@ TEST(GuiPersistence, ControlStatesComeBackAtTheNextStart) {
     TRecordingSeam seam;
     {
         TStartedWindow w(install, seam);
-        w->edOpenXL->setText(QStringLiteral("C:/roads/main road.xlsx"));
-        w->edOpenCrossXL->setText(QStringLiteral("cross.csv"));
-        w->rbSecondSheet__Cross->setChecked(true);
-        w->rbThirdSheet__Green->setChecked(true);
-        w->cbCropProfile30m->setChecked(true);
-        w->cbDrawLookLines__3D->setChecked(false);
-        w->rgLookHeightItems[3]->setChecked(true);
-        w->rbCRoadRev->setChecked(true);
+        w->LoadPage()->Ui().edOpenXL->setText(QStringLiteral("C:/roads/main road.xlsx"));
+        w->LoadPage()->Ui().edOpenCrossXL->setText(QStringLiteral("cross.csv"));
+        w->LoadPage()->Ui().rbSecondSheet__Cross->setChecked(true);
+        w->LoadPage()->Ui().rbThirdSheet__Green->setChecked(true);
+        w->ViewPage()->Ui().cbCropProfile30m->setChecked(true);
+        w->ViewPage()->Ui().cbDrawLookLines__3D->setChecked(false);
+        w->ViewPage()->Ui().rgLookHeightItems[3]->setChecked(true);
+        w->CrossRoadsPage()->Ui().rbCRoadRev->setChecked(true);
         w->close();
     }
     const TIniFile ini(install.Settings(), true);
@@ -40,15 +40,15 @@ TEST(GuiPersistence, ControlStatesComeBackAtTheNextStart) {
     EXPECT_TRUE(ini.ReadText(QStringLiteral("MainForm.FormPosition"), key, {}).startsWith(QStringLiteral(":sw")));
 
     TStartedWindow w(install, seam);
-    EXPECT_EQ(w->edOpenXL->text(), QStringLiteral("C:/roads/main road.xlsx"));
-    EXPECT_EQ(w->edOpenCrossXL->text(), QStringLiteral("cross.csv"));
-    EXPECT_TRUE(w->rbSecondSheet__Cross->isChecked());
-    EXPECT_FALSE(w->edOpenCrossXL->isVisibleTo(w->gbLoadCrossRoads));
-    EXPECT_TRUE(w->rbThirdSheet__Green->isChecked());
-    EXPECT_TRUE(w->cbCropProfile30m->isChecked());
-    EXPECT_FALSE(w->cbDrawLookLines__3D->isChecked());
-    EXPECT_TRUE(w->rgLookHeightItems[3]->isChecked());
-    EXPECT_TRUE(w->rbCRoadRev->isChecked());
+    EXPECT_EQ(w->LoadPage()->Ui().edOpenXL->text(), QStringLiteral("C:/roads/main road.xlsx"));
+    EXPECT_EQ(w->LoadPage()->Ui().edOpenCrossXL->text(), QStringLiteral("cross.csv"));
+    EXPECT_TRUE(w->LoadPage()->Ui().rbSecondSheet__Cross->isChecked());
+    EXPECT_FALSE(w->LoadPage()->Ui().edOpenCrossXL->isVisibleTo(w->LoadPage()->Ui().gbLoadCrossRoads));
+    EXPECT_TRUE(w->LoadPage()->Ui().rbThirdSheet__Green->isChecked());
+    EXPECT_TRUE(w->ViewPage()->Ui().cbCropProfile30m->isChecked());
+    EXPECT_FALSE(w->ViewPage()->Ui().cbDrawLookLines__3D->isChecked());
+    EXPECT_TRUE(w->ViewPage()->Ui().rgLookHeightItems[3]->isChecked());
+    EXPECT_TRUE(w->CrossRoadsPage()->Ui().rbCRoadRev->isChecked());
     EXPECT_FALSE(w->FirstUse());
 }
 
@@ -59,8 +59,8 @@ TEST(GuiPersistence, BadEntriesLeaveTheControlsAsDesigned) {
               "[MainForm.FormPosition]\r\n1x1=:sw1:sh1:fw5000:fh5000:fl0:ft0:fm1:\r\n");
     TRecordingSeam seam;
     TStartedWindow w(install, seam);
-    EXPECT_TRUE(w->cbDrawLookLines__3D->isChecked());
-    EXPECT_TRUE(w->rgLookHeightItems[1]->isChecked());
+    EXPECT_TRUE(w->ViewPage()->Ui().cbDrawLookLines__3D->isChecked());
+    EXPECT_TRUE(w->ViewPage()->Ui().rgLookHeightItems[1]->isChecked());
     EXPECT_FALSE(w->isMaximized());  // another desktop size: centred at the minimum size
     EXPECT_EQ(w->size(), QSize(800, 600));
 }

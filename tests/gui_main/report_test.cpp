@@ -25,9 +25,9 @@ protected:
     void TearDown() override { window.reset(); }
 
     void Calculate() {
-        w->btLoadData__MainClick();
-        w->btLoadData__GreenClick();
-        w->btLoadData__CrossClick();
+        w->LoadPage()->btLoadData__MainClick();
+        w->LoadPage()->btLoadData__GreenClick();
+        w->LoadPage()->btLoadData__CrossClick();
         w->btStartCalcClick();
         seam.Messages.clear();  // the generated road's crossroad that crosses twice
     }

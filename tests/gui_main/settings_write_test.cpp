@@ -46,7 +46,7 @@ TEST_P(GuiSettingsWrite, FailureIsShownOnceAndNothingIsLost) {
     TStartedWindow w(install, seam, settings);
     seam.Messages.clear();
     // Long enough that the file outgrows the full disk.
-    w->edOpenXL->setText(QString(16 * 1024, QLatin1Char('x')));
+    w->LoadPage()->Ui().edOpenXL->setText(QString(16 * 1024, QLatin1Char('x')));
 #if defined(Q_OS_UNIX)
     std::unique_ptr<tFullDisk> disk;
     if (c.Fault == tFault::FullDisk) {

@@ -25,20 +25,20 @@ TEST(GuiStartup, SingleLanguageIsAppliedWithoutPromptOnTheAboutTab) {
     Pump(700);
     EXPECT_TRUE(w->FirstUse());
     EXPECT_EQ(w->LanguageCode(), QStringLiteral("EN"));
-    EXPECT_EQ(w->edLang->text(), QStringLiteral("ENGLISH"));
-    EXPECT_EQ(w->_x_cbLangSelect->count(), 1);
+    EXPECT_EQ(w->AboutPage()->Ui().edLang->text(), QStringLiteral("ENGLISH"));
+    EXPECT_EQ(w->AboutPage()->Ui()._x_cbLangSelect->count(), 1);
     EXPECT_EQ(w->Tabs()->currentIndex(), 0);
-    EXPECT_TRUE(w->Panel5->isVisible());
-    EXPECT_FALSE(w->panel0->isVisible());
+    EXPECT_TRUE(w->AboutPage()->isVisible());
+    EXPECT_FALSE(w->LoadPage()->isVisible());
     EXPECT_TRUE(seam.Messages.empty()) << seam.LastText().toStdString();
     EXPECT_EQ(w->windowTitle(), ApplicationTitle());
     EXPECT_EQ(w->Tabs()->tabText(1), w->Engine().GetSectionText(QStringLiteral("MainForm.TabControls"), QStringLiteral("tabs.tabSourceData")));
     EXPECT_NE(w->Tabs()->tabText(1), QStringLiteral("tabs.tabSourceData"));
-    EXPECT_EQ(w->_x_AppVersion->text(), kAboutVersionText);
-    EXPECT_EQ(w->_x_AppName->text(), kProductName);
-    EXPECT_FALSE(w->_x_mAboutInfo1->toPlainText().isEmpty());
-    EXPECT_FALSE(w->_splash->Picture().isNull());
-    EXPECT_EQ(w->_splash->Picture().size(), QSize(274, 394));
+    EXPECT_EQ(w->AboutPage()->Ui()._x_AppVersion->text(), kAboutVersionText);
+    EXPECT_EQ(w->AboutPage()->Ui()._x_AppName->text(), kProductName);
+    EXPECT_FALSE(w->AboutPage()->Ui()._x_mAboutInfo1->toPlainText().isEmpty());
+    EXPECT_FALSE(w->AboutPage()->Ui()._splash->Picture().isNull());
+    EXPECT_EQ(w->AboutPage()->Ui()._splash->Picture().size(), QSize(274, 394));
     EXPECT_GE(w->minimumWidth(), 800);
     EXPECT_GE(w->minimumHeight(), 600);
 }
@@ -47,8 +47,8 @@ TEST(GuiStartup, SeveralLanguagesPreferUkrainianAndAskTheUser) {
     TInstall install;
     TRecordingSeam seam;
     TStartedWindow w(install, seam);
-    EXPECT_EQ(w->_x_cbLangSelect->currentText(), QStringLiteral("UKRAINIAN"));
-    EXPECT_EQ(w->edLang->text(), QStringLiteral("UKRAINIAN"));
+    EXPECT_EQ(w->AboutPage()->Ui()._x_cbLangSelect->currentText(), QStringLiteral("UKRAINIAN"));
+    EXPECT_EQ(w->AboutPage()->Ui().edLang->text(), QStringLiteral("UKRAINIAN"));
     EXPECT_EQ(w->LanguageCode(), QStringLiteral("UA"));
     EXPECT_EQ(w->Tabs()->currentIndex(), 0);
     // The prompt comes half a second later.
@@ -61,9 +61,9 @@ TEST(GuiStartup, SeveralLanguagesWithoutUkrainianTakeTheFirstOfTheSortedList) {
     TInstall install({QStringLiteral("Russian.lng"), QStringLiteral("English.lng")});
     TRecordingSeam seam;
     TStartedWindow w(install, seam);
-    EXPECT_EQ(w->_x_cbLangSelect->currentText(), QStringLiteral("ENGLISH"));
-    EXPECT_EQ(w->_x_cbLangSelect->itemText(1), QStringLiteral("RUSSIAN"));
-    EXPECT_TRUE(w->edLang->text().isEmpty());  // nothing chosen, only the first selected
+    EXPECT_EQ(w->AboutPage()->Ui()._x_cbLangSelect->currentText(), QStringLiteral("ENGLISH"));
+    EXPECT_EQ(w->AboutPage()->Ui()._x_cbLangSelect->itemText(1), QStringLiteral("RUSSIAN"));
+    EXPECT_TRUE(w->AboutPage()->Ui().edLang->text().isEmpty());  // nothing chosen, only the first selected
     EXPECT_EQ(w->LanguageCode(), QStringLiteral("EN"));
     ASSERT_TRUE(WaitFor([&] { return !seam.Messages.empty(); }, 3000));
 }
@@ -91,8 +91,8 @@ TEST(GuiStartup, MissingLanguageFolderKeepsTheWindowWithItsBuiltInCaptions) {
               QStringLiteral("Application error : I/O error: folder not found: ") + lang + QStringLiteral("\r\nComponent : MainForm"));
     EXPECT_EQ(seam.Messages[0].Icon, tBoxIcon::Error);
     EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(w->_x_cbLangSelect->count(), 0);
-    EXPECT_EQ(w->btLoadData__Main->text(), QStringLiteral("btLoadData"));
+    EXPECT_EQ(w->AboutPage()->Ui()._x_cbLangSelect->count(), 0);
+    EXPECT_EQ(w->LoadPage()->Ui().btLoadData__Main->text(), QStringLiteral("btLoadData"));
 }
 
 TEST(GuiStartup, SavedChoiceInAnyCaseIsAppliedAndTheLoadingTabShown) {
@@ -108,7 +108,7 @@ TEST(GuiStartup, SavedChoiceInAnyCaseIsAppliedAndTheLoadingTabShown) {
     EXPECT_FALSE(w->FirstUse());
     EXPECT_EQ(w->LanguageCode(), QStringLiteral("RU"));
     EXPECT_EQ(w->Tabs()->currentIndex(), 1);
-    EXPECT_TRUE(w->panel0->isVisible());
+    EXPECT_TRUE(w->LoadPage()->isVisible());
     EXPECT_TRUE(seam.Messages.empty());
 }
 
@@ -117,17 +117,17 @@ TEST(GuiStartup, DeveloperShortcutOnlyWithTheVersionFile) {
     TRecordingSeam seam;
     {
         TStartedWindow w(install, seam);
-        EXPECT_TRUE(w->_x_TestButton->isHidden());
-        EXPECT_FALSE(w->_x_TestButton->isEnabled());
+        EXPECT_TRUE(w->LoadPage()->Ui()._x_TestButton->isHidden());
+        EXPECT_FALSE(w->LoadPage()->Ui()._x_TestButton->isEnabled());
     }
     QFile f(install.Folder() + QStringLiteral("KestrovaVersion"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("Const  c_ProgVersion='v.1.4.20';\r\n");
     f.close();
     TStartedWindow w(install, seam);
-    EXPECT_FALSE(w->_x_TestButton->isHidden());
-    EXPECT_TRUE(w->_x_TestButton->isEnabled());
-    EXPECT_EQ(w->_x_TestButton->text(), QStringLiteral("Load all && calc"));
+    EXPECT_FALSE(w->LoadPage()->Ui()._x_TestButton->isHidden());
+    EXPECT_TRUE(w->LoadPage()->Ui()._x_TestButton->isEnabled());
+    EXPECT_EQ(w->LoadPage()->Ui()._x_TestButton->text(), QStringLiteral("Load all && calc"));
 }
 
 TEST(GuiStartup, ApplicationErrorTextNamesTheComponent) {

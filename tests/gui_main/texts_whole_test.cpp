@@ -35,28 +35,28 @@ TEST(GuiTexts, WholeInEveryLanguageAtTheMinimumSize) {
     TRecordingSeam seam;
     WriteFile(install.Settings(), "[MainForm.Components]\r\nedLang=ENGLISH\r\n");
     TStartedWindow w(install, seam);
-    w->btLoadData__MainClick();
-    w->btLoadData__GreenClick();
-    w->btLoadData__CrossClick();
+    w->LoadPage()->btLoadData__MainClick();
+    w->LoadPage()->btLoadData__GreenClick();
+    w->LoadPage()->btLoadData__CrossClick();
     w->btStartCalcClick();
     seam.Messages.clear();
     // A crossroad with a long name: the list cuts it and its tooltip shows it whole.
     const int longRow = 1;
     const QString longName = QStringLiteral(" A crossroad whose name is much longer than the list is wide");
-    w->gCRoadsList->SetCells(1, longRow, longName);
+    w->CrossRoadsPage()->Ui().gCRoadsList->SetCells(1, longRow, longName);
     for (const char* language : {"ENGLISH", "UKRAINIAN", "RUSSIAN"}) {
-        w->_x_cbLangSelect->setCurrentIndex(w->_x_cbLangSelect->findText(QString::fromLatin1(language)));
+        w->AboutPage()->Ui()._x_cbLangSelect->setCurrentIndex(w->AboutPage()->Ui()._x_cbLangSelect->findText(QString::fromLatin1(language)));
         w->showNormal();
         w->resize(800, 600);
         Pump(30);
         // The view options: each fits its tool panel and stays above the profile list.
-        for (const auto& [tab, box] : {std::pair{w->TabIndex().View3DF, static_cast<QAbstractButton*>(w->cbDrawLookLines__3D)},
-                                       std::pair{w->TabIndex().View3DF, static_cast<QAbstractButton*>(w->rgLookHeightItems[0])},
-                                       std::pair{w->TabIndex().CProfile, static_cast<QAbstractButton*>(w->cbCropProfile30m)}}) {
+        for (const auto& [tab, box] : {std::pair{w->TabIndex().View3DF, static_cast<QAbstractButton*>(w->ViewPage()->Ui().cbDrawLookLines__3D)},
+                                       std::pair{w->TabIndex().View3DF, static_cast<QAbstractButton*>(w->ViewPage()->Ui().rgLookHeightItems[0])},
+                                       std::pair{w->TabIndex().CProfile, static_cast<QAbstractButton*>(w->ViewPage()->Ui().cbCropProfile30m)}}) {
             w->SelectTab(tab);
             Pump(30);
             EXPECT_GE(box->width(), box->sizeHint().width()) << language << " " << box->objectName().toStdString();
-            EXPECT_LT(box->mapTo(w->panel2, QPoint(0, box->height())).y(), w->gProfilesList->y())
+            EXPECT_LT(box->mapTo(w->ViewPage(), QPoint(0, box->height())).y(), w->ViewPage()->Ui().gProfilesList->y())
                 << language << " " << box->objectName().toStdString();
             const QString whole = QString(box->text()).replace(QLatin1Char('\n'), QLatin1Char(' '));
             EXPECT_FALSE(whole.isEmpty());
@@ -64,18 +64,18 @@ TEST(GuiTexts, WholeInEveryLanguageAtTheMinimumSize) {
         // The about text needs no sideways scrolling.
         w->SelectTab(w->TabIndex().About);
         Pump(30);
-        EXPECT_EQ(w->_x_mAboutInfo2->horizontalScrollBar()->maximum(), 0) << language;
-        EXPECT_EQ(w->_x_mAboutInfo1->horizontalScrollBar()->maximum(), 0) << language;
+        EXPECT_EQ(w->AboutPage()->Ui()._x_mAboutInfo2->horizontalScrollBar()->maximum(), 0) << language;
+        EXPECT_EQ(w->AboutPage()->Ui()._x_mAboutInfo1->horizontalScrollBar()->maximum(), 0) << language;
         // The three load boxes are equally wide.
         w->SelectTab(w->TabIndex().SourceData);
         Pump(30);
-        EXPECT_EQ(w->edOpenXL->width(), w->edOpenGreenXL->width()) << language;
-        EXPECT_EQ(w->edOpenXL->width(), w->edOpenCrossXL->width()) << language;
+        EXPECT_EQ(w->LoadPage()->Ui().edOpenXL->width(), w->LoadPage()->Ui().edOpenGreenXL->width()) << language;
+        EXPECT_EQ(w->LoadPage()->Ui().edOpenXL->width(), w->LoadPage()->Ui().edOpenCrossXL->width()) << language;
         // Crossroads names: the whole name as the tooltip.
         w->SelectTab(w->TabIndex().CRoads);
         Pump(30);
-        const QModelIndex name = w->gCRoadsList->Model().index(longRow - 1, 1);
-        EXPECT_EQ(w->gCRoadsList->Model().data(name, Qt::ToolTipRole).toString(), longName.trimmed()) << language;
+        const QModelIndex name = w->CrossRoadsPage()->Ui().gCRoadsList->Model().index(longRow - 1, 1);
+        EXPECT_EQ(w->CrossRoadsPage()->Ui().gCRoadsList->Model().data(name, Qt::ToolTipRole).toString(), longName.trimmed()) << language;
     }
 }
 

@@ -53,11 +53,11 @@ protected:
     void TearDown() override { window.reset(); }
 
     void LoadAll() {
-        w->btLoadData__MainClick();
+        w->LoadPage()->btLoadData__MainClick();
         ASSERT_TRUE(seam.Messages.empty()) << seam.LastText().toStdString();
-        w->btLoadData__GreenClick();
+        w->LoadPage()->btLoadData__GreenClick();
         ASSERT_TRUE(seam.Messages.empty()) << seam.LastText().toStdString();
-        w->btLoadData__CrossClick();
+        w->LoadPage()->btLoadData__CrossClick();
         ASSERT_TRUE(seam.Messages.empty()) << seam.LastText().toStdString();
     }
     // The generated road holds a crossroad that crosses twice: the run reports it and goes on.
@@ -85,75 +85,75 @@ protected:
 };
 
 TEST_F(GuiWorkflow, LoadingTheExampleTablesUnlocksTheGroupsInTurn) {
-    EXPECT_FALSE(w->gbLoadCrossRoads->isVisible());
-    EXPECT_FALSE(w->gbStartCalc->isVisible());
-    w->btLoadData__MainClick();
+    EXPECT_FALSE(w->LoadPage()->Ui().gbLoadCrossRoads->isVisible());
+    EXPECT_FALSE(w->LoadPage()->Ui().gbStartCalc->isVisible());
+    w->LoadPage()->btLoadData__MainClick();
     ASSERT_TRUE(seam.Messages.empty()) << seam.LastText().toStdString();
     const int n = w->Model().Plan.Count();
     EXPECT_EQ(n, static_cast<int>(SmallRoad().Road.Rows.size()));
-    EXPECT_FALSE(w->gbLoadRoadData->isEnabled());
-    EXPECT_FALSE(w->btLoadData__Main->isVisible());
-    EXPECT_FALSE(w->pbMain->isVisible());
+    EXPECT_FALSE(w->LoadPage()->Ui().gbLoadRoadData->isEnabled());
+    EXPECT_FALSE(w->LoadPage()->Ui().btLoadData__Main->isVisible());
+    EXPECT_FALSE(w->LoadPage()->Ui().pbMain->isVisible());
     w->Engine().SetPlaceholder(QStringLiteral("%RecordsCount%"), QString::number(n));
-    EXPECT_EQ(w->_x_lbMainCount->text(), Msg(*w, "LoadData.RowsLoaded"));
-    EXPECT_TRUE(w->gbLoadCrossRoads->isVisible());
-    EXPECT_TRUE(w->gbLoadVegetationBuildings->isVisible());
-    EXPECT_TRUE(w->gbStartCalc->isVisible());
+    EXPECT_EQ(w->LoadPage()->Ui()._x_lbMainCount->text(), Msg(*w, "LoadData.RowsLoaded"));
+    EXPECT_TRUE(w->LoadPage()->Ui().gbLoadCrossRoads->isVisible());
+    EXPECT_TRUE(w->LoadPage()->Ui().gbLoadVegetationBuildings->isVisible());
+    EXPECT_TRUE(w->LoadPage()->Ui().gbStartCalc->isVisible());
     // A CSV road has no further sheets.
-    EXPECT_FALSE(w->rbSecondSheet__Cross->isEnabled());
-    EXPECT_FALSE(w->rbThirdSheet__Green->isEnabled());
-    EXPECT_TRUE(w->rbSeparateFile__Cross->isChecked());
-    EXPECT_TRUE(w->edOpenCrossXL->isVisible());
+    EXPECT_FALSE(w->LoadPage()->Ui().rbSecondSheet__Cross->isEnabled());
+    EXPECT_FALSE(w->LoadPage()->Ui().rbThirdSheet__Green->isEnabled());
+    EXPECT_TRUE(w->LoadPage()->Ui().rbSeparateFile__Cross->isChecked());
+    EXPECT_TRUE(w->LoadPage()->Ui().edOpenCrossXL->isVisible());
 
-    w->btLoadData__CrossClick();
+    w->LoadPage()->btLoadData__CrossClick();
     ASSERT_TRUE(seam.Messages.empty()) << seam.LastText().toStdString();
     EXPECT_GT(w->Model().CrossRoads.Count(), 0);
-    EXPECT_FALSE(w->gbLoadCrossRoads->isEnabled());
-    EXPECT_TRUE(w->gbLoadVegetationBuildings->isVisible());
-    EXPECT_TRUE(w->gbStartCalc->isVisible());
-    w->btLoadData__GreenClick();
+    EXPECT_FALSE(w->LoadPage()->Ui().gbLoadCrossRoads->isEnabled());
+    EXPECT_TRUE(w->LoadPage()->Ui().gbLoadVegetationBuildings->isVisible());
+    EXPECT_TRUE(w->LoadPage()->Ui().gbStartCalc->isVisible());
+    w->LoadPage()->btLoadData__GreenClick();
     ASSERT_TRUE(seam.Messages.empty()) << seam.LastText().toStdString();
     EXPECT_GT(w->Model().Greens.Count(), 0);
-    EXPECT_FALSE(w->gbLoadVegetationBuildings->isEnabled());
+    EXPECT_FALSE(w->LoadPage()->Ui().gbLoadVegetationBuildings->isEnabled());
     w->Engine().SetPlaceholder(QStringLiteral("%RecordsCount%"), QString::number(w->Model().Greens.Count()));
-    EXPECT_EQ(w->_x_lbGreenCount->text(), Msg(*w, "LoadData.VegetablesBuildingsLoaded"));
+    EXPECT_EQ(w->LoadPage()->Ui()._x_lbGreenCount->text(), Msg(*w, "LoadData.VegetablesBuildingsLoaded"));
 }
 
 TEST_F(GuiWorkflow, AFailedImportLeavesTheWindowReadyForAnotherTry) {
-    const QString good = w->edOpenXL->text();
-    w->edOpenXL->setText(install->Folder() + QStringLiteral("missing.csv"));
-    w->btLoadData__MainClick();
+    const QString good = w->LoadPage()->Ui().edOpenXL->text();
+    w->LoadPage()->Ui().edOpenXL->setText(install->Folder() + QStringLiteral("missing.csv"));
+    w->LoadPage()->btLoadData__MainClick();
     ASSERT_EQ(seam.Messages.size(), 1u);
     w->Engine().SetPlaceholder(QStringLiteral("%FileName%"), install->Folder() + QStringLiteral("missing.csv"));
     EXPECT_EQ(seam.Messages[0].Text, Msg(*w, "LoadData.FileNotFound"));
-    EXPECT_TRUE(w->edOpenXL->isEnabled());
-    EXPECT_TRUE(w->btLoadData__Main->isEnabled());
-    EXPECT_FALSE(w->pbMain->isVisible());
-    EXPECT_FALSE(w->_x_lbMainCount->isVisible());
-    EXPECT_FALSE(w->gbStartCalc->isVisible());
+    EXPECT_TRUE(w->LoadPage()->Ui().edOpenXL->isEnabled());
+    EXPECT_TRUE(w->LoadPage()->Ui().btLoadData__Main->isEnabled());
+    EXPECT_FALSE(w->LoadPage()->Ui().pbMain->isVisible());
+    EXPECT_FALSE(w->LoadPage()->Ui()._x_lbMainCount->isVisible());
+    EXPECT_FALSE(w->LoadPage()->Ui().gbStartCalc->isVisible());
 
     // A truncated table names its problem, and the window still takes the good one.
     const QString broken = install->Folder() + QStringLiteral("broken.csv");
     QByteArray bytes = ReadFile(good);
     WriteFile(broken, bytes.left(bytes.indexOf('\n', bytes.indexOf('\n') + 1) + 1));
-    w->edOpenXL->setText(broken);
-    w->btLoadData__MainClick();
+    w->LoadPage()->Ui().edOpenXL->setText(broken);
+    w->LoadPage()->btLoadData__MainClick();
     ASSERT_EQ(seam.Messages.size(), 2u);
-    EXPECT_TRUE(w->btLoadData__Main->isEnabled());
-    w->edOpenXL->setText(good);
-    w->btLoadData__MainClick();
+    EXPECT_TRUE(w->LoadPage()->Ui().btLoadData__Main->isEnabled());
+    w->LoadPage()->Ui().edOpenXL->setText(good);
+    w->LoadPage()->btLoadData__MainClick();
     EXPECT_EQ(seam.Messages.size(), 2u);
-    EXPECT_FALSE(w->gbLoadRoadData->isEnabled());
+    EXPECT_FALSE(w->LoadPage()->Ui().gbLoadRoadData->isEnabled());
 }
 
 TEST_F(GuiWorkflow, CrossroadsFileEqualToTheRoadFileIsRefused) {
-    w->btLoadData__MainClick();
-    w->edOpenCrossXL->setText(QStringLiteral("  ") + w->edOpenXL->text().toLower() + QStringLiteral(" "));
-    w->btLoadData__CrossClick();
+    w->LoadPage()->btLoadData__MainClick();
+    w->LoadPage()->Ui().edOpenCrossXL->setText(QStringLiteral("  ") + w->LoadPage()->Ui().edOpenXL->text().toLower() + QStringLiteral(" "));
+    w->LoadPage()->btLoadData__CrossClick();
     ASSERT_EQ(seam.Messages.size(), 1u);
     EXPECT_EQ(seam.Messages[0].Text, Msg(*w, "LoadData.SomeFileSelected"));
-    EXPECT_TRUE(w->btLoadData__Cross->isEnabled());
-    EXPECT_TRUE(w->gbLoadCrossRoads->isEnabled());
+    EXPECT_TRUE(w->LoadPage()->Ui().btLoadData__Cross->isEnabled());
+    EXPECT_TRUE(w->LoadPage()->Ui().gbLoadCrossRoads->isEnabled());
 }
 
 TEST_F(GuiWorkflow, CalculationAppendsTheResultTabsInOrder) {
@@ -166,10 +166,10 @@ TEST_F(GuiWorkflow, CalculationAppendsTheResultTabsInOrder) {
         EXPECT_EQ(w->Tabs()->tabText(i), w->Engine().GetSectionText(QStringLiteral("MainForm.TabControls"), keys[i])) << i;
     EXPECT_EQ(w->Tabs()->currentIndex(), w->TabIndex().DraftSpeeds);
     EXPECT_EQ(w->TabIndex().DraftSpeeds, 3);
-    EXPECT_TRUE(w->panel1->isVisible());
-    EXPECT_FALSE(w->btStartCalc->isEnabled());
-    EXPECT_FALSE(w->pbCalc->isVisible());
-    const QStringList log = w->_x_mCalcLog->toPlainText().split(QLatin1Char('\n'));
+    EXPECT_TRUE(w->GridPage(tGridId::DraftV)->isVisible());
+    EXPECT_FALSE(w->LoadPage()->Ui().btStartCalc->isEnabled());
+    EXPECT_FALSE(w->LoadPage()->Ui().pbCalc->isVisible());
+    const QStringList log = w->LoadPage()->Ui()._x_mCalcLog->toPlainText().split(QLatin1Char('\n'));
     ASSERT_GE(log.size(), 3);
     EXPECT_EQ(log.last(), Msg(*w, "CalcLog.AllCalculationsComplete"));
     EXPECT_EQ(log[log.size() - 2], QString(45, QLatin1Char('_')));
@@ -177,15 +177,15 @@ TEST_F(GuiWorkflow, CalculationAppendsTheResultTabsInOrder) {
 }
 
 TEST_F(GuiWorkflow, WithoutCrossroadsAndVegetationEightTabsAndTheGroupsHide) {
-    w->btLoadData__MainClick();
+    w->LoadPage()->btLoadData__MainClick();
     w->btStartCalcClick();
     EXPECT_EQ(w->Tabs()->count(), 9);  // the road overview follows the cross-profile view
     EXPECT_EQ(w->TabIndex().CRoads, -1);
     EXPECT_EQ(w->TabIndex().Overview, 8);
-    EXPECT_FALSE(w->gbLoadCrossRoads->isVisibleTo(w->panel0));
-    EXPECT_FALSE(w->gbLoadVegetationBuildings->isVisibleTo(w->panel0));
-    EXPECT_TRUE(w->gbStartCalc->isVisibleTo(w->panel0));
-    const QString log = w->_x_mCalcLog->toPlainText();
+    EXPECT_FALSE(w->LoadPage()->Ui().gbLoadCrossRoads->isVisibleTo(w->LoadPage()));
+    EXPECT_FALSE(w->LoadPage()->Ui().gbLoadVegetationBuildings->isVisibleTo(w->LoadPage()));
+    EXPECT_TRUE(w->LoadPage()->Ui().gbStartCalc->isVisibleTo(w->LoadPage()));
+    const QString log = w->LoadPage()->Ui()._x_mCalcLog->toPlainText();
     EXPECT_TRUE(log.contains(Msg(*w, "CalcLog.NoVegetablesBuildings")));
     EXPECT_TRUE(log.contains(Msg(*w, "CalcLog.NoCrossRoadsList")));
 }
@@ -194,27 +194,27 @@ TEST_F(GuiWorkflow, GridsShowTheTextLayerWithTranslatedHeaders) {
     Calculate();
     const tRoadModel& m = w->Model();
     const int n = m.Plan.Count();
-    ASSERT_EQ(w->gDraftV->RowCount(), n + 1);
-    ASSERT_EQ(w->gSourceData->RowCount(), n + 1);
-    ASSERT_EQ(w->gProfilesList->RowCount(), n + 1);
-    ASSERT_EQ(w->gPivotData->RowCount(), m.Pivot.Count() + 1);
-    EXPECT_EQ(w->gDraftV->FixedCols(), 3);
-    EXPECT_EQ(w->gPivotData->FixedCols(), 4);
-    EXPECT_EQ(w->gDraftV->Cells(3, 0), GridText(*w, "gDraftV.cgvFreeV"));
-    EXPECT_EQ(w->gSourceData->Cells(1, 0), GridText(*w, "gSourceData.csdPosition"));
-    EXPECT_EQ(w->gPivotData->Cells(8, 0), GridText(*w, "gPivotData.ResumeFwd"));
+    ASSERT_EQ(w->GridPage(tGridId::DraftV)->Ui().Grid->RowCount(), n + 1);
+    ASSERT_EQ(w->GridPage(tGridId::SourceData)->Ui().Grid->RowCount(), n + 1);
+    ASSERT_EQ(w->ViewPage()->Ui().gProfilesList->RowCount(), n + 1);
+    ASSERT_EQ(w->GridPage(tGridId::PivotData)->Ui().Grid->RowCount(), m.Pivot.Count() + 1);
+    EXPECT_EQ(w->GridPage(tGridId::DraftV)->Ui().Grid->FixedCols(), 3);
+    EXPECT_EQ(w->GridPage(tGridId::PivotData)->Ui().Grid->FixedCols(), 4);
+    EXPECT_EQ(w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(3, 0), GridText(*w, "gDraftV.cgvFreeV"));
+    EXPECT_EQ(w->GridPage(tGridId::SourceData)->Ui().Grid->Cells(1, 0), GridText(*w, "gSourceData.csdPosition"));
+    EXPECT_EQ(w->GridPage(tGridId::PivotData)->Ui().Grid->Cells(8, 0), GridText(*w, "gPivotData.ResumeFwd"));
     const tPlanProfile& p = m.Plan.Profiles[5];
-    EXPECT_EQ(w->gDraftV->Cells(0, 6), QString::number(p.RecordNumber));
-    EXPECT_EQ(w->gDraftV->Cells(1, 6), FormatKmPlus(true, p.Position));
-    EXPECT_EQ(w->gDraftV->Cells(16, 6), QString::number(p.MinV[0]));
-    EXPECT_TRUE(w->gDraftV->Cells(18, 1).isEmpty());  // no forward rate on the first profile
-    EXPECT_TRUE(w->gDraftV->Cells(21, n).isEmpty());  // no reverse rate on the last
+    EXPECT_EQ(w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(0, 6), QString::number(p.RecordNumber));
+    EXPECT_EQ(w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(1, 6), FormatKmPlus(true, p.Position));
+    EXPECT_EQ(w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(16, 6), QString::number(p.MinV[0]));
+    EXPECT_TRUE(w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(18, 1).isEmpty());  // no forward rate on the first profile
+    EXPECT_TRUE(w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(21, n).isEmpty());  // no reverse rate on the last
     const QString cause = p.Cause[0] == 0 ? QString() : GridText(*w, CauseKey(p.Cause[0]).toLatin1().constData());
-    EXPECT_EQ(w->gDraftV->Cells(17, 6), cause);
-    EXPECT_TRUE(w->gPivotData->Cells(8, 1).isEmpty());
-    EXPECT_TRUE(w->gPivotData->Cells(13, m.Pivot.Count()).isEmpty());
-    EXPECT_EQ(w->gProfilesList->Cells(1, 6), w->gDraftV->Cells(1, 6));
-    for (int c = 2; c < 6; ++c) EXPECT_EQ(w->gProfilesList->ColWidth(c), -1);
+    EXPECT_EQ(w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(17, 6), cause);
+    EXPECT_TRUE(w->GridPage(tGridId::PivotData)->Ui().Grid->Cells(8, 1).isEmpty());
+    EXPECT_TRUE(w->GridPage(tGridId::PivotData)->Ui().Grid->Cells(13, m.Pivot.Count()).isEmpty());
+    EXPECT_EQ(w->ViewPage()->Ui().gProfilesList->Cells(1, 6), w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(1, 6));
+    for (int c = 2; c < 6; ++c) EXPECT_EQ(w->ViewPage()->Ui().gProfilesList->ColWidth(c), -1);
 }
 
 TEST_F(GuiWorkflow, CauseCellsAndNotSafeVerdictsArePaintedInTheirColours) {
@@ -230,12 +230,12 @@ TEST_F(GuiWorkflow, CauseCellsAndNotSafeVerdictsArePaintedInTheirColours) {
     ASSERT_GE(profile, 0);
     const tPlanProfile& p = m.Plan.Profiles[profile];
     const int fwdCol = CauseColumn(p.Cause[0], 0), revCol = CauseColumn(p.Cause[1], 1);
-    EXPECT_EQ(CellColour(w->gDraftV, fwdCol, profile + 1, QPoint(2, 2)), QColor(160, 255, 160));
-    EXPECT_EQ(CellColour(w->gDraftV, revCol, profile + 1, QPoint(2, 2)), QColor(144, 196, 255));
+    EXPECT_EQ(CellColour(w->GridPage(tGridId::DraftV)->Ui().Grid, fwdCol, profile + 1, QPoint(2, 2)), QColor(160, 255, 160));
+    EXPECT_EQ(CellColour(w->GridPage(tGridId::DraftV)->Ui().Grid, revCol, profile + 1, QPoint(2, 2)), QColor(144, 196, 255));
     // On the current row the fill is inset so the highlight frame stays visible.
-    w->gDraftV->SetRow(profile + 1);
-    EXPECT_EQ(CellColour(w->gDraftV, fwdCol, profile + 1, QPoint(1, 1)), w->gDraftV->palette().color(QPalette::Highlight));
-    EXPECT_EQ(CellColour(w->gDraftV, fwdCol, profile + 1, QPoint(3, 3)), QColor(160, 255, 160));
+    w->GridPage(tGridId::DraftV)->Ui().Grid->SetRow(profile + 1);
+    EXPECT_EQ(CellColour(w->GridPage(tGridId::DraftV)->Ui().Grid, fwdCol, profile + 1, QPoint(1, 1)), w->GridPage(tGridId::DraftV)->Ui().Grid->palette().color(QPalette::Highlight));
+    EXPECT_EQ(CellColour(w->GridPage(tGridId::DraftV)->Ui().Grid, fwdCol, profile + 1, QPoint(3, 3)), QColor(160, 255, 160));
 
     // A not-safe verdict on a row that is not current is light red.
     ASSERT_GE(m.Pivot.Count(), 2);
@@ -248,16 +248,16 @@ TEST_F(GuiWorkflow, CauseCellsAndNotSafeVerdictsArePaintedInTheirColours) {
         w->FillCauseTexts();
     }
     w->SelectTab(w->TabIndex().PivotGrid);
-    w->gPivotData->SetRow(seg == 1 ? 2 : 1);
-    EXPECT_EQ(w->gPivotData->Cells(8, seg + 1), GridText(*w, "gPivotData.Value.NotSafe"));
-    EXPECT_EQ(CellColour(w->gPivotData, 8, seg + 1, QPoint(2, 2)), QColor(255, 111, 111));
-    w->gPivotData->SetRow(seg + 1);
-    EXPECT_EQ(CellColour(w->gPivotData, 8, seg + 1, QPoint(2, 2)), w->gPivotData->palette().color(QPalette::Highlight));
+    w->GridPage(tGridId::PivotData)->Ui().Grid->SetRow(seg == 1 ? 2 : 1);
+    EXPECT_EQ(w->GridPage(tGridId::PivotData)->Ui().Grid->Cells(8, seg + 1), GridText(*w, "gPivotData.Value.NotSafe"));
+    EXPECT_EQ(CellColour(w->GridPage(tGridId::PivotData)->Ui().Grid, 8, seg + 1, QPoint(2, 2)), QColor(255, 111, 111));
+    w->GridPage(tGridId::PivotData)->Ui().Grid->SetRow(seg + 1);
+    EXPECT_EQ(CellColour(w->GridPage(tGridId::PivotData)->Ui().Grid, 8, seg + 1, QPoint(2, 2)), w->GridPage(tGridId::PivotData)->Ui().Grid->palette().color(QPalette::Highlight));
 }
 
 TEST_F(GuiWorkflow, FixedColumnsStayInViewWhenTheGridScrollsSideways) {
     Calculate();
-    TStringGrid* g = w->gDraftV;
+    TStringGrid* g = w->GridPage(tGridId::DraftV)->Ui().Grid;
     w->SelectTab(w->TabIndex().DraftSpeeds);
     w->resize(800, 600);
     Pump(50);
@@ -278,45 +278,45 @@ TEST_F(GuiWorkflow, ClickingARowMovesTheOtherGridsAlong) {
     const tPivotData& pivot = w->Model().Pivot;
     ASSERT_GE(pivot.Count(), 2);
     const tPivotRow& second = pivot.Rows[1];
-    w->gDraftV->SetRow(second.FirstIndex + 1);
-    w->gridClick(w->gDraftV);
-    EXPECT_EQ(w->gPivotData->Row(), 2);
-    EXPECT_EQ(w->gSourceData->Row(), second.FirstIndex + 1);
-    EXPECT_EQ(w->gProfilesList->Row(), second.FirstIndex + 1);
-    w->gPivotData->SetRow(1);
-    w->gridClick(w->gPivotData);
-    EXPECT_EQ(w->gDraftV->Row(), pivot.Rows[0].FirstIndex + 1);
+    w->GridPage(tGridId::DraftV)->Ui().Grid->SetRow(second.FirstIndex + 1);
+    w->gridClick(w->GridPage(tGridId::DraftV)->Ui().Grid);
+    EXPECT_EQ(w->GridPage(tGridId::PivotData)->Ui().Grid->Row(), 2);
+    EXPECT_EQ(w->GridPage(tGridId::SourceData)->Ui().Grid->Row(), second.FirstIndex + 1);
+    EXPECT_EQ(w->ViewPage()->Ui().gProfilesList->Row(), second.FirstIndex + 1);
+    w->GridPage(tGridId::PivotData)->Ui().Grid->SetRow(1);
+    w->gridClick(w->GridPage(tGridId::PivotData)->Ui().Grid);
+    EXPECT_EQ(w->GridPage(tGridId::DraftV)->Ui().Grid->Row(), pivot.Rows[0].FirstIndex + 1);
     // The last profile of the road selects the last segment.
-    w->gSourceData->SetRow(w->Model().Plan.Count());
-    w->gridClick(w->gSourceData);
-    EXPECT_EQ(w->gPivotData->Row(), pivot.Count());
+    w->GridPage(tGridId::SourceData)->Ui().Grid->SetRow(w->Model().Plan.Count());
+    w->gridClick(w->GridPage(tGridId::SourceData)->Ui().Grid);
+    EXPECT_EQ(w->GridPage(tGridId::PivotData)->Ui().Grid->Row(), pivot.Count());
 }
 
 TEST_F(GuiWorkflow, TabSwitchesFitTheGridsAndResetTheSearch) {
     Calculate();
-    w->edSearchKmpSourceData->setText(QStringLiteral("   1+200,00"));
+    w->GridPage(tGridId::SourceData)->Ui().Search->setText(QStringLiteral("   1+200,00"));
     w->SelectTab(w->TabIndex().SourceGrid);
-    EXPECT_TRUE(w->Panel4->isVisible());
-    EXPECT_EQ(w->edSearchKmpSourceData->displayText(), kEmptyKmPlusText);
-    EXPECT_FALSE(w->btSearchKmp__SourceData->isEnabled());
-    const QFontMetrics bold([&] { QFont f = w->gSourceData->font(); f.setBold(true); return f; }());
-    EXPECT_GE(w->gSourceData->ColWidth(1), bold.horizontalAdvance(w->gSourceData->Cells(1, 0).split(QLatin1Char('\r')).first()) + 8);
-    EXPECT_GE(w->gSourceData->ColWidth(5), 64);
+    EXPECT_TRUE(w->GridPage(tGridId::SourceData)->isVisible());
+    EXPECT_EQ(w->GridPage(tGridId::SourceData)->Ui().Search->displayText(), kEmptyKmPlusText);
+    EXPECT_FALSE(w->GridPage(tGridId::SourceData)->Ui().Find->isEnabled());
+    const QFontMetrics bold([&] { QFont f = w->GridPage(tGridId::SourceData)->Ui().Grid->font(); f.setBold(true); return f; }());
+    EXPECT_GE(w->GridPage(tGridId::SourceData)->Ui().Grid->ColWidth(1), bold.horizontalAdvance(w->GridPage(tGridId::SourceData)->Ui().Grid->Cells(1, 0).split(QLatin1Char('\r')).first()) + 8);
+    EXPECT_GE(w->GridPage(tGridId::SourceData)->Ui().Grid->ColWidth(5), 64);
     // The view tabs keep the first row's texts of the profile list.
-    const QString first = w->gProfilesList->Cells(1, 1);
+    const QString first = w->ViewPage()->Ui().gProfilesList->Cells(1, 1);
     w->SelectTab(w->TabIndex().View3DF);
-    EXPECT_TRUE(w->panel2->isVisible());
-    EXPECT_TRUE(w->pan3Dtools->isVisible());
-    EXPECT_FALSE(w->panCProfileTools->isVisible());
-    EXPECT_EQ(w->gProfilesList->Cells(1, 1), first);
-    EXPECT_FALSE(w->Im3d->Picture().isNull());
+    EXPECT_TRUE(w->ViewPage()->isVisible());
+    EXPECT_TRUE(w->ViewPage()->Ui().pan3Dtools->isVisible());
+    EXPECT_FALSE(w->ViewPage()->Ui().panCProfileTools->isVisible());
+    EXPECT_EQ(w->ViewPage()->Ui().gProfilesList->Cells(1, 1), first);
+    EXPECT_FALSE(w->ViewPage()->Ui().Im3d->Picture().isNull());
     w->SelectTab(w->TabIndex().CProfile);
-    EXPECT_TRUE(w->panCProfileTools->isVisible());
-    EXPECT_FALSE(w->pan3Dtools->isVisible());
-    EXPECT_EQ(w->gProfilesList->y(), w->panCProfileTools->height() + 8);
+    EXPECT_TRUE(w->ViewPage()->Ui().panCProfileTools->isVisible());
+    EXPECT_FALSE(w->ViewPage()->Ui().pan3Dtools->isVisible());
+    EXPECT_EQ(w->ViewPage()->Ui().gProfilesList->y(), w->ViewPage()->Ui().panCProfileTools->height() + 8);
     w->SelectTab(w->TabIndex().CRoads);
-    EXPECT_TRUE(w->Panel3->isVisible());
-    EXPECT_GT(w->gCRoadsList->RowCount(), 1);
+    EXPECT_TRUE(w->CrossRoadsPage()->isVisible());
+    EXPECT_GT(w->CrossRoadsPage()->Ui().gCRoadsList->RowCount(), 1);
 }
 
 TEST_F(GuiWorkflow, HiddenCrossroadDirectionsShowTheWarningBackground) {
@@ -331,16 +331,16 @@ TEST_F(GuiWorkflow, HiddenCrossroadDirectionsShowTheWarningBackground) {
     for (const char* style : {"Fusion", "Windows"}) {
         std::unique_ptr<QStyle> own(QStyleFactory::create(QString::fromLatin1(style)));
         ASSERT_TRUE(own) << style;
-        for (QRadioButton* b : {w->rbCRoadFwd, w->rbCRoadRev}) b->setStyle(own.get());
+        for (QRadioButton* b : {w->CrossRoadsPage()->Ui().rbCRoadFwd, w->CrossRoadsPage()->Ui().rbCRoadRev}) b->setStyle(own.get());
         int checked = 0, warned = 0;
-        for (int row = 1; row < w->gCRoadsList->RowCount(); ++row) {
+        for (int row = 1; row < w->CrossRoadsPage()->Ui().gCRoadsList->RowCount(); ++row) {
             bool ok = false;
-            const int c = w->gCRoadsList->Cells(3, row).toInt(&ok);
+            const int c = w->CrossRoadsPage()->Ui().gCRoadsList->Cells(3, row).toInt(&ok);
             if (!ok || w->Model().CrossRoads.Roads[size_t(c)].Skip) continue;
-            w->gCRoadsList->SetRow(row);
-            w->gCRoadsListClick();
+            w->CrossRoadsPage()->Ui().gCRoadsList->SetRow(row);
+            w->CrossRoadsPage()->gCRoadsListClick();
             const tCrossRoadRec& road = w->Model().CrossRoads.Roads[size_t(c)];
-            for (auto [button, dir] : {std::pair{w->rbCRoadFwd, 0}, std::pair{w->rbCRoadRev, 1}}) {
+            for (auto [button, dir] : {std::pair{w->CrossRoadsPage()->Ui().rbCRoadFwd, 0}, std::pair{w->CrossRoadsPage()->Ui().rbCRoadRev, 1}}) {
                 const bool painted = background(button) == warning;
                 EXPECT_EQ(painted, road.NotVisible[dir] != 0) << style << " " << road.Name.toStdString() << " direction " << dir;
                 warned += painted ? 1 : 0;
@@ -349,7 +349,7 @@ TEST_F(GuiWorkflow, HiddenCrossroadDirectionsShowTheWarningBackground) {
         }
         EXPECT_GT(checked, 1);
         EXPECT_GT(warned, 0) << style;
-        for (QRadioButton* b : {w->rbCRoadFwd, w->rbCRoadRev}) b->setStyle(nullptr);
+        for (QRadioButton* b : {w->CrossRoadsPage()->Ui().rbCRoadFwd, w->CrossRoadsPage()->Ui().rbCRoadRev}) b->setStyle(nullptr);
     }
 }
 
@@ -357,29 +357,29 @@ TEST_F(GuiWorkflow, ASkippedCrossroadMovesNothingOnThePage) {
     Calculate();
     w->SelectTab(w->TabIndex().CRoads);
     int skipRow = -1, shownRow = -1;
-    for (int row = 1; row < w->gCRoadsList->RowCount(); ++row)
-        (w->gCRoadsList->Cells(2, row) == QLatin1String("SKIP") ? skipRow : shownRow) = row;
+    for (int row = 1; row < w->CrossRoadsPage()->Ui().gCRoadsList->RowCount(); ++row)
+        (w->CrossRoadsPage()->Ui().gCRoadsList->Cells(2, row) == QLatin1String("SKIP") ? skipRow : shownRow) = row;
     ASSERT_GT(skipRow, 0);
     ASSERT_GT(shownRow, 0);
-    const QList<QWidget*> steady = {w->gbCRoadList, w->gCRoadsList, w->rbCRoadFwd, w->rbCRoadRev};
+    const QList<QWidget*> steady = {w->CrossRoadsPage()->Ui().gbCRoadList, w->CrossRoadsPage()->Ui().gCRoadsList, w->CrossRoadsPage()->Ui().rbCRoadFwd, w->CrossRoadsPage()->Ui().rbCRoadRev};
     const auto places = [&] {
         Pump(30);
         QList<QRect> out;
         for (QWidget* c : steady) out << QRect(c->mapTo(w, QPoint(0, 0)), c->size());
         return out;
     };
-    w->gCRoadsList->SetRow(shownRow);
-    w->gCRoadsListClick();
+    w->CrossRoadsPage()->Ui().gCRoadsList->SetRow(shownRow);
+    w->CrossRoadsPage()->gCRoadsListClick();
     const QList<QRect> before = places();
-    EXPECT_TRUE(w->gbCRoadsPProfiles->isVisible());
-    w->gCRoadsList->SetRow(skipRow);
-    w->gCRoadsListClick();
-    EXPECT_FALSE(w->gbCRoadsPProfiles->isVisible());
-    EXPECT_FALSE(w->imCRoads->isVisible());
-    EXPECT_FALSE(w->rbCRoadFwd->isEnabled());
+    EXPECT_TRUE(w->CrossRoadsPage()->Ui().gbCRoadsPProfiles->isVisible());
+    w->CrossRoadsPage()->Ui().gCRoadsList->SetRow(skipRow);
+    w->CrossRoadsPage()->gCRoadsListClick();
+    EXPECT_FALSE(w->CrossRoadsPage()->Ui().gbCRoadsPProfiles->isVisible());
+    EXPECT_FALSE(w->CrossRoadsPage()->Ui().imCRoads->isVisible());
+    EXPECT_FALSE(w->CrossRoadsPage()->Ui().rbCRoadFwd->isEnabled());
     EXPECT_EQ(places(), before);
-    w->gCRoadsList->SetRow(shownRow);
-    w->gCRoadsListClick();
+    w->CrossRoadsPage()->Ui().gCRoadsList->SetRow(shownRow);
+    w->CrossRoadsPage()->gCRoadsListClick();
     EXPECT_EQ(places(), before);
 }
 
@@ -389,35 +389,35 @@ TEST_F(GuiWorkflow, KmSearchSelectsTheNearestProfileAndItsSegment) {
     const tPlanProfile& target = plan.Profiles[plan.Count() / 2];
     w->SelectTab(w->TabIndex().DraftSpeeds);
     const QString text = FormatKmPlus(true, target.Position + 1.0).rightJustified(11, QLatin1Char(' '));
-    w->edSearchKmpDraftV->setText(text);
-    w->edSearchKmpDraftV->setCursorPosition(8);
-    w->edSearchKmpChange(w->edSearchKmpDraftV);
-    ASSERT_TRUE(w->btSearchKmp__DraftV->isEnabled()) << w->edSearchKmpDraftV->displayText().toStdString();
-    w->btSearhKmpClick(w->btSearchKmp__DraftV);
-    EXPECT_EQ(w->gDraftV->Row(), plan.Count() / 2 + 1);
-    EXPECT_EQ(w->edSearchKmpDraftV->displayText(), kEmptyKmPlusText);
-    EXPECT_FALSE(w->btSearchKmp__DraftV->isEnabled());
+    w->GridPage(tGridId::DraftV)->Ui().Search->setText(text);
+    w->GridPage(tGridId::DraftV)->Ui().Search->setCursorPosition(8);
+    w->GridPage(tGridId::DraftV)->edSearchKmpChange();
+    ASSERT_TRUE(w->GridPage(tGridId::DraftV)->Ui().Find->isEnabled()) << w->GridPage(tGridId::DraftV)->Ui().Search->displayText().toStdString();
+    w->GridPage(tGridId::DraftV)->btSearhKmpClick();
+    EXPECT_EQ(w->GridPage(tGridId::DraftV)->Ui().Grid->Row(), plan.Count() / 2 + 1);
+    EXPECT_EQ(w->GridPage(tGridId::DraftV)->Ui().Search->displayText(), kEmptyKmPlusText);
+    EXPECT_FALSE(w->GridPage(tGridId::DraftV)->Ui().Find->isEnabled());
 
     // Beyond the end of the road: the last profile; in the pivot grid its segment.
     w->SelectTab(w->TabIndex().PivotGrid);
-    w->edSearchKmpPivotData->setText(QStringLiteral("9999+999,99"));
-    w->edSearchKmpChange(w->edSearchKmpPivotData);
-    w->btSearhKmpClick(w->btSearchKmp__PivotData);
-    EXPECT_EQ(w->gPivotData->Row(), PivotRowOfProfile(w->Model().Pivot, plan.Count() - 1) + 1);
+    w->GridPage(tGridId::PivotData)->Ui().Search->setText(QStringLiteral("9999+999,99"));
+    w->GridPage(tGridId::PivotData)->edSearchKmpChange();
+    w->GridPage(tGridId::PivotData)->btSearhKmpClick();
+    EXPECT_EQ(w->GridPage(tGridId::PivotData)->Ui().Grid->Row(), PivotRowOfProfile(w->Model().Pivot, plan.Count() - 1) + 1);
 
     // A kilometre field left empty becomes zero once the caret passes it.
     w->SelectTab(w->TabIndex().SourceGrid);
-    w->edSearchKmpSourceData->setFocus();
-    w->edSearchKmpSourceData->setCursorPosition(5);
-    QTest::keyClicks(w->edSearchKmpSourceData, QStringLiteral("250"));
-    EXPECT_EQ(w->edSearchKmpSourceData->displayText().left(5), QStringLiteral("   0+"));
-    EXPECT_TRUE(w->btSearchKmp__SourceData->isEnabled()) << w->edSearchKmpSourceData->displayText().toStdString();
+    w->GridPage(tGridId::SourceData)->Ui().Search->setFocus();
+    w->GridPage(tGridId::SourceData)->Ui().Search->setCursorPosition(5);
+    QTest::keyClicks(w->GridPage(tGridId::SourceData)->Ui().Search, QStringLiteral("250"));
+    EXPECT_EQ(w->GridPage(tGridId::SourceData)->Ui().Search->displayText().left(5), QStringLiteral("   0+"));
+    EXPECT_TRUE(w->GridPage(tGridId::SourceData)->Ui().Find->isEnabled()) << w->GridPage(tGridId::SourceData)->Ui().Search->displayText().toStdString();
 }
 
 TEST_F(GuiWorkflow, KmSearchBoxKeepsWhatIsTyped) {
     Calculate();
     w->SelectTab(w->TabIndex().SourceGrid);
-    QLineEdit* edit = w->edSearchKmpSourceData;
+    QLineEdit* edit = w->GridPage(tGridId::SourceData)->Ui().Search;
     struct tStroke {
         int Caret;
         const char* Keys;
@@ -445,7 +445,7 @@ TEST_F(GuiWorkflow, KmSearchBoxKeepsWhatIsTyped) {
             QTest::keyClicks(edit, QString::fromLatin1(s.Keys));
         }
         EXPECT_EQ(edit->displayText(), QString::fromLatin1(c.Shown)) << c.Shown;
-        EXPECT_EQ(w->btSearchKmp__SourceData->isEnabled(), c.Find) << c.Shown;
+        EXPECT_EQ(w->GridPage(tGridId::SourceData)->Ui().Find->isEnabled(), c.Find) << c.Shown;
     }
 
     // A search moves the other grids and the profile list as a click does.
@@ -453,14 +453,14 @@ TEST_F(GuiWorkflow, KmSearchBoxKeepsWhatIsTyped) {
     const int target = plan.Count() * 2 / 3;
     w->SelectTab(w->TabIndex().SourceGrid);
     edit->setText(FormatKmPlus(true, plan.Profiles[target].Position).rightJustified(11, QLatin1Char(' ')));
-    w->btSearhKmpClick(w->btSearchKmp__SourceData);
-    ASSERT_EQ(w->gSourceData->Row(), target + 1);
-    EXPECT_EQ(w->gDraftV->Row(), target + 1);
-    EXPECT_EQ(w->gProfilesList->Row(), target + 1);
-    const int pivotRow = w->gPivotData->Row();
-    w->gPivotData->SetRow(1);
-    w->gridClick(w->gSourceData);
-    EXPECT_EQ(pivotRow, w->gPivotData->Row());
+    w->GridPage(tGridId::SourceData)->btSearhKmpClick();
+    ASSERT_EQ(w->GridPage(tGridId::SourceData)->Ui().Grid->Row(), target + 1);
+    EXPECT_EQ(w->GridPage(tGridId::DraftV)->Ui().Grid->Row(), target + 1);
+    EXPECT_EQ(w->ViewPage()->Ui().gProfilesList->Row(), target + 1);
+    const int pivotRow = w->GridPage(tGridId::PivotData)->Ui().Grid->Row();
+    w->GridPage(tGridId::PivotData)->Ui().Grid->SetRow(1);
+    w->gridClick(w->GridPage(tGridId::SourceData)->Ui().Grid);
+    EXPECT_EQ(pivotRow, w->GridPage(tGridId::PivotData)->Ui().Grid->Row());
     EXPECT_GT(pivotRow, 1);
 }
 
@@ -473,10 +473,10 @@ TEST_F(GuiWorkflow, LongStepsDisableEveryControlThatCouldStartAnother) {
         QStringList Disables;  // controls the step itself leaves disabled
     };
     const tStep steps[] = {
-        {"road import", [] {}, [&] { w->btLoadData__MainClick(); },
+        {"road import", [] {}, [&] { w->LoadPage()->btLoadData__MainClick(); },
          {"edOpenXL", "_x_btOpenDialMain", "btLoadData__Main", "rbSecondSheet__Cross", "rbThirdSheet__Cross",
           "rbSecondSheet__Green", "rbThirdSheet__Green"}},
-        {"crossroads import", [&] { w->btLoadData__MainClick(); }, [&] { w->btLoadData__CrossClick(); },
+        {"crossroads import", [&] { w->LoadPage()->btLoadData__MainClick(); }, [&] { w->LoadPage()->btLoadData__CrossClick(); },
          {"edOpenCrossXL", "_x_btOpenDialCross", "btLoadData__Cross", "rbSeparateFile__Cross"}},
         {"calculation", [&] { LoadAll(); }, [&] { w->btStartCalcClick(); }, {"btStartCalc"}},
         {"CSV export", [&] { Calculate(); w->SelectTab(w->TabIndex().DraftSpeeds); seam.SaveAnswers.push_back(csv); },
@@ -509,11 +509,11 @@ TEST_F(GuiWorkflow, LongStepsDisableEveryControlThatCouldStartAnother) {
                 if (c->isEnabled()) enabledDuring << c->objectName();
             // Clicks arriving meanwhile start nothing.
             seam.SaveAnswers.push_back(install->Folder() + QStringLiteral("second.csv"));
-            w->btLoadData__MainClick();
-            w->btLoadData__CrossClick();
+            w->LoadPage()->btLoadData__MainClick();
+            w->LoadPage()->btLoadData__CrossClick();
             w->btStartCalcClick();
             w->pmiExportClick(w->pmiCsvExport);
-            w->btSearhKmpClick(w->btSearchKmp__DraftV);
+            w->GridPage(tGridId::DraftV)->btSearhKmpClick();
             answersDuring = seam.SaveAnswers.size();
             closedDuring = !w->close();
         });
@@ -532,7 +532,7 @@ TEST_F(GuiWorkflow, LongStepsDisableEveryControlThatCouldStartAnother) {
         QStringList offAfter = explicitlyOff();
         EXPECT_EQ(offAfter.join(QLatin1Char(' ')).toStdString(), offBefore.join(QLatin1Char(' ')).toStdString()) << step.Name;
         EXPECT_TRUE(w->tabs->isEnabled()) << step.Name;
-        EXPECT_TRUE(w->_x_cbLangSelect->isEnabled()) << step.Name;
+        EXPECT_TRUE(w->AboutPage()->Ui()._x_cbLangSelect->isEnabled()) << step.Name;
         seam.SaveAnswers.clear();
         for (const QString& f : seam.OpenedDocuments) QFile::remove(f);
         seam.OpenedDocuments.clear();
@@ -549,15 +549,15 @@ TEST_F(GuiWorkflow, CsvExportWritesTheGridAsShown) {
     EXPECT_EQ(seam.Messages[0].Text, Msg(*w, "CSVExport.ExportSuccessful"));
     const QByteArray bytes = ReadFile(file);
     const QList<QByteArray> lines = bytes.split('\n');
-    ASSERT_EQ(lines.size(), w->gDraftV->RowCount() + 1);  // the last line end leaves an empty piece
+    ASSERT_EQ(lines.size(), w->GridPage(tGridId::DraftV)->Ui().Grid->RowCount() + 1);  // the last line end leaves an empty piece
     EXPECT_TRUE(lines.last().isEmpty());
     QStringList header;
-    for (int c = 0; c < 22; ++c) header << w->gDraftV->Cells(c, 0).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    for (int c = 0; c < 22; ++c) header << w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(c, 0).replace(QLatin1Char('\r'), QLatin1Char(' '));
     EXPECT_EQ(QString::fromUtf8(lines[0]), header.join(QLatin1Char(';')) + QLatin1Char('\r'));
-    EXPECT_TRUE(lines[1].startsWith(w->gDraftV->Cells(0, 1).toUtf8() + ';' + w->gDraftV->Cells(1, 1).toUtf8() + ';'));
+    EXPECT_TRUE(lines[1].startsWith(w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(0, 1).toUtf8() + ';' + w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(1, 1).toUtf8() + ';'));
     EXPECT_TRUE(w->tabs->isEnabled());
-    EXPECT_TRUE(w->btExport__Draft->isVisible());
-    EXPECT_FALSE(w->pbDraftV->isVisible());
+    EXPECT_TRUE(w->GridPage(tGridId::DraftV)->Ui().Export->isVisible());
+    EXPECT_FALSE(w->GridPage(tGridId::DraftV)->Ui().Bar->isVisible());
 
     // Cancelling the dialog writes nothing; another tab ignores the command.
     seam.Messages.clear();
@@ -610,9 +610,9 @@ TEST_F(GuiWorkflow, WorkbookExportHandsANewWorkbookToTheDesktop) {
     TExcel book(seam.OpenedDocuments[0]);
     ASSERT_EQ(book.LastError(), 0);
     EXPECT_EQ(book.SheetName(0), Msg(*w, "XLExport.SheetNameSourceData").left(31));
-    EXPECT_EQ(book.GetCell(1, 1), w->gSourceData->Cells(0, 0).replace(QLatin1Char('\r'), QLatin1Char(' ')));
-    EXPECT_EQ(book.GetCell(3, 2), w->gSourceData->Cells(1, 2));
-    EXPECT_EQ(book.GetCell(w->gSourceData->RowCount(), 1), w->gSourceData->Cells(0, w->gSourceData->RowCount() - 1));
+    EXPECT_EQ(book.GetCell(1, 1), w->GridPage(tGridId::SourceData)->Ui().Grid->Cells(0, 0).replace(QLatin1Char('\r'), QLatin1Char(' ')));
+    EXPECT_EQ(book.GetCell(3, 2), w->GridPage(tGridId::SourceData)->Ui().Grid->Cells(1, 2));
+    EXPECT_EQ(book.GetCell(w->GridPage(tGridId::SourceData)->Ui().Grid->RowCount(), 1), w->GridPage(tGridId::SourceData)->Ui().Grid->Cells(0, w->GridPage(tGridId::SourceData)->Ui().Grid->RowCount() - 1));
     QFile::remove(seam.OpenedDocuments[0]);
 }
 
@@ -674,7 +674,7 @@ TEST_F(GuiWorkflow, WorkbookExportWithoutASpreadsheetProgramOffersToSaveIt) {
         if (c.Target == saved) {
             TExcel book(saved);
             ASSERT_EQ(book.LastError(), 0);
-            EXPECT_EQ(book.GetCell(2, 2), w->gPivotData->Cells(1, 1));
+            EXPECT_EQ(book.GetCell(2, 2), w->GridPage(tGridId::PivotData)->Ui().Grid->Cells(1, 1));
             EXPECT_EQ(QDir(install->Folder()).entryList({QStringLiteral(".kept*")}, QDir::Files | QDir::Hidden), QStringList());
         }
     }
@@ -702,39 +702,39 @@ TEST_F(GuiWorkflow, SwitchingTheLanguageRewritesHeadersCaptionsCausesAndVerdicts
     int seg = -1;
     for (int j = 1; j < m.Pivot.Count() && seg < 0; ++j)
         if (m.Pivot.Rows[j].ResumeFwd != 0) seg = j;
-    const QString englishHeader = w->gDraftV->Cells(3, 0);
-    const QString englishCause = w->gDraftV->Cells(17, profile + 1);
+    const QString englishHeader = w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(3, 0);
+    const QString englishCause = w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(17, profile + 1);
     const QString englishTab = w->Tabs()->tabText(w->TabIndex().PivotGrid);
-    w->_x_cbLangSelect->setCurrentIndex(w->_x_cbLangSelect->findText(QStringLiteral("RUSSIAN")));
+    w->AboutPage()->Ui()._x_cbLangSelect->setCurrentIndex(w->AboutPage()->Ui()._x_cbLangSelect->findText(QStringLiteral("RUSSIAN")));
     EXPECT_EQ(w->LanguageCode(), QStringLiteral("RU"));
-    EXPECT_EQ(w->edLang->text(), QStringLiteral("RUSSIAN"));
-    EXPECT_EQ(w->gDraftV->Cells(3, 0), GridText(*w, "gDraftV.cgvFreeV").replace(QStringLiteral("\r\n"), QStringLiteral("\r")));
-    EXPECT_NE(w->gDraftV->Cells(3, 0), englishHeader);
-    EXPECT_EQ(w->gDraftV->Cells(17, profile + 1), GridText(*w, CauseKey(m.Plan.Profiles[profile].Cause[0]).toLatin1().constData()));
-    EXPECT_NE(w->gDraftV->Cells(17, profile + 1), englishCause);
+    EXPECT_EQ(w->AboutPage()->Ui().edLang->text(), QStringLiteral("RUSSIAN"));
+    EXPECT_EQ(w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(3, 0), GridText(*w, "gDraftV.cgvFreeV").replace(QStringLiteral("\r\n"), QStringLiteral("\r")));
+    EXPECT_NE(w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(3, 0), englishHeader);
+    EXPECT_EQ(w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(17, profile + 1), GridText(*w, CauseKey(m.Plan.Profiles[profile].Cause[0]).toLatin1().constData()));
+    EXPECT_NE(w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(17, profile + 1), englishCause);
     EXPECT_EQ(w->Tabs()->tabText(w->TabIndex().PivotGrid),
               w->Engine().GetSectionText(QStringLiteral("MainForm.TabControls"), QStringLiteral("tabs.tabPivotGrid")));
     EXPECT_NE(w->Tabs()->tabText(w->TabIndex().PivotGrid), englishTab);
     if (seg >= 0) {
         const char* key = m.Pivot.Rows[seg].ResumeFwd > 0 ? "gPivotData.Value.Safe" : "gPivotData.Value.NotSafe";
-        EXPECT_EQ(w->gPivotData->Cells(8, seg + 1), GridText(*w, key));
+        EXPECT_EQ(w->GridPage(tGridId::PivotData)->Ui().Grid->Cells(8, seg + 1), GridText(*w, key));
     }
-    EXPECT_EQ(w->btStartCalc->text(), w->Engine().GetSectionText(QStringLiteral("MainForm.Buttons"), QStringLiteral("btStartCalc")));
+    EXPECT_EQ(w->LoadPage()->Ui().btStartCalc->text(), w->Engine().GetSectionText(QStringLiteral("MainForm.Buttons"), QStringLiteral("btStartCalc")));
 }
 
 TEST_F(GuiWorkflow, OpenDialogWritesTheChosenNameWithoutQuotes) {
     seam.OpenAnswers.push_back(install->Folder() + QStringLiteral("examples/other.csv"));
-    w->_x_btOpenDialMainClick(w->_x_btOpenDialCross);
-    EXPECT_EQ(QDir::fromNativeSeparators(w->edOpenCrossXL->text()), install->Folder() + QStringLiteral("examples/other.csv"));
-    const QString before = w->edOpenXL->text();
-    w->_x_btOpenDialMainClick(w->_x_btOpenDialMain);  // cancelled
-    EXPECT_EQ(w->edOpenXL->text(), before);
-    w->rbSecondSheet__Green->setChecked(true);
-    w->rbSelectGreenSource();
-    EXPECT_FALSE(w->edOpenGreenXL->isVisibleTo(w->gbLoadVegetationBuildings));
-    w->rbSeparateFile__Green->setChecked(true);
-    w->rbSelectGreenSource();
-    EXPECT_TRUE(w->edOpenGreenXL->isVisibleTo(w->gbLoadVegetationBuildings));
+    w->LoadPage()->_x_btOpenDialMainClick(w->LoadPage()->Ui()._x_btOpenDialCross);
+    EXPECT_EQ(QDir::fromNativeSeparators(w->LoadPage()->Ui().edOpenCrossXL->text()), install->Folder() + QStringLiteral("examples/other.csv"));
+    const QString before = w->LoadPage()->Ui().edOpenXL->text();
+    w->LoadPage()->_x_btOpenDialMainClick(w->LoadPage()->Ui()._x_btOpenDialMain);  // cancelled
+    EXPECT_EQ(w->LoadPage()->Ui().edOpenXL->text(), before);
+    w->LoadPage()->Ui().rbSecondSheet__Green->setChecked(true);
+    w->LoadPage()->rbSelectGreenSource();
+    EXPECT_FALSE(w->LoadPage()->Ui().edOpenGreenXL->isVisibleTo(w->LoadPage()->Ui().gbLoadVegetationBuildings));
+    w->LoadPage()->Ui().rbSeparateFile__Green->setChecked(true);
+    w->LoadPage()->rbSelectGreenSource();
+    EXPECT_TRUE(w->LoadPage()->Ui().edOpenGreenXL->isVisibleTo(w->LoadPage()->Ui().gbLoadVegetationBuildings));
 }
 
 }  // namespace

@@ -31,14 +31,20 @@ std::vector<int32_t> CrossRoadsListOrder(const tCrossRoads& roads) {
     return order;
 }
 
+QString CrossRoadsListHeaderKey(int column) {
+    if (column == 0) return QStringLiteral("gCRoadsList.KmPlus");
+    if (column == 1) return QStringLiteral("gCRoadsList.cRoadName");
+    return {};
+}
+
 tCrossRoadsListTable BuildCrossRoadsList(const tCrossRoads& roads, const tTextLookup& lookup) {
     tCrossRoadsListTable table;
     table.Order = CrossRoadsListOrder(roads);
     const QString section = QStringLiteral("MainForm.Grids");
     std::array<QString, 4> header;
     if (lookup) {
-        header[0] = lookup(section, QStringLiteral("gCRoadsList.KmPlus"));
-        header[1] = lookup(section, QStringLiteral("gCRoadsList.cRoadName"));
+        header[0] = lookup(section, CrossRoadsListHeaderKey(0));
+        header[1] = lookup(section, CrossRoadsListHeaderKey(1));
     }
     table.Rows.push_back(header);
     for (int32_t index : table.Order) {

@@ -43,6 +43,10 @@ double CrossRoadListKey(const tCrossRoadRec& road);
 // the order this exchange leaves them, not necessarily the table order.
 std::vector<int32_t> CrossRoadsListOrder(const tCrossRoads& roads);
 
+// Language key of a list column header (section "MainForm.Grids"); empty
+// for columns 2 and 3.
+QString CrossRoadsListHeaderKey(int column);
+
 // The whole list with its header texts ("MainForm.Grids", keys
 // "gCRoadsList.KmPlus" and "gCRoadsList.cRoadName"; columns 2 and 3 have no
 // header). The calculation run counts the progress step of each entry.

@@ -11,7 +11,8 @@ QString FormatImportFailure(const tImportFailure& failure, TLanguageEngine& engi
             failure.ReasonKey.isEmpty() ? QString() : QStringLiteral("\r\n") + engine.GetMessage(failure.ReasonKey);
         engine.SetPlaceholder(QStringLiteral("%CellValue%"), reason);
     }
-    return engine.GetMessage(failure.Key);
+    // A failure without a key of its own is a file that could not be opened.
+    return engine.GetMessage(failure.Key.isEmpty() ? QStringLiteral("LoadData.FileOpenError") : failure.Key);
 }
 
 }  // namespace kestrova

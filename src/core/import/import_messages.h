@@ -11,7 +11,7 @@ class TLanguageEngine;
 
 // Sets the failure's placeholders in the engine, turns the reason key (if
 // any) into CR LF + its text and puts that into "%CellValue%", then looks the
-// message key up.
+// message key up ("LoadData.FileOpenError" when the failure has none).
 QString FormatImportFailure(const tImportFailure& failure, TLanguageEngine& engine);
 
 }  // namespace kestrova

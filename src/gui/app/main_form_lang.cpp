@@ -10,6 +10,13 @@
 #include "app/text_fitting.h"
 #include "app/toolkit_translation.h"
 #include "app/ui_seam.h"
+#include "calc/crossroads_list.h"
+#include "calc/grid_texts.h"
+#include "pages/about_page.h"
+#include "pages/crossroads_page.h"
+#include "pages/grid_page.h"
+#include "pages/load_page.h"
+#include "pages/view_page.h"
 #include "views/overview_page.h"
 #include "views/string_grid.h"
 
@@ -35,61 +42,9 @@ namespace kestrova {
 
 namespace {
 
-const QString kGrids = QStringLiteral("MainForm.Grids");
 const QString kComponents = QStringLiteral("MainForm.Components");
 const QString kFormPosition = QStringLiteral("MainForm.FormPosition");
 constexpr int kNoNumber = -666;
-
-const char* const kSourceHeaders[14] = {
-    "gSourceData.csdRecordNumber", "gSourceData.csdPosition", "gSourceData.csdRoadCathegory",
-    "gSourceData.csdTrafficIntensity", "gSourceData.csdCars", "gSourceData.csdTrucks", "gSourceData.csdBuses",
-    "gSourceData.csdVehicleTrains", "gSourceData.csdCurveRadius", "gSourceData.csdLongitudinalTilt",
-    "gSourceData.csdSlicknessValue", "gSourceData.csdClearance", "gSourceData.csdIsLocality",
-    "gSourceData.csdIsSocialActivity"};
-const char* const kDraftHeaders[22] = {
-    "gDraftV.cgvProfileNumb", "gDraftV.cgvKmPlus", "gDraftV.cgvCathegory", "gDraftV.cgvFreeV", "gDraftV.cgvCurveV",
-    "gDraftV.cgvTiltVF", "gDraftV.cgvTiltVR", "gDraftV.cgvSlickV", "gDraftV.cgvBridgeV", "gDraftV.cgvIntensityV",
-    "gDraftV.cgvLocalityV", "gDraftV.cgvSocialV", "gDraftV.cgvCrossVF", "gDraftV.cgvLookVF", "gDraftV.cgvCrossVR",
-    "gDraftV.cgvLookVR", "gDraftV.cgvMinVF", "gDraftV.cgvCauseF", "gDraftV.cgvKoefF", "gDraftV.cgvMinVR",
-    "gDraftV.cgvCauseR", "gDraftV.cgvKoefR"};
-const char* const kPivotHeaders[14] = {
-    "gPivotData.Numb", "gPivotData.KmBeg", "gPivotData.KmEnd", "gPivotData.RCath", "gPivotData.VMinFwd",
-    "gPivotData.CauseFwd", "gPivotData.FailRateFwd", "gPivotData.BoundRateFwd", "gPivotData.ResumeFwd",
-    "gPivotData.VMinRev", "gPivotData.CauseRev", "gPivotData.FailRateRev", "gPivotData.BoundRateRev",
-    "gPivotData.ResumeRev"};
-
-// About texts per language code: the first is shown large, the second below it.
-struct tAboutTexts {
-    const char* Code;
-    const char* Info1;
-    const char* Info2;
-};
-const tAboutTexts kAbout[3] = {
-    {"EN", "Speed-safety analysis of a road\\nby profiles, factors and sight distance",
-     "Kestrova computes, for every road profile and both directions of travel, "
-     "the speed each road factor permits, the available sight distance "
-     "over terrain, vegetation and buildings, and the visibility of crossroads. "
-     "The pivot table marks the segment boundaries that are not safe.\\n\\n"
-     "Morvanta engineering software."},
-    {"UA", "Аналіз безпеки швидкості руху\\nза профілями, чинниками та видимістю",
-     "Kestrova обчислює для кожного профілю дороги та обох напрямків руху "
-     "швидкість, яку дозволяє кожен чинник, відстань видимості "
-     "над рельєфом, рослинністю і будівлями та видимість перехресть. "
-     "Зведена таблиця позначає небезпечні межі ділянок.\\n\\n"
-     "Інженерне програмне забезпечення Morvanta."},
-    {"RU", "Анализ безопасности скорости движения\\nпо профилям, факторам и видимости",
-     "Kestrova вычисляет для каждого профиля дороги и обоих направлений движения "
-     "скорость, допустимую по каждому фактору, расстояние видимости "
-     "над рельефом, растительностью и зданиями и видимость пересечений. "
-     "Сводная таблица отмечает небезопасные границы участков.\\n\\n"
-     "Инженерное программное обеспечение Morvanta."},
-};
-
-QString AboutText(const char* raw) {
-    QString t = QString::fromUtf8(raw);
-    t.replace(QStringLiteral("\\n"), QStringLiteral("\r\n"), Qt::CaseInsensitive);
-    return t;
-}
 
 bool Skipped(const QString& name) {
     return name.isEmpty() || name.startsWith(QStringLiteral("_x_"), Qt::CaseInsensitive) ||
@@ -113,6 +68,8 @@ std::map<QString, tFormPlacement> gPlacements;  // remembered at restore, per wi
 // ---- language ------------------------------------------------------------
 
 void TMainForm::BuildLanguageList() {
+    QComboBox* _x_cbLangSelect = FAbout->Ui()._x_cbLangSelect;
+    QLineEdit* edLang = FAbout->Ui().edLang;
     const QSignalBlocker block(_x_cbLangSelect);
     _x_cbLangSelect->clear();
     const QDir langDir(FExeFolder + QStringLiteral("LANG"));
@@ -161,7 +118,7 @@ void TMainForm::BuildLanguageList() {
     SelectTab(gFirstUse ? FTab.About : FTab.SourceData);
     if (gFirstUse && names.size() > 1) {
         ProcessMessages();
-        QTimer::singleShot(500, this, [this] {
+        QTimer::singleShot(500, this, [this, _x_cbLangSelect] {
             UiSeam().ShowMessage(this, ApplicationTitle(), gLanguageEngine.GetMessage(QStringLiteral("FirstUse.SelectLanguage")),
                                  tBoxIcon::Warning);
             _x_cbLangSelect->setFocus();
@@ -172,15 +129,15 @@ void TMainForm::BuildLanguageList() {
 
 void TMainForm::_x_cbLangSelectChange() {
     ApplyLanguage();
-    edLang->setText(_x_cbLangSelect->currentText());
+    FAbout->Ui().edLang->setText(FAbout->Ui()._x_cbLangSelect->currentText());
 }
 
 void TMainForm::ApplyLanguage() {
-    const QString entry = _x_cbLangSelect->currentText();
+    const QString entry = FAbout->Ui()._x_cbLangSelect->currentText();
     gLanguageEngine.LoadLanguage(FLanguageFiles.value(entry, FExeFolder + QStringLiteral("LANG/") + entry + QStringLiteral(".lng")));
     TranslateForm(gLanguageEngine, this);
     setWindowTitle(ApplicationTitle());
-    FitViewTools();
+    FView->FitTools();
 
     const QString tabSection = QStringLiteral("MainForm.TabControls");
     const std::pair<int, const char*> tabKeys[] = {
@@ -194,65 +151,29 @@ void TMainForm::ApplyLanguage() {
 
     SetGridHeaders();
     const QString dialogs = QStringLiteral("MainForm.Dialogs");
-    OpenDialFilter = gLanguageEngine.GetSectionText(dialogs, QStringLiteral("OpenDial.Filter"));
-    OpenDialTitle = gLanguageEngine.GetSectionText(dialogs, QStringLiteral("OpenDial.Title"));
+    FLoad->OpenDialFilter = gLanguageEngine.GetSectionText(dialogs, QStringLiteral("OpenDial.Filter"));
+    FLoad->OpenDialTitle = gLanguageEngine.GetSectionText(dialogs, QStringLiteral("OpenDial.Title"));
     SaveDialFilter = gLanguageEngine.GetSectionText(dialogs, QStringLiteral("SaveDial.Filter"));
     SaveDialTitle = gLanguageEngine.GetSectionText(dialogs, QStringLiteral("SaveDial.Title"));
     FillCauseTexts();
-    panOverview->ApplyLanguage([this](const QString& s, const QString& k) { return gLanguageEngine.GetSectionText(s, k); });
+    FOverview->ApplyLanguage([this](const QString& s, const QString& k) { return gLanguageEngine.GetSectionText(s, k); });
     if (FReport) FReport->ApplyLanguage();
     gLanguageCode = gLanguageEngine.GetSectionText(QStringLiteral("Language"), QStringLiteral("Code")).toUpper();
     InstallToolkitTranslation(gLanguageCode);
-    ShowAbout();
-}
-
-// The view options stay whole in their narrow tool panels: long texts take
-// two lines, and the panels grow to hold them.
-void TMainForm::FitViewTools() {
-    for (QWidget* panel : {pan3Dtools, panCProfileTools}) {
-        const QMargins margins = panel->layout()->contentsMargins();
-        const int room = panel->width() - margins.left() - margins.right();
-        for (QCheckBox* box : panel->findChildren<QCheckBox*>()) FitButtonText(box, box->text(), room);
-        panel->layout()->activate();
-        for (QRadioButton* item : panel->findChildren<QRadioButton*>()) {
-            // The items' room is what their group leaves inside its frame and margins.
-            const QWidget* group = item->parentWidget();
-            const QMargins inner = group->layout() ? group->layout()->contentsMargins() : QMargins();
-            const int groupRoom = group == panel ? room : std::min(room, group->contentsRect().width());
-            FitButtonText(item, item->text(), groupRoom - inner.left() - inner.right());
-        }
-        for (QLayout* inner : panel->findChildren<QLayout*>()) inner->invalidate();
-        panel->layout()->invalidate();
-        panel->layout()->activate();
-        panel->resize(panel->width(), std::max(panel == pan3Dtools ? 153 : 33, panel->sizeHint().height()));
-    }
+    gLanguageCode = FAbout->ShowAbout(gLanguageCode);
 }
 
 void TMainForm::SetGridHeaders() {
-    const auto header = [&](TStringGrid* grid, int col, const char* key) {
-        grid->SetCells(col, 0, gLanguageEngine.GetSectionText(kGrids, QString::fromLatin1(key)).replace(QStringLiteral("\r\n"), QStringLiteral("\r")));
+    const auto header = [&](TStringGrid* grid, int col, const QString& key) {
+        grid->SetCells(col, 0, gLanguageEngine.GetSectionText(GridSection(), key).replace(QStringLiteral("\r\n"), QStringLiteral("\r")));
     };
-    for (int c = 0; c < 14; ++c) header(gSourceData, c, kSourceHeaders[c]);
-    for (int c = 0; c < 22; ++c) header(gDraftV, c, kDraftHeaders[c]);
-    for (int c = 0; c < 14; ++c) header(gPivotData, c, kPivotHeaders[c]);
-    header(gCRoadsList, 0, "gCRoadsList.KmPlus");
-    header(gCRoadsList, 1, "gCRoadsList.cRoadName");
-    for (TStringGrid* g : {gCrProfilesList, gProfilesList}) {
-        header(g, 0, "gProfilesList.PNumber");
-        header(g, 1, "gProfilesList.KmPlus");
+    for (const TGridPage* page : FGrids)
+        for (int c = 0; c < GridColumnCount(page->GridId()); ++c) header(page->Ui().Grid, c, HeaderKey(page->GridId(), c));
+    for (int c = 0; c < 2; ++c) {
+        header(FCrossRoads->Ui().gCRoadsList, c, CrossRoadsListHeaderKey(c));
+        for (TStringGrid* g : {FCrossRoads->Ui().gCrProfilesList, FView->Ui().gProfilesList})
+            header(g, c, HeaderKey(tGridId::ProfilesList, c));
     }
-}
-
-void TMainForm::ShowAbout() {
-    if (gLanguageCode != QStringLiteral("EN") && gLanguageCode != QStringLiteral("UA") && gLanguageCode != QStringLiteral("RU"))
-        gLanguageCode = QStringLiteral("UA");
-    _x_AppName->setText(kProductName);
-    _x_AppVersion->setText(kAboutVersionText);
-    for (const tAboutTexts& t : kAbout)
-        if (gLanguageCode == QLatin1String(t.Code)) {
-            _x_mAboutInfo1->setPlainText(AboutText(t.Info1));
-            _x_mAboutInfo2->setPlainText(AboutText(t.Info2));
-        }
 }
 
 // ---- component states ----------------------------------------------------
@@ -291,7 +212,7 @@ bool TMainForm::SaveComponents(const QString& fileName) {
             ini.WriteNumber(kComponents, name + QStringLiteral("_Lines"), n);
         }
     }
-    panOverview->SaveState(ini, kComponents);
+    FOverview->SaveState(ini, kComponents);
     return ini.WriteBack();
 }
 
@@ -322,10 +243,10 @@ void TMainForm::LoadComponents(const QString& fileName) {
             memo->setPlainText(lines.join(QLatin1Char('\n')));
         }
     }
-    panOverview->LoadState(ini, kComponents);
+    FOverview->LoadState(ini, kComponents);
     // The source options show or hide their file boxes.
-    rbSelectCrossSource();
-    rbSelectGreenSource();
+    FLoad->rbSelectCrossSource();
+    FLoad->rbSelectGreenSource();
 }
 
 // ---- window placement ----------------------------------------------------

@@ -8,13 +8,14 @@
 #include "app/ui_seam.h"
 #include "calc/crossroads_list.h"
 #include "calc/grid_texts.h"
-#include "cross_profile_view.h"
 #include "crossroads_view.h"
 #include "export/km_search.h"
 #include "export/xlsx_writer.h"
 #include "util/file_replace.h"
-#include "road_view.h"
-#include "views/image_view.h"
+#include "pages/crossroads_page.h"
+#include "pages/grid_page.h"
+#include "pages/load_page.h"
+#include "pages/view_page.h"
 #include "views/overview_page.h"
 #include "views/string_grid.h"
 
@@ -43,15 +44,6 @@
 
 namespace kestrova {
 
-struct TMainForm::tViewBuffers {
-    T3DData Data3d;
-    T2DData Data2d;
-    tProfileData Profile;
-    Tx2Ddata Plan;
-    tCrossRoadsListState CRoads;
-    tGridLanguage Language;
-};
-
 namespace {
 
 QString DecimalSeparator() { return QLocale().decimalPoint(); }
@@ -63,109 +55,57 @@ void Materialise(TStringGrid& grid, tGridId id, const tGridSource& source) { gri
 
 TMainForm::~TMainForm() {
     // The result grids read the model and the language record: they let go first.
-    for (TStringGrid* grid : {gSourceData, gDraftV, gPivotData, gProfilesList}) grid->SetTable({});
-    delete FViews;
+    for (tGridId id : {tGridId::SourceData, tGridId::DraftV, tGridId::PivotData}) GridPage(id)->Ui().Grid->SetTable({});
+    ViewPage()->Ui().gProfilesList->SetTable({});
 }
-
-void TMainForm::CreateViewBuffers() { FViews = new tViewBuffers(); }
 
 // Cause and verdict texts follow the language: the text layer's language
 // record is refreshed and the grids that show those texts repaint.
 void TMainForm::FillCauseTexts() {
-    tGridLanguage& language = FViews->Language;
+    tGridLanguage& language = FGridLanguage;
     const auto lookup = [this](const QString& s, const QString& k) { return gLanguageEngine.GetSectionText(s, k); };
     FillHeaderTexts(language, lookup);
     kestrova::FillCauseTexts(language, lookup);
-    for (TStringGrid* grid : {gDraftV, gPivotData}) grid->Model().TextsChanged();
-}
-
-tProgress TMainForm::CalcProgress() {
-    tProgress p;
-    p.Interval = tProgress::kWindowInterval;
-    auto timer = std::make_shared<QElapsedTimer>();
-    timer->start();
-    p.SetMaximum = [this](int m) { pbCalc->setMaximum(std::max(m, 1)); };
-    p.SetPosition = [this](int pos) { pbCalc->setValue(std::min(pos, pbCalc->maximum())); };
-    p.Log = [this](const tMessage& line) { AddCalcLog(gLanguageEngine.Text(line)); };
-    p.Notify = [this](const tMessage& m) { Message(gLanguageEngine.Text(m)); };
-    // The window keeps painting during long stages, without spending the run on it.
-    p.Yield = [this, timer] {
-        if (timer->elapsed() >= 30) {
-            ProcessMessages();
-            timer->restart();
-        }
-    };
-    return p;
-}
-
-void TMainForm::AddCalcLog(const QString& text) {
-    if (!_x_mCalcLog->isVisible()) {
-        _x_mCalcLog->clear();
-        _x_mCalcLog->show();
-        ProcessMessages();
-    }
-    _x_mCalcLog->appendPlainText(text);
-    // Each line is on screen before the next stage starts.
-    _x_mCalcLog->repaint();
-    ProcessMessages();
+    for (tGridId id : {tGridId::DraftV, tGridId::PivotData}) GridPage(id)->Ui().Grid->Model().TextsChanged();
 }
 
 void TMainForm::btStartCalcClick() {
-    if (!btStartCalc->isEnabled() || FModel.Plan.Count() == 0 || FBusy) return;
-    std::optional<TBusyLock> lock(std::in_place, this, FBusy);
-    const int n = FModel.Plan.Count(), c = FModel.CrossRoads.Count(), g = FModel.Greens.Count();
-    // Load groups that hold nothing make room for the calculation group.
-    if (g == 0) gbLoadVegetationBuildings->hide();
-    if (c == 0) gbLoadCrossRoads->hide();
-    btStartCalc->setEnabled(false);
-    pbCalc->setValue(0);
-    pbCalc->setMaximum(std::max(1, g + 2 * c + 15 * n));
-    pbCalc->show();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    ProcessMessages();
-
-    const tProgress progress = CalcProgress();
-    // The grids are filled once the pivot exists: the text layer writes whole
-    // grids faster than row by row, and the cause texts come with them.
-    tCalcHooks hooks;
-    hooks.CauseTexts = [this] {
-        FillGrids();
-        pbCalc->setValue(pbCalc->maximum());
-    };
-    RunCalculation(FModel, progress, tCalcEngine::Fast, hooks);
-    lock.reset();
-    btStartCalc->setEnabled(false);  // the calculation runs once
-    pbCalc->hide();
-    QApplication::restoreOverrideCursor();
-
-    {
-        const QSignalBlocker block(tabs);
-        FTab.SourceGrid = tabs->addTab(QStringLiteral("tabSourceGrid"));
-        FTab.DraftSpeeds = tabs->addTab(QStringLiteral("tabDraftSpeeds"));
-        FTab.PivotGrid = tabs->addTab(QStringLiteral("tabPivotGrid"));
-        FTab.View3DF = tabs->addTab(QStringLiteral("tab3DF"));
-        FTab.View3DB = tabs->addTab(QStringLiteral("tab3DB"));
-        FTab.CProfile = tabs->addTab(QStringLiteral("tabCProfile"));
-        if (c > 0) {
-            FTab.CRoads = tabs->addTab(QStringLiteral("tabCRoads"));
-            FCRoadsGuard = false;
-        }
-        FTab.Overview = tabs->addTab(QStringLiteral("tabOverview"));
-    }
-    panOverview->ResultsReady();
+    const bool crossRoads = FModel.CrossRoads.Count() > 0;
+    if (!FLoad->Calculate([this] { FillGrids(); })) return;
+    AddResultTabs(crossRoads);
+    FOverview->ResultsReady();
     ApplyLanguage();
     FReport->CalculationDone();
     SelectTab(FTab.DraftSpeeds);
     backPanelResize();
 }
 
+void TMainForm::AddResultTabs(bool withCrossRoads) {
+    const QSignalBlocker block(tabs);
+    FTab.SourceGrid = tabs->addTab(QStringLiteral("tabSourceGrid"));
+    FTab.DraftSpeeds = tabs->addTab(QStringLiteral("tabDraftSpeeds"));
+    FTab.PivotGrid = tabs->addTab(QStringLiteral("tabPivotGrid"));
+    FTab.View3DF = tabs->addTab(QStringLiteral("tab3DF"));
+    FTab.View3DB = tabs->addTab(QStringLiteral("tab3DB"));
+    FTab.CProfile = tabs->addTab(QStringLiteral("tabCProfile"));
+    if (withCrossRoads) {
+        FTab.CRoads = tabs->addTab(QStringLiteral("tabCRoads"));
+        FCrossRoads->Enable();
+    }
+    FTab.Overview = tabs->addTab(QStringLiteral("tabOverview"));
+}
+
 // ---- result grids --------------------------------------------------------
 
 void TMainForm::FillGrids() {
+    TStringGrid* gSourceData = GridPage(tGridId::SourceData)->Ui().Grid;
+    TStringGrid* gDraftV = GridPage(tGridId::DraftV)->Ui().Grid;
+    TStringGrid* gPivotData = GridPage(tGridId::PivotData)->Ui().Grid;
+    TStringGrid* gProfilesList = FView->Ui().gProfilesList;
     tGridSource source;
     source.Plan = &FModel.Plan;
     source.Pivot = &FModel.Pivot;
-    source.Language = &FViews->Language;
+    source.Language = &FGridLanguage;
     source.DecimalSeparator = DecimalSeparator();
     Materialise(*gSourceData, tGridId::SourceData, source);
     gSourceData->SetFixedCols(GridFixedColumns(tGridId::SourceData));
@@ -189,6 +129,8 @@ void TMainForm::FillGrids() {
 
 void TMainForm::FillCRoadsList() {
     if (FModel.CrossRoads.Count() == 0) return;
+    TStringGrid* gCRoadsList = FCrossRoads->Ui().gCRoadsList;
+    TStringGrid* gCrProfilesList = FCrossRoads->Ui().gCrProfilesList;
     const tCrossRoadsListTable table = BuildCrossRoadsList(
         FModel.CrossRoads, [this](const QString& s, const QString& k) { return gLanguageEngine.GetSectionText(s, k); });
     const int rows = static_cast<int>(table.Rows.size());
@@ -215,6 +157,10 @@ void TMainForm::FillCRoadsList() {
 
 void TMainForm::gridClick(TStringGrid* grid) {
     if (FInGridClick) return;
+    TStringGrid* gSourceData = GridPage(tGridId::SourceData)->Ui().Grid;
+    TStringGrid* gDraftV = GridPage(tGridId::DraftV)->Ui().Grid;
+    TStringGrid* gPivotData = GridPage(tGridId::PivotData)->Ui().Grid;
+    TStringGrid* gProfilesList = FView->Ui().gProfilesList;
     FInGridClick = true;
     const int r = grid->Row();
     const tPivotData& pivot = FModel.Pivot;
@@ -234,7 +180,7 @@ void TMainForm::gridClick(TStringGrid* grid) {
     }
     for (TStringGrid* g : {gProfilesList, gSourceData, gDraftV}) g->SetRow(profileRow);
     gPivotData->SetRow(pivotRow);
-    panOverview->SetCurrentProfile(profileRow - 1);
+    FOverview->SetCurrentProfile(profileRow - 1);
     if (grid == gSourceData || grid == gDraftV || grid == gPivotData) grid->viewport()->update();
     const tViewTab view = CurrentViewTab();
     if (grid == gProfilesList && (view == tViewTab::Forward || view == tViewTab::Backward || view == tViewTab::CrossProfile))
@@ -243,179 +189,15 @@ void TMainForm::gridClick(TStringGrid* grid) {
 }
 
 void TMainForm::gridTopLeftChanged(TStringGrid* grid) {
-    if (grid != gDraftV && grid != gSourceData && grid != gPivotData) return;
+    bool resultGrid = false;
+    for (const TGridPage* page : FGrids) resultGrid = resultGrid || grid == page->Ui().Grid;
+    if (!resultGrid) return;
     const int row = grid->Row();
     if (row < 1) return;
     const bool guard = FInGridClick;
     FInGridClick = true;  // moving the column is no row click
     grid->SetCol(grid->LeftCol());
     FInGridClick = guard;
-}
-
-// ---- drawn views ---------------------------------------------------------
-
-void TMainForm::DrawCurrentView() {
-    const tViewTab view = CurrentViewTab();
-    if (view != tViewTab::Forward && view != tViewTab::Backward && view != tViewTab::CrossProfile) return;
-    const int profile = gProfilesList->Row() - 1;
-    tViewOptions options;
-    options.View = view == tViewTab::Forward    ? tViewKind::Forward
-                   : view == tViewTab::Backward ? tViewKind::Backward
-                                                : tViewKind::CrossProfile;
-    options.Profile = profile;
-    for (int i = 0; i < 4; ++i)
-        if (rgLookHeightItems[i]->isChecked()) options.LookHeight = i;
-    options.DrawLookLines = cbDrawLookLines__3D->isChecked();
-    options.DrawRoadGrid = cbDrawRoadGrid__3D->isChecked();
-    options.Crop30m = cbCropProfile30m->isChecked();
-    options.Target.Size = Im3d->size();
-    options.Target.PixelsPerInch = std::max(1, logicalDpiY());
-    options.ButtonFace = palette().color(QPalette::Button);
-    options.Texts = TextsFromEngine(gLanguageEngine);
-    QImage& image = Im3d->Picture();
-    if (profile < 0 || profile >= FModel.Plan.Count()) {
-        PrepareSurface(image, options.Target);
-        image.fill(Qt::white);
-    } else if (view == tViewTab::CrossProfile) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        DrawCrossProfile(FModel, options, FViews->Profile, image);
-        QApplication::restoreOverrideCursor();
-    } else {
-        DrawRoadView(FModel, options, FViews->Data3d, FViews->Data2d, image);
-    }
-    Im3d->update();
-}
-
-void TMainForm::Im3dMouseMove(const QPoint& pos) {
-    if (CurrentViewTab() != tViewTab::CrossProfile) return;
-    if (gbCursorMeas->isHidden()) gbCursorMeas->show();
-    tCursorMeasure m;
-    if (!MeasureCrossProfile(FViews->Profile, pos.x(), pos.y(), TextsFromEngine(gLanguageEngine), m)) return;
-    _x_XMeas->setText(m.ShiftText);
-    _x_YMeas->setText(m.HeightText);
-}
-
-void TMainForm::gCRoadsListClick() {
-    if (FCRoadsGuard || CurrentViewTab() != tViewTab::CrossRoads) return;
-    const int listRow = gCRoadsList->Row();
-    bool ok = false;
-    const int crossRoad = gCRoadsList->Cells(3, listRow).toInt(&ok);
-    if (!ok || crossRoad < 0 || crossRoad >= FModel.CrossRoads.Count()) return;
-    const int checked = rbCRoadRev->isChecked() ? DirRev : DirFwd;
-    const int before = gCrProfilesList->RowCount() > 1 ? gCrProfilesList->Row() - 1 : -1;
-    const tCrossRoadSelection sel = SelectCrossRoad(FModel, crossRoad, checked, before, FViews->CRoads);
-    rbCRoadFwd->setEnabled(sel.Ok);
-    rbCRoadRev->setEnabled(sel.Ok);
-    gbCRoadsPProfiles->setVisible(sel.Ok);
-    imCRoads->setVisible(sel.Ok);
-    if (!sel.Ok) return;
-    FCRoadShown = crossRoad;
-    FCRoadsGuard = true;
-    rbCRoadFwd->setEnabled(sel.FwdEnabled);
-    rbCRoadRev->setEnabled(sel.RevEnabled);
-    // A direction from which the crossing road is hidden is shown on a warning
-    // background; a style sheet is the one way every style paints it whole.
-    const auto warn = [](QRadioButton* button, bool notVisible) {
-        button->setStyleSheet(notVisible ? QStringLiteral("QRadioButton { background-color: rgb(255, 111, 111); }") : QString());
-    };
-    warn(rbCRoadFwd, sel.FwdNotVisible);
-    warn(rbCRoadRev, sel.RevNotVisible);
-    (sel.Direction == DirRev ? rbCRoadRev : rbCRoadFwd)->setChecked(true);
-    const int rows = static_cast<int>(sel.Rows.size());
-    gCrProfilesList->SetSize(4, rows + 1);
-    TGridModel& m = gCrProfilesList->Model();
-    m.BeginChange();
-    for (int i = 0; i < rows; ++i) {
-        const tApproachRow& a = sel.Rows[static_cast<size_t>(i)];
-        m.SetCellQuiet(0, i + 1, QString::number(a.RecordNumber));
-        m.SetCellQuiet(1, i + 1, a.KmText);
-        m.SetCellQuiet(2, i + 1, a.NotVisible ? QStringLiteral("NL") : QString());
-        m.SetCellQuiet(3, i + 1, QString::number(a.Profile));
-    }
-    m.EndChange();
-    if (sel.CurrentRow >= 0) gCrProfilesList->SetRow(sel.CurrentRow + 1);
-    AutoSizeGrid(*gCrProfilesList, Columns({0, 1}), Columns({0, 1}));
-    FCRoadsGuard = false;
-    gCrProfilesListClick();
-    gCrProfilesList->setFocus();
-}
-
-void TMainForm::gCrProfilesListClick() {
-    if (FCRoadsGuard || CurrentViewTab() != tViewTab::CrossRoads || FCRoadShown < 0) return;
-    bool ok = false;
-    const int profile = gCrProfilesList->Cells(3, gCrProfilesList->Row()).toInt(&ok);
-    if (!ok) return;
-    tViewOptions options;
-    options.View = tViewKind::CrossRoads;
-    options.CrossRoad = FCRoadShown;
-    options.Direction = rbCRoadRev->isChecked() ? DirRev : DirFwd;
-    options.Profile = profile;
-    options.Target.Size = imCRoads->size();
-    options.Target.PixelsPerInch = std::max(1, logicalDpiY());
-    options.ButtonFace = palette().color(QPalette::Button);
-    options.Texts = TextsFromEngine(gLanguageEngine);
-    DrawCrossRoadsView(FModel, options, FViews->Plan, imCRoads->Picture());
-    imCRoads->update();
-    const bool guard = FInGridClick;
-    FInGridClick = true;
-    gDraftV->SetRow(DraftRowForProfile(profile));
-    FInGridClick = guard;
-}
-
-// ---- km+ search ----------------------------------------------------------
-
-void TMainForm::edSearchKmpChange(QLineEdit* edit) {
-    QPushButton* button = edit == edSearchKmpDraftV        ? btSearchKmp__DraftV
-                          : edit == edSearchKmpSourceData  ? btSearchKmp__SourceData
-                          : edit == edSearchKmpPivotData   ? btSearchKmp__PivotData
-                                                           : nullptr;
-    if (!button) return;
-    if (edit->cursorPosition() > 4) {
-        const QString text = edit->displayText();
-        const QString normal = NormaliseKmField(text);
-        if (normal != text) {
-            // Only the kilometre places are rewritten: setting the whole text
-            // again would let the mask shift the metres typed after a blank.
-            const QSignalBlocker block(edit);
-            const int caret = edit->cursorPosition();
-            edit->setSelection(0, 4);
-            edit->insert(normal.left(4));
-            edit->setCursorPosition(caret);
-        }
-    }
-    double position = 0;
-    button->setEnabled(ParseSearchKmPlus(edit->displayText(), position));
-}
-
-void TMainForm::btSearhKmpClick(QPushButton* button) {
-    QLineEdit* edit = nullptr;
-    TStringGrid* grid = nullptr;
-    if (button == btSearchKmp__DraftV) {
-        edit = edSearchKmpDraftV;
-        grid = gDraftV;
-    } else if (button == btSearchKmp__SourceData) {
-        edit = edSearchKmpSourceData;
-        grid = gSourceData;
-    } else if (button == btSearchKmp__PivotData) {
-        edit = edSearchKmpPivotData;
-        grid = gPivotData;
-    }
-    if (!edit || FBusy) return;
-    const QString text = edit->displayText();
-    ResetSearch(edit, button);
-    grid->setFocus();
-    double position = 0;
-    if (!ParseSearchKmPlus(text, position)) return;
-    const int profile = NearestProfile(FModel.Plan, position);
-    if (profile < 0) return;
-    if (grid == gPivotData) {
-        const int row = PivotRowOfProfile(FModel.Pivot, profile);
-        if (row < 0) return;
-        grid->SetRow(row + 1);
-    } else {
-        grid->SetRow(profile + 1);
-    }
-    gridClick(grid);  // the other grids and the profile list follow, as after a click
 }
 
 // ---- export --------------------------------------------------------------
@@ -427,26 +209,21 @@ void TMainForm::btExportGridClick(QPushButton* button) {
 
 void TMainForm::pmiExportClick(QAction* item) {
     const int t = tabs->currentIndex();
-    TStringGrid* grid = nullptr;
-    QProgressBar* bar = nullptr;
-    QPushButton* button = nullptr;
+    const TGridPage* page = nullptr;
     QString sheetKey;
     if (t >= 0 && t == FTab.DraftSpeeds) {
-        grid = gDraftV;
-        bar = pbDraftV;
-        button = btExport__Draft;
+        page = GridPage(tGridId::DraftV);
         sheetKey = QStringLiteral("XLExport.SheetNameCalcSpeeds");
     } else if (t >= 0 && t == FTab.SourceGrid) {
-        grid = gSourceData;
-        bar = pbSourceData;
-        button = btExport__Source;
+        page = GridPage(tGridId::SourceData);
         sheetKey = QStringLiteral("XLExport.SheetNameSourceData");
     } else if (t >= 0 && t == FTab.PivotGrid) {
-        grid = gPivotData;
-        bar = pbPivotData;
-        button = btExport__PivotData;
+        page = GridPage(tGridId::PivotData);
         sheetKey = QStringLiteral("XLExport.SheetNamePivotData");
     }
+    TStringGrid* grid = page ? page->Ui().Grid : nullptr;
+    QProgressBar* bar = page ? page->Ui().Bar : nullptr;
+    QPushButton* button = page ? page->Ui().Export : nullptr;
     if (FBusy) return;
     const bool toCsv = item && item->objectName() == pmiCsvExport->objectName();
     const bool toBook = item && item->objectName() == pmiExcelExport->objectName();
@@ -489,7 +266,7 @@ void TMainForm::ExportGridToCsv(TStringGrid* grid, const QString& fileName, QPro
     progress.Interval = tProgress::kWindowInterval;
     progress.SetMaximum = [bar](int m) { bar->setMaximum(std::max(m, 1)); };
     progress.SetPosition = [bar](int p) { bar->setValue(p); };
-    progress.Yield = [this] { ProcessMessages(); };
+    progress.Yield = [] { ProcessMessages(); };
     // The writer fills a temporary file that replaces the target only when complete.
     const QString key = CsvMessageKey(kestrova::ExportGridToCsv(table, fileName, progress));
     if (!key.isEmpty()) MessageKey(key);

@@ -4,6 +4,7 @@
 #include "app/main_form.h"
 #include "app/product.h"
 #include "app/ui_seam.h"
+#include "pages/load_page.h"
 #include "report/safety_report.h"
 
 #include <QApplication>
@@ -50,7 +51,7 @@ void TReportCommand::ApplyLanguage() { FButton->setText(Text("Button")); }
 QString TReportCommand::TableText(const QString& file, bool separate, bool second) const {
     if (separate) return file;
     return Text("SheetOf")
-        .replace(QStringLiteral("%FileName%"), QFileInfo(FForm.edOpenXL->text()).fileName())
+        .replace(QStringLiteral("%FileName%"), QFileInfo(FForm.LoadPage()->Ui().edOpenXL->text()).fileName())
         .replace(QStringLiteral("%Sheet%"), second ? QStringLiteral("2") : QStringLiteral("3"));
 }
 
@@ -80,7 +81,7 @@ tReportResult TReportCommand::WriteLocked(const QString& path, const tReportOpti
 QString TReportCommand::Run() {
     tRoadModel& model = FForm.Model();
     if (FForm.Busy() || model.Plan.Count() == 0 || model.Pivot.Count() == 0) return QString();
-    const QFileInfo road(FForm.edOpenXL->text());
+    const QFileInfo road(FForm.LoadPage()->Ui().edOpenXL->text());
     tFileDialogRequest request;
     request.Title = Text("SaveTitle");
     request.Filter = Text("SaveFilter");
@@ -90,13 +91,13 @@ QString TReportCommand::Run() {
     if (path.isEmpty()) return QString();
 
     tReportOptions options;
-    options.RoadFile = FForm.edOpenXL->text();
+    options.RoadFile = FForm.LoadPage()->Ui().edOpenXL->text();
     if (model.CrossRoads.Count() > 0)
-        options.CrossRoadsFile = TableText(FForm.edOpenCrossXL->text(), FForm.rbSeparateFile__Cross->isChecked(),
-                                           FForm.rbSecondSheet__Cross->isChecked());
+        options.CrossRoadsFile = TableText(FForm.LoadPage()->Ui().edOpenCrossXL->text(), FForm.LoadPage()->Ui().rbSeparateFile__Cross->isChecked(),
+                                           FForm.LoadPage()->Ui().rbSecondSheet__Cross->isChecked());
     if (model.Greens.Count() > 0)
-        options.GreensFile = TableText(FForm.edOpenGreenXL->text(), FForm.rbSeparateFile__Green->isChecked(),
-                                       FForm.rbSecondSheet__Green->isChecked());
+        options.GreensFile = TableText(FForm.LoadPage()->Ui().edOpenGreenXL->text(), FForm.LoadPage()->Ui().rbSeparateFile__Green->isChecked(),
+                                       FForm.LoadPage()->Ui().rbSecondSheet__Green->isChecked());
     TLanguageEngine& engine = FForm.Engine();
     options.Lookup = [&engine](const QString& section, const QString& key) {
         return engine.GetSectionText(section, key);

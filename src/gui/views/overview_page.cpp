@@ -100,7 +100,13 @@ TOverviewPage::TOverviewPage(const tRoadModel& model, QWidget* parent) : QWidget
     lay->setSpacing(6);
     auto* bar = new QHBoxLayout();
     lay->addLayout(bar);
+    BuildToolBar(bar);
+    BuildCanvases(lay);
+    ConnectCanvases();
+}
 
+// The factor choice, the map colouring, the reset and the export and copy menus.
+void TOverviewPage::BuildToolBar(QHBoxLayout* bar) {
     FFactorsButton = new QToolButton(this);
     FFactorsButton->setObjectName(QStringLiteral("_x_btOverviewFactors"));
     FFactorsButton->setPopupMode(QToolButton::InstantPopup);
@@ -144,7 +150,10 @@ TOverviewPage::TOverviewPage(const tRoadModel& model, QWidget* parent) : QWidget
     };
     FExport = menuButton(QStringLiteral("_x_btOverviewExport"), FExportActions, [this](bool map) { ExportClicked(map); });
     FCopy = menuButton(QStringLiteral("_x_btOverviewCopy"), FCopyActions, [this](bool map) { CopyClicked(map); });
+}
 
+// The diagram above the map, split by a bar the user can move.
+void TOverviewPage::BuildCanvases(QVBoxLayout* lay) {
     FSplit = new QSplitter(Qt::Vertical, this);
     FSplit->setObjectName(QStringLiteral("_x_splOverview"));
     FSplit->setChildrenCollapsible(false);
@@ -157,7 +166,10 @@ TOverviewPage::TOverviewPage(const tRoadModel& model, QWidget* parent) : QWidget
     FSplit->setStretchFactor(0, 1);
     FSplit->setStretchFactor(1, 1);
     lay->addWidget(FSplit, 1);
+}
 
+// Painting and mouse work of the two canvases.
+void TOverviewPage::ConnectCanvases() {
     FDiagramCanvas->Paint = [this](QPainter& p, const QRect& area) {
         FDiagram.CursorProfile = FCurrent;
         FDiagramLayout = PaintSpeedProfile(p, area, FModel, FDiagram);

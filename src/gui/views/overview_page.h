@@ -15,9 +15,11 @@
 
 class QAction;
 class QComboBox;
+class QHBoxLayout;
 class QMenu;
 class QSplitter;
 class QToolButton;
+class QVBoxLayout;
 
 namespace kestrova {
 
@@ -90,6 +92,9 @@ signals:
     void ProfileClicked(int profile);
 
 private:
+    void BuildToolBar(QHBoxLayout* bar);
+    void BuildCanvases(QVBoxLayout* lay);
+    void ConnectCanvases();
     void ZoomDiagram(const QPointF& pos, double steps);
     void PanDiagram(const QPointF& delta);
     void ZoomMap(const QPointF& pos, double steps);
