@@ -7,7 +7,7 @@
 // of the fast runs (0 = all hardware threads). Counters ms_<stage> give the
 // stages that take 5 ms or more.
 #include "bench_road.h"
-#include "calc/calc_run.h"
+#include "core/calc/calc_run.h"
 
 #include <benchmark/benchmark.h>
 

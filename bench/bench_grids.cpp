@@ -1,13 +1,13 @@
 // The result grids of the window on a generated 100 km road: filling every
 // grid model from the text layer, and switching to a grid tab (fitting the
 // columns to the texts and painting the visible cells).
-#include "app/app_object.h"
-#include "app/main_form.h"
-#include "app/ui_seam.h"
-#include "calc/calc_run.h"
-#include "generate/road_generator.h"
-#include "pages/grid_page.h"
-#include "views/string_grid.h"
+#include "gui/app/app_object.h"
+#include "gui/app/main_form.h"
+#include "gui/app/ui_seam.h"
+#include "core/calc/calc_run.h"
+#include "core/generate/road_generator.h"
+#include "gui/pages/grid_page.h"
+#include "gui/views/string_grid.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -6,8 +6,8 @@
 // are written once into a temporary folder; the .xls table is converted from
 // the .xlsx one by LibreOffice when it is installed (an .xls sheet holds at
 // most 65,536 rows, so only the smaller table has one).
-#include "import/excel_tables.h"
-#include "import/road_import.h"
+#include "core/import/excel_tables.h"
+#include "core/import/road_import.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -4,9 +4,9 @@
 // steps), and the plan map of the whole road and zoomed in. Goals: the
 // diagram 30 ms, the map 50 ms.
 #include "bench_road.h"
-#include "calc/calc_run.h"
-#include "plan_map_view.h"
-#include "speed_profile_view.h"
+#include "core/calc/calc_run.h"
+#include "render/plan_map_view.h"
+#include "render/speed_profile_view.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 // A header, not a benchmark program of its own.
 #pragma once
 
-#include "generate/road_generator.h"
+#include "core/generate/road_generator.h"
 
 #include <functional>
 #include <map>

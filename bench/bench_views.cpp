@@ -1,11 +1,11 @@
 // Drawing time of the views on a generated road after a full calculation:
 // the road view over a 385 m window (the goal is 50 ms or less at the window's
 // usual size), and for comparison the cross-profile and crossroads views.
-#include "calc/calc_run.h"
-#include "cross_profile_view.h"
-#include "crossroads_view.h"
-#include "generate/road_generator.h"
-#include "road_view.h"
+#include "core/calc/calc_run.h"
+#include "render/cross_profile_view.h"
+#include "render/crossroads_view.h"
+#include "core/generate/road_generator.h"
+#include "render/road_view.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,12 +3,14 @@
 // buttons run them, and the developer button "Load all && calc" until the
 // results are on screen. Message boxes go nowhere. Compare the import with
 // `kestrova-batch import` on the same files.
-#include "app/app_object.h"
-#include "app/main_form.h"
-#include "app/ui_seam.h"
-#include "calc/calc_run.h"
-#include "generate/road_generator.h"
-#include "views/string_grid.h"
+#include "core/calc/calc_run.h"
+#include "core/generate/road_generator.h"
+#include "gui/app/app_object.h"
+#include "gui/app/main_form.h"
+#include "gui/app/ui_seam.h"
+#include "gui/pages/grid_page.h"
+#include "gui/pages/load_page.h"
+#include "gui/views/string_grid.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -64,9 +66,9 @@ std::unique_ptr<TMainForm> NewWindow() {
     QElapsedTimer t;
     t.start();
     while (!form->Started() && t.elapsed() < 10000) QCoreApplication::processEvents();
-    form->edOpenXL->setText(f.Road());
-    form->edOpenCrossXL->setText(f.Cross());
-    form->edOpenGreenXL->setText(f.Greens());
+    form->LoadPage()->Ui().edOpenXL->setText(f.Road());
+    form->LoadPage()->Ui().edOpenCrossXL->setText(f.Cross());
+    form->LoadPage()->Ui().edOpenGreenXL->setText(f.Greens());
     return form;
 }
 
@@ -81,11 +83,11 @@ void Measure(benchmark::State& state, bool calc) {
         state.ResumeTiming();
         const double cpu0 = CpuSeconds();
         if (calc) {
-            form->_x_TestButtonClick();
+            form->LoadPage()->_x_TestButtonClick();
         } else {
-            form->btLoadData__MainClick();
-            form->btLoadData__GreenClick();
-            form->btLoadData__CrossClick();
+            form->LoadPage()->btLoadData__MainClick();
+            form->LoadPage()->btLoadData__GreenClick();
+            form->LoadPage()->btLoadData__CrossClick();
         }
         QCoreApplication::processEvents();  // the results painted
         cpu += CpuSeconds() - cpu0;
@@ -105,9 +107,9 @@ void BM_WindowPhases(benchmark::State& state) {
     double calc = 0, fill = 0, language = 0, tab = 0;
     for (auto _ : state) {
         std::unique_ptr<TMainForm> form = NewWindow();
-        form->btLoadData__MainClick();
-        form->btLoadData__GreenClick();
-        form->btLoadData__CrossClick();
+        form->LoadPage()->btLoadData__MainClick();
+        form->LoadPage()->btLoadData__GreenClick();
+        form->LoadPage()->btLoadData__CrossClick();
         tRoadModel copy = form->Model();
         double t = CpuSeconds();
         RunCalculation(copy, tProgress(), tCalcEngine::Fast, tCalcHooks());
@@ -124,7 +126,7 @@ void BM_WindowPhases(benchmark::State& state) {
         QCoreApplication::processEvents();
         t = CpuSeconds();
         form->SelectTab(form->TabIndex().DraftSpeeds);
-        form->gDraftV->viewport()->repaint();
+        form->GridPage(tGridId::DraftV)->Ui().Grid->viewport()->repaint();
         tab += CpuSeconds() - t;
     }
     const double n = double(state.iterations());

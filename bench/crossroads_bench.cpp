@@ -6,10 +6,10 @@
 // The first argument is the road length in km; the second of the fast runs is
 // the thread count (0 = all hardware threads).
 #include "bench_road.h"
-#include "calc/crossroads_check.h"
-#include "calc/factor_speeds.h"
-#include "calc/sight_check.h"
-#include "calc/sight_fast.h"
+#include "core/calc/crossroads_check.h"
+#include "core/calc/factor_speeds.h"
+#include "core/calc/sight_check.h"
+#include "core/calc/sight_fast.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 // them directly, and writing the CSV texts and the workbook.
 //   generate_bench --benchmark_filter='Generate/100'    100 km at 5 m
 #include "bench_road.h"
-#include "generate/road_generator.h"
+#include "core/generate/road_generator.h"
 
 #include <benchmark/benchmark.h>
 

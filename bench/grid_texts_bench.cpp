@@ -1,11 +1,11 @@
 // Cost of the factor stages, the pivot build, grid cell texts and the CSV
 // export for a long road (20,000 profiles).
 #include "bench_road.h"
-#include "calc/calc_run.h"
-#include "calc/factor_speeds.h"
-#include "calc/grid_texts.h"
-#include "calc/pivot.h"
-#include "export/csv_writer.h"
+#include "core/calc/calc_run.h"
+#include "core/calc/factor_speeds.h"
+#include "core/calc/grid_texts.h"
+#include "core/calc/pivot.h"
+#include "core/export/csv_writer.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

@@ -1,6 +1,6 @@
 // Reading settings and language files: whole-file parse and key lookups.
-#include "util/ini_file.h"
-#include "app/language_engine.h"
+#include "core/util/ini_file.h"
+#include "core/app/language_engine.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 // The text side of a table: file decoding and the cell parsers never crash and
 // never return a value the importers cannot handle.
-#include "util/text_decoding.h"
-#include "model/cell_parsing.h"
-#include "model/road_text.h"
+#include "core/util/text_decoding.h"
+#include "core/model/cell_parsing.h"
+#include "core/model/road_text.h"
 
 #include <cmath>
 #include <cstdlib>

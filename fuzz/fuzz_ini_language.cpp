@@ -1,7 +1,7 @@
 // Settings files and language files: any bytes are read or rejected; lookups
 // with placeholders always finish.
-#include "util/ini_file.h"
-#include "app/language_engine.h"
+#include "core/util/ini_file.h"
+#include "core/app/language_engine.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

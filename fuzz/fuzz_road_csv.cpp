@@ -1,6 +1,6 @@
 // The CSV source reader with the road importer behind it: any bytes end in a loaded road or one failure message, never a crash.
 #include "fuzz_support.h"
-#include "import/road_import.h"
+#include "core/import/road_import.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 // Workbooks (.xlsx: zip and XML) through the road importer: any bytes end in a loaded road or one failure message, never a crash.
 #include "fuzz_support.h"
-#include "import/road_import.h"
+#include "core/import/road_import.h"
 
 #include <cstdlib>
 

@@ -1,8 +1,8 @@
 // Short texts a user or a file hands over: the km+ search box, stored about
 // texts and the developer's version file. None may crash or hang.
-#include "util/text_codec.h"
-#include "app/version_stamp.h"
-#include "export/km_search.h"
+#include "core/util/text_codec.h"
+#include "core/app/version_stamp.h"
+#include "core/export/km_search.h"
 #include "fuzz_support.h"
 
 #include <cmath>

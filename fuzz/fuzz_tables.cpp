@@ -2,9 +2,9 @@
 // bytes end in a loaded table or one failure message, and a failed import
 // leaves its table empty.
 #include "fuzz_support.h"
-#include "import/crossroads_import.h"
-#include "import/greens_import.h"
-#include "import/road_import.h"
+#include "core/import/crossroads_import.h"
+#include "core/import/greens_import.h"
+#include "core/import/road_import.h"
 
 #include <cstdlib>
 

@@ -3,8 +3,8 @@
 // roads with these.
 #pragma once
 
-#include "import/road_import.h"
-#include "model/road_model.h"
+#include "core/import/road_import.h"
+#include "core/model/road_model.h"
 
 #include <cstdint>
 #include <vector>

@@ -2,14 +2,14 @@
 // result grids as the CSV export writes them, plus the calculation log:
 //   source.csv, speeds.csv, pivot.csv, profiles.csv, crossroads.csv (only
 //   when crossroads were loaded) and log.txt, all in the --out folder.
-#include "batch_commands.h"
-#include "import_options.h"
+#include "batch/batch_commands.h"
+#include "batch/import_options.h"
 
-#include "app/language_engine.h"
-#include "calc/calc_run.h"
-#include "calc/crossroads_list.h"
-#include "calc/grid_texts.h"
-#include "export/csv_writer.h"
+#include "core/app/language_engine.h"
+#include "core/calc/calc_run.h"
+#include "core/calc/crossroads_list.h"
+#include "core/calc/grid_texts.h"
+#include "core/export/csv_writer.h"
 
 #include <QDir>
 #include <QLocale>

@@ -5,12 +5,12 @@
 // objects); a GeoJSON file takes one layer, "segments" unless named.
 // Prints one line per written layer with its feature count; on failure the
 // message in the chosen language goes to stderr.
-#include "batch_commands.h"
-#include "import_options.h"
+#include "batch/batch_commands.h"
+#include "batch/import_options.h"
 
-#include "app/language_engine.h"
-#include "calc/calc_run.h"
-#include "export/gis_writer.h"
+#include "core/app/language_engine.h"
+#include "core/calc/calc_run.h"
+#include "core/export/gis_writer.h"
 
 #include <QDir>
 #include <QElapsedTimer>

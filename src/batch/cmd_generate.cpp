@@ -1,9 +1,9 @@
 // kestrova-batch generate: writes a generated road (road.csv, crossroads.csv,
 // greens.csv and, with --xlsx, road.xlsx holding all three) into a folder.
-#include "batch_commands.h"
+#include "batch/batch_commands.h"
 
-#include "generate/road_generator.h"
-#include "model/road_text.h"
+#include "core/generate/road_generator.h"
+#include "core/model/road_text.h"
 
 #include <QDir>
 #include <QElapsedTimer>

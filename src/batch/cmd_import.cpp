@@ -1,7 +1,7 @@
 // kestrova-batch import: loads the road (and optionally the vegetation/buildings
 // and crossroads) tables and prints what was loaded.
-#include "batch_commands.h"
-#include "import_options.h"
+#include "batch/batch_commands.h"
+#include "batch/import_options.h"
 
 #include <QTextStream>
 

@@ -4,14 +4,14 @@
 //   --profile I [--crossroad C --direction fwd|rev] [--look-height 0..3]
 //   [--no-look-lines] [--crop-30m] [--size WxH] [--ppi N] --png FILE
 // or, for the road overview, --view speed-profile|plan (cmd_render_overview.cpp).
-#include "batch_commands.h"
-#include "import_options.h"
+#include "batch/batch_commands.h"
+#include "batch/import_options.h"
 
-#include "app/language_engine.h"
-#include "calc/calc_run.h"
-#include "cross_profile_view.h"
-#include "crossroads_view.h"
-#include "road_view.h"
+#include "core/app/language_engine.h"
+#include "core/calc/calc_run.h"
+#include "render/cross_profile_view.h"
+#include "render/crossroads_view.h"
+#include "render/road_view.h"
 
 #include <QDir>
 #include <QSaveFile>

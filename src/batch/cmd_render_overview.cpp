@@ -3,16 +3,16 @@
 //   [--factors LIST] [--colour-by min-speed|verdict] [--size WxH]
 //   (--png FILE | --svg FILE)
 // KM is metres ("12345.6") or km+ text ("12+345,60").
-#include "batch_commands.h"
-#include "import_options.h"
+#include "batch/batch_commands.h"
+#include "batch/import_options.h"
 
-#include "app/language_engine.h"
-#include "calc/calc_run.h"
-#include "export/km_search.h"
-#include "overview_export.h"
-#include "plan_map_view.h"
-#include "render_options.h"
-#include "speed_profile_view.h"
+#include "core/app/language_engine.h"
+#include "core/calc/calc_run.h"
+#include "core/export/km_search.h"
+#include "render/overview_export.h"
+#include "render/plan_map_view.h"
+#include "render/render_options.h"
+#include "render/speed_profile_view.h"
 
 #include <QDir>
 #include <QRegularExpression>

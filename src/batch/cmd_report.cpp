@@ -1,12 +1,12 @@
 // kestrova-batch report: imports the tables, runs the calculation and writes
 // the safety report as a PDF document:
 //   the import options, --pdf FILE [--km-per-page N] [--views]
-#include "batch_commands.h"
-#include "import_options.h"
+#include "batch/batch_commands.h"
+#include "batch/import_options.h"
 
-#include "app/language_engine.h"
-#include "calc/calc_run.h"
-#include "report/safety_report.h"
+#include "core/app/language_engine.h"
+#include "core/calc/calc_run.h"
+#include "render/report/safety_report.h"
 
 #include <QDir>
 #include <QElapsedTimer>

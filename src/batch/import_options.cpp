@@ -1,10 +1,10 @@
-#include "import_options.h"
+#include "batch/import_options.h"
 
-#include "app/language_engine.h"
-#include "import/crossroads_import.h"
-#include "import/greens_import.h"
-#include "import/import_messages.h"
-#include "import/road_import.h"
+#include "core/app/language_engine.h"
+#include "core/import/crossroads_import.h"
+#include "core/import/greens_import.h"
+#include "core/import/import_messages.h"
+#include "core/import/road_import.h"
 
 #include <QCoreApplication>
 #include <QDir>

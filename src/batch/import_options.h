@@ -5,9 +5,9 @@
 // road, vegetation/buildings, crossroads.
 #pragma once
 
-#include "app/language_engine.h"
-#include "import/import_result.h"
-#include "model/road_model.h"
+#include "core/app/language_engine.h"
+#include "core/import/import_result.h"
+#include "core/model/road_model.h"
 
 #include <QSize>
 #include <QString>

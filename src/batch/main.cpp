@@ -1,5 +1,5 @@
 // kestrova-batch: the core without a window, for batch work, tests and benchmarks.
-#include "batch_commands.h"
+#include "batch/batch_commands.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

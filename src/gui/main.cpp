@@ -1,7 +1,7 @@
-#include "app/app_icon.h"
-#include "app/app_object.h"
-#include "app/main_form.h"
-#include "app/product.h"
+#include "gui/app/app_icon.h"
+#include "gui/app/app_object.h"
+#include "gui/app/main_form.h"
+#include "core/app/product.h"
 
 int main(int argc, char** argv) {
     kestrova::TKestrovaApplication app(argc, argv);

@@ -1,8 +1,8 @@
-#include "cross_profile_view.h"
+#include "render/cross_profile_view.h"
 
-#include "calc/geometry.h"
-#include "model/road_text.h"
-#include "view_painting.h"
+#include "core/calc/geometry.h"
+#include "core/model/road_text.h"
+#include "render/view_painting.h"
 
 #include <QFontMetrics>
 #include <QLocale>

@@ -5,7 +5,7 @@
 // Moving the mouse over the picture measures against the last drawing.
 #pragma once
 
-#include "render_options.h"
+#include "render/render_options.h"
 
 #include <QImage>
 #include <QString>

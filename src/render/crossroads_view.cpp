@@ -1,9 +1,9 @@
-#include "crossroads_view.h"
+#include "render/crossroads_view.h"
 
-#include "calc/geometry.h"
-#include "model/road_text.h"
-#include "view_painting.h"
-#include "view_quads.h"
+#include "core/calc/geometry.h"
+#include "core/model/road_text.h"
+#include "render/view_painting.h"
+#include "render/view_quads.h"
 
 #include <QPainter>
 #include <QPolygon>

@@ -4,7 +4,7 @@
 // the direction and the approach profile, free of any widget.
 #pragma once
 
-#include "render_options.h"
+#include "render/render_options.h"
 
 #include <QImage>
 #include <QPoint>

@@ -1,6 +1,6 @@
-#include "overview_common.h"
+#include "render/overview_common.h"
 
-#include "calc/grid_texts.h"
+#include "core/calc/grid_texts.h"
 
 #include <algorithm>
 

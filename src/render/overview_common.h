@@ -5,7 +5,7 @@
 // call the same painting code.
 #pragma once
 
-#include "model/road_model.h"
+#include "core/model/road_model.h"
 
 #include <QColor>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "overview_export.h"
+#include "render/overview_export.h"
 
 #include <QDir>
 #include <QImage>

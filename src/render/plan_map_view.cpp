@@ -1,8 +1,8 @@
-#include "plan_map_view.h"
+#include "render/plan_map_view.h"
 
-#include "model/road_text.h"
-#include "render_options.h"
-#include "view_painting.h"
+#include "core/model/road_text.h"
+#include "render/render_options.h"
+#include "render/view_painting.h"
 
 #include <QFontMetrics>
 #include <QLinearGradient>

@@ -5,7 +5,7 @@
 // (to the right), record Y northing (up). Paints on any QPainter.
 #pragma once
 
-#include "overview_common.h"
+#include "render/overview_common.h"
 
 #include <QImage>
 #include <QPainter>

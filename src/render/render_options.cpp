@@ -1,7 +1,7 @@
-#include "render_options.h"
+#include "render/render_options.h"
 
-#include "app/language_engine.h"
-#include "calc/geometry.h"
+#include "core/app/language_engine.h"
+#include "core/calc/geometry.h"
 
 #include <QLocale>
 

@@ -4,8 +4,8 @@
 // the window and the batch program fill this record and call the same code.
 #pragma once
 
-#include "model/message.h"
-#include "model/road_model.h"
+#include "core/model/message.h"
+#include "core/model/road_model.h"
 
 #include <QColor>
 #include <QImage>

@@ -1,10 +1,10 @@
-#include "road_view.h"
+#include "render/road_view.h"
 
-#include "calc/geometry.h"
-#include "calc/sight_check.h"
-#include "model/road_text.h"
-#include "view_painting.h"
-#include "view_quads.h"
+#include "core/calc/geometry.h"
+#include "core/calc/sight_check.h"
+#include "core/model/road_text.h"
+#include "render/view_painting.h"
+#include "render/view_quads.h"
 
 #include <QFontMetrics>
 #include <QPainter>

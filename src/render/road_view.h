@@ -5,7 +5,7 @@
 // has no median, and the sight lines of the sight check in red.
 #pragma once
 
-#include "render_options.h"
+#include "render/render_options.h"
 
 #include <QImage>
 #include <QPointF>

@@ -1,7 +1,7 @@
-#include "speed_profile_view.h"
+#include "render/speed_profile_view.h"
 
-#include "model/road_text.h"
-#include "view_painting.h"
+#include "core/model/road_text.h"
+#include "render/view_painting.h"
 
 #include <QFontMetrics>
 #include <QLine>

@@ -6,7 +6,7 @@
 // a PDF page, an SVG generator); usable without widgets.
 #pragma once
 
-#include "overview_common.h"
+#include "render/overview_common.h"
 
 #include <QImage>
 #include <QPainter>

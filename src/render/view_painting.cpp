@@ -1,4 +1,4 @@
-#include "view_painting.h"
+#include "render/view_painting.h"
 
 #include <QFontMetrics>
 

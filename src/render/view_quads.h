@@ -2,7 +2,7 @@
 // (in perspective) and the crossroads view (in plan).
 #pragma once
 
-#include "model/road_model.h"
+#include "core/model/road_model.h"
 
 namespace kestrova {
 

@@ -3,13 +3,13 @@
 // everyone less the user's umask, a replaced file keeps the mode it had.
 // Every writer of the program is checked, since each picks its own way to the
 // temporary file.
-#include "util/file_replace.h"
-#include "util/ini_file.h"
-#include "calc/grid_texts.h"
-#include "export/csv_writer.h"
-#include "export/xlsx_writer.h"
-#include "generate/road_generator.h"
-#include "import/excel_tables.h"
+#include "core/util/file_replace.h"
+#include "core/util/ini_file.h"
+#include "core/calc/grid_texts.h"
+#include "core/export/csv_writer.h"
+#include "core/export/xlsx_writer.h"
+#include "core/generate/road_generator.h"
+#include "core/import/excel_tables.h"
 #include "test_support.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // Replacing a file in one step: fresh temporary names that never touch a
 // user's file, and a replace that keeps both files when it cannot happen.
-#include "util/file_replace.h"
+#include "core/util/file_replace.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "util/ini_file.h"
+#include "core/util/ini_file.h"
 #include "test_support.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "util/ini_file.h"
-#include "app/language_engine.h"
+#include "core/util/ini_file.h"
+#include "core/app/language_engine.h"
 #include "test_support.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 // The shipped language files: all three hold the same entries, every key the
 // application looks up, and real translations.
-#include "util/ini_file.h"
-#include "app/language_engine.h"
-#include "util/text_decoding.h"
+#include "core/util/ini_file.h"
+#include "core/app/language_engine.h"
+#include "core/util/text_decoding.h"
 #include "test_support.h"
 
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "app/settings_folder.h"
+#include "core/app/settings_folder.h"
 #include "test_support.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // Every message and grid key the sources look up by a literal must be in all
 // three shipped language files, or the user sees the bare key.
-#include "util/ini_file.h"
+#include "core/util/ini_file.h"
 #include "test_support.h"
 
 #include <QDirIterator>

@@ -1,4 +1,4 @@
-#include "app/version_stamp.h"
+#include "core/app/version_stamp.h"
 #include "test_support.h"
 
 #include <QDir>

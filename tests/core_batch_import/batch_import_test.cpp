@@ -1,6 +1,6 @@
 // kestrova-batch import, run as a separate process.
-#include "app/language_engine.h"
-#include "import/import_messages.h"
+#include "core/app/language_engine.h"
+#include "core/import/import_messages.h"
 
 #include "core_import/import_tables.h"
 

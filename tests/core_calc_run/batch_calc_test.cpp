@@ -1,7 +1,7 @@
 // kestrova-batch calc end to end: generated tables in, result grids and the
 // calculation log out.
-#include "app/language_engine.h"
-#include "generate/road_generator.h"
+#include "core/app/language_engine.h"
+#include "core/generate/road_generator.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "calc/calc_run.h"
-#include "calc/factor_speeds.h"
-#include "core_calc_run/model_compare.h"
+#include "core/calc/calc_run.h"
+#include "core/calc/factor_speeds.h"
+#include "model_compare.h"
 #include "core_sight/road_builder.h"
-#include "generate/road_generator.h"
+#include "core/generate/road_generator.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // are compared bit for bit (a NaN only equals the same NaN).
 #pragma once
 
-#include "model/road_model.h"
+#include "core/model/road_model.h"
 
 #include <cstring>
 #include <sstream>

@@ -1,8 +1,8 @@
-#include "calc/crossroads_check.h"
-#include "calc/sight_fast.h"
+#include "core/calc/crossroads_check.h"
+#include "core/calc/sight_fast.h"
 
-#include "calc/factor_speeds.h"
-#include "calc/sight_check.h"
+#include "core/calc/factor_speeds.h"
+#include "core/calc/sight_check.h"
 #include "road_builder.h"
 
 #include "test_support.h"

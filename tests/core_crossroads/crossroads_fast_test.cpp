@@ -1,13 +1,13 @@
 // The crossroads stage under the fast engine's sight acceleration must leave
 // exactly what the plain stage leaves: every profile and crossroad field bit
 // for bit, the same log lines, messages and progress, with any thread count.
-#include "calc/crossroads_check.h"
+#include "core/calc/crossroads_check.h"
 
-#include "calc/factor_speeds.h"
-#include "calc/sight_check.h"
-#include "calc/sight_fast.h"
+#include "core/calc/factor_speeds.h"
+#include "core/calc/sight_check.h"
+#include "core/calc/sight_fast.h"
 #include "core_calc_run/model_compare.h"
-#include "generate/road_generator.h"
+#include "core/generate/road_generator.h"
 #include "road_builder.h"
 
 #include <gtest/gtest.h>

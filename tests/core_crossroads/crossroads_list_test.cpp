@@ -1,8 +1,8 @@
-#include "calc/crossroads_list.h"
+#include "core/calc/crossroads_list.h"
 
-#include "calc/crossroads_check.h"
-#include "calc/sight_check.h"
-#include "model/road_text.h"
+#include "core/calc/crossroads_check.h"
+#include "core/calc/sight_check.h"
+#include "core/model/road_text.h"
 #include "road_builder.h"
 
 #include <gtest/gtest.h>

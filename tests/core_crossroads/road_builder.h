@@ -3,8 +3,8 @@
 // (right) at height 100, with an optional wall on the left.
 #pragma once
 
-#include "calc/factor_speeds.h"
-#include "model/road_model.h"
+#include "core/calc/factor_speeds.h"
+#include "core/model/road_model.h"
 #include "test_road_builder.h"
 
 #include <functional>

@@ -1,5 +1,5 @@
 // Factor rules at their bounds, minimum and cause, the non-compliance rate.
-#include "calc/factor_speeds.h"
+#include "core/calc/factor_speeds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Pivot segments, bounds and verdicts.
-#include "calc/pivot.h"
+#include "core/calc/pivot.h"
 
 #include <gtest/gtest.h>
 

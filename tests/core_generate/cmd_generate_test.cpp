@@ -1,5 +1,5 @@
 // kestrova-batch generate: usage errors, the written files and their content.
-#include "generate/road_generator.h"
+#include "core/generate/road_generator.h"
 #include "test_support.h"
 
 #include <QTemporaryDir>

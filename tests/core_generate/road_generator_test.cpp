@@ -1,12 +1,12 @@
 // The road generator: repeatable output, tables within every limit the
 // importers check, geometry that agrees with the table columns, and tables
 // that import cleanly.
-#include "generate/road_generator.h"
-#include "calc/calc_run.h"
-#include "import/crossroads_import.h"
-#include "import/greens_import.h"
-#include "import/road_import.h"
-#include "model/road_text.h"
+#include "core/generate/road_generator.h"
+#include "core/calc/calc_run.h"
+#include "core/import/crossroads_import.h"
+#include "core/import/greens_import.h"
+#include "core/import/road_import.h"
+#include "core/model/road_text.h"
 #include "test_support.h"
 
 #include <QElapsedTimer>

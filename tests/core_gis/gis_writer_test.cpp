@@ -2,9 +2,9 @@
 // geometry against the hand-built road they were written from, the GeoJSON
 // form in longitude/latitude, and the failures that must leave an earlier
 // file as it was.
-#include "app/language_engine.h"
-#include "export/gis_writer.h"
-#include "model/road_text.h"
+#include "core/app/language_engine.h"
+#include "core/export/gis_writer.h"
+#include "core/model/road_text.h"
 #include "test_road_builder.h"
 #include "test_support.h"
 

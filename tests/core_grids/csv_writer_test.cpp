@@ -1,5 +1,5 @@
 // The CSV writer: field quoting, line ends, and files left intact on failure.
-#include "export/csv_writer.h"
+#include "core/export/csv_writer.h"
 
 #include "test_support.h"
 

@@ -1,7 +1,7 @@
 // Cell texts of the result grids.
-#include "calc/factor_speeds.h"
-#include "calc/grid_texts.h"
-#include "calc/pivot.h"
+#include "core/calc/factor_speeds.h"
+#include "core/calc/grid_texts.h"
+#include "core/calc/pivot.h"
 
 #include <gtest/gtest.h>
 

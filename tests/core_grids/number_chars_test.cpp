@@ -1,10 +1,10 @@
 // Numbers written straight as characters, against the QString forms the grids
 // showed before, and the CSV bytes made from them against the QString path.
-#include "calc/geometry.h"
-#include "calc/grid_texts.h"
-#include "export/csv_writer.h"
-#include "model/number_chars.h"
-#include "model/road_text.h"
+#include "core/calc/geometry.h"
+#include "core/calc/grid_texts.h"
+#include "core/export/csv_writer.h"
+#include "core/model/number_chars.h"
+#include "core/model/road_text.h"
 
 #include <cmath>
 #include <iterator>

@@ -1,7 +1,7 @@
 // Files a user may pick by mistake: each gives exactly one message of the
 // importer's set and leaves the model untouched.
-#include "import/road_import.h"
-#include "import/source_reader.h"
+#include "core/import/road_import.h"
+#include "core/import/source_reader.h"
 
 #include "import_tables.h"
 #include "zip_parts.h"

@@ -1,6 +1,6 @@
-#include "import/excel_tables.h"
-#include "import/road_import.h"
-#include "import/source_reader.h"
+#include "core/import/excel_tables.h"
+#include "core/import/road_import.h"
+#include "core/import/source_reader.h"
 
 #include "import_tables.h"
 #include "zip_parts.h"

@@ -2,9 +2,9 @@
 // libxlsxwriter, as .xlsx shaped the way LibreOffice writes it (shared and
 // inline strings, formulas with cached values, booleans) and as BIFF8 .xls
 // must all give the same model.
-#include "import/crossroads_import.h"
-#include "import/greens_import.h"
-#include "import/road_import.h"
+#include "core/import/crossroads_import.h"
+#include "core/import/greens_import.h"
+#include "core/import/road_import.h"
 
 #include "test_support.h"
 

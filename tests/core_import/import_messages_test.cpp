@@ -1,7 +1,7 @@
-#include "import/import_messages.h"
+#include "core/import/import_messages.h"
 
-#include "app/language_engine.h"
-#include "import/road_import.h"
+#include "core/app/language_engine.h"
+#include "core/import/road_import.h"
 
 #include "import_tables.h"
 

@@ -2,7 +2,7 @@
 // as CSV or as an .xlsx workbook (through TExcel's writer), then imported.
 #pragma once
 
-#include "import/excel_tables.h"
+#include "core/import/excel_tables.h"
 #include "test_support.h"
 
 #include <QStringList>

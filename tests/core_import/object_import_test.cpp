@@ -1,7 +1,7 @@
 // Crossroads and vegetation/buildings imports.
-#include "import/crossroads_import.h"
-#include "import/greens_import.h"
-#include "import/road_import.h"
+#include "core/import/crossroads_import.h"
+#include "core/import/greens_import.h"
+#include "core/import/road_import.h"
 
 #include "import_tables.h"
 

@@ -2,10 +2,10 @@
 // CSV tables they were made from, for all three tables, from separate files
 // and from sheets 1 to 3 of one workbook; and the reader's handling of
 // repeated rows and columns, covered cells and cell texts.
-#include "import/crossroads_import.h"
-#include "import/excel_tables.h"
-#include "import/greens_import.h"
-#include "import/road_import.h"
+#include "core/import/crossroads_import.h"
+#include "core/import/excel_tables.h"
+#include "core/import/greens_import.h"
+#include "core/import/road_import.h"
 
 #include "import_tables.h"
 #include "test_support.h"

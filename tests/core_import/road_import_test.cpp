@@ -1,4 +1,4 @@
-#include "import/road_import.h"
+#include "core/import/road_import.h"
 
 #include "import_tables.h"
 

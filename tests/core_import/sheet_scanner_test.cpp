@@ -1,7 +1,7 @@
 // .xlsx sheet parts are read by a scanner made for their usual shape and,
 // in any other shape, by the XML reader: the same sheet in either shape gives
 // the same cells, and a malformed part fails in either.
-#include "import/excel_tables.h"
+#include "core/import/excel_tables.h"
 
 #include "import_tables.h"
 #include "zip_parts.h"

@@ -1,4 +1,4 @@
-#include "import/source_reader.h"
+#include "core/import/source_reader.h"
 
 #include "import_tables.h"
 

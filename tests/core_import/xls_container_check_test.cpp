@@ -2,9 +2,9 @@
 // before; a directory entry whose name length runs past its field (which makes
 // the library read beyond its buffer) is refused, and the import reports the
 // file as an unreadable workbook.
-#include "import/road_import.h"
-#include "import/workbook_data.h"
-#include "import/xls_container_check.h"
+#include "core/import/road_import.h"
+#include "core/import/workbook_data.h"
+#include "core/import/xls_container_check.h"
 
 #include "import_tables.h"
 

@@ -1,7 +1,7 @@
 // The km+ search text, the nearest profile, and the workbook text writer.
-#include "export/km_search.h"
-#include "export/xlsx_writer.h"
-#include "import/excel_tables.h"
+#include "core/export/km_search.h"
+#include "core/export/xlsx_writer.h"
+#include "core/import/excel_tables.h"
 
 #include <QTemporaryDir>
 

@@ -1,6 +1,6 @@
 // The window title and the about page show the version written once, in
 // project(Kestrova VERSION major.minor.build) of CMakeLists.txt.
-#include "app/product.h"
+#include "core/app/product.h"
 #include "test_support.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 // The progress counter: without an interval every position and yield reaches
 // the receiver; with the window's interval they are held back, and the last
 // position is passed on before a new maximum, a log line, a message or Flush.
-#include "model/progress.h"
+#include "core/model/progress.h"
 
 #include <gtest/gtest.h>
 

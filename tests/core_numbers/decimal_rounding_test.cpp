@@ -3,11 +3,11 @@
 // side of the half after the division and may lie on the other after a
 // multiplication by 10^digits; each case below says which side division
 // takes, with the quotient the double arithmetic gives.
-#include "calc/factor_speeds.h"
-#include "calc/geometry.h"
-#include "calc/grid_texts.h"
-#include "model/decimal_rounding.h"
-#include "model/road_text.h"
+#include "core/calc/factor_speeds.h"
+#include "core/calc/geometry.h"
+#include "core/calc/grid_texts.h"
+#include "core/model/decimal_rounding.h"
+#include "core/model/road_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Plane geometry helpers at their tolerance bounds, number texts and the
 // speed/sight-distance conversions.
-#include "calc/factor_speeds.h"
-#include "calc/geometry.h"
+#include "core/calc/factor_speeds.h"
+#include "core/calc/geometry.h"
 
 #include "test_support.h"
 

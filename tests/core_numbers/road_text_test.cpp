@@ -1,6 +1,6 @@
 // km+ texts, category and yes/no cells, and the cell parsers.
-#include "model/cell_parsing.h"
-#include "model/road_text.h"
+#include "core/model/cell_parsing.h"
+#include "core/model/road_text.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // through `kestrova-batch import --json-errors` in its own process: the process
 // must end by itself, with exit code 2 and the one expected message, never by
 // a signal. The expectations live in tests/data/bad/expected.tsv.
-#include "core_robust/robust_files.h"
+#include "robust_files.h"
 #include "test_support.h"
-#include "app/language_engine.h"
+#include "core/app/language_engine.h"
 
 #include <QDir>
 #include <QElapsedTimer>

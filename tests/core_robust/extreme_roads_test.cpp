@@ -6,14 +6,14 @@
 // The 200,000-profile road is skipped in the sanitizer build (environment
 // variable KESTROVA_SANITIZE_BUILD set, or AddressSanitizer compiled in): it
 // runs many times slower there.
-#include "calc/calc_run.h"
-#include "calc/grid_texts.h"
+#include "core/calc/calc_run.h"
+#include "core/calc/grid_texts.h"
 #include "core_calc_run/model_compare.h"
-#include "core_robust/robust_files.h"
+#include "robust_files.h"
 #include "core_sight/road_builder.h"
-#include "import/crossroads_import.h"
-#include "import/greens_import.h"
-#include "import/road_import.h"
+#include "core/import/crossroads_import.h"
+#include "core/import/greens_import.h"
+#include "core/import/road_import.h"
 #include "test_support.h"
 
 #include <QTemporaryDir>

@@ -8,13 +8,13 @@
 // faults are made with paths instead. The full disk is a file-size limit of
 // this process (SIGXFSZ ignored, so writes past it fail with an error), made
 // only on Unix.
-#include "util/ini_file.h"
-#include "app/language_engine.h"
-#include "app/version_stamp.h"
-#include "calc/grid_texts.h"
-#include "export/csv_writer.h"
-#include "export/km_search.h"
-#include "import/excel_tables.h"
+#include "core/util/ini_file.h"
+#include "core/app/language_engine.h"
+#include "core/app/version_stamp.h"
+#include "core/calc/grid_texts.h"
+#include "core/export/csv_writer.h"
+#include "core/export/km_search.h"
+#include "core/import/excel_tables.h"
 #include "test_support.h"
 
 #include <QDir>

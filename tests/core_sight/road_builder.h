@@ -3,7 +3,7 @@
 // arc, with the fields the importer would fill.
 #pragma once
 
-#include "model/road_model.h"
+#include "core/model/road_model.h"
 #include "test_road_builder.h"
 
 #include <cmath>

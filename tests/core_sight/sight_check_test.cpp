@@ -1,9 +1,9 @@
-#include "calc/factor_speeds.h"
-#include "calc/geometry.h"
-#include "calc/sight_check.h"
-#include "calc/sight_fast.h"
+#include "core/calc/factor_speeds.h"
+#include "core/calc/geometry.h"
+#include "core/calc/sight_check.h"
+#include "core/calc/sight_fast.h"
 #include "core_calc_run/model_compare.h"
-#include "core_sight/road_builder.h"
+#include "road_builder.h"
 
 #include <gtest/gtest.h>
 

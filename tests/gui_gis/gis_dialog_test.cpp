@@ -2,8 +2,8 @@
 // the remembered coordinate system and the messages of the outcome.
 #include "gui_main/gui_fixture.h"
 
-#include "app/gis_export_dialog.h"
-#include "util/ini_file.h"
+#include "gui/app/gis_export_dialog.h"
+#include "core/util/ini_file.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 // each drawn from its own picture.
 #include "gui_fixture.h"
 
-#include "app/app_icon.h"
+#include "gui/app/app_icon.h"
 
 #include <QImage>
 

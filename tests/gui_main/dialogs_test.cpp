@@ -2,7 +2,7 @@
 // words in the window's language.
 #include "gui_fixture.h"
 
-#include "app/toolkit_translation.h"
+#include "gui/app/toolkit_translation.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

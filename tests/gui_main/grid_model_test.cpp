@@ -3,9 +3,9 @@
 // over the table or a resize keeps the grid's texts consistent.
 #include "gui_fixture.h"
 
-#include "calc/grid_texts.h"
-#include "views/grid_paint.h"
-#include "views/string_grid.h"
+#include "core/calc/grid_texts.h"
+#include "gui/views/grid_paint.h"
+#include "gui/views/string_grid.h"
 
 #include <QComboBox>
 #include <QLocale>
@@ -36,22 +36,22 @@ TEST(GuiGridModel, GridsShowTheTextLayerInEveryLanguage) {
     TRecordingSeam seam;
     WriteFile(install.Settings(), "[MainForm.Components]\r\nedLang=ENGLISH\r\n");
     TStartedWindow w(install, seam);
-    w->btLoadData__MainClick();
-    w->btLoadData__GreenClick();
-    w->btLoadData__CrossClick();
+    w->LoadPage()->btLoadData__MainClick();
+    w->LoadPage()->btLoadData__GreenClick();
+    w->LoadPage()->btLoadData__CrossClick();
     w->btStartCalcClick();
     struct tCase {
         TStringGrid* Grid;
         tGridId Id;
     };
-    const tCase grids[] = {{w->gSourceData, tGridId::SourceData},
-                           {w->gDraftV, tGridId::DraftV},
-                           {w->gPivotData, tGridId::PivotData},
-                           {w->gProfilesList, tGridId::ProfilesList}};
+    const tCase grids[] = {{w->GridPage(tGridId::SourceData)->Ui().Grid, tGridId::SourceData},
+                           {w->GridPage(tGridId::DraftV)->Ui().Grid, tGridId::DraftV},
+                           {w->GridPage(tGridId::PivotData)->Ui().Grid, tGridId::PivotData},
+                           {w->ViewPage()->Ui().gProfilesList, tGridId::ProfilesList}};
     QString englishCause;
     for (const char* language : {"ENGLISH", "UKRAINIAN", "RUSSIAN"}) {
         w->SelectTab(w->TabIndex().About);
-        w->_x_cbLangSelect->setCurrentIndex(w->_x_cbLangSelect->findText(QString::fromLatin1(language)));
+        w->AboutPage()->Ui()._x_cbLangSelect->setCurrentIndex(w->AboutPage()->Ui()._x_cbLangSelect->findText(QString::fromLatin1(language)));
         Pump(20);
         const tGridLanguage texts = LanguageOf(*w);
         const tGridSource source = SourceOf(w->Model(), texts);
@@ -65,9 +65,9 @@ TEST(GuiGridModel, GridsShowTheTextLayerInEveryLanguage) {
         }
         // The cause column follows the language.
         int causeRow = 1;
-        while (causeRow < w->gDraftV->RowCount() && w->gDraftV->Cells(17, causeRow).isEmpty()) ++causeRow;
-        ASSERT_LT(causeRow, w->gDraftV->RowCount());
-        const QString cause = w->gDraftV->Model().data(w->gDraftV->Model().index(causeRow - 1, 17), Qt::DisplayRole).toString();
+        while (causeRow < w->GridPage(tGridId::DraftV)->Ui().Grid->RowCount() && w->GridPage(tGridId::DraftV)->Ui().Grid->Cells(17, causeRow).isEmpty()) ++causeRow;
+        ASSERT_LT(causeRow, w->GridPage(tGridId::DraftV)->Ui().Grid->RowCount());
+        const QString cause = w->GridPage(tGridId::DraftV)->Ui().Grid->Model().data(w->GridPage(tGridId::DraftV)->Ui().Grid->Model().index(causeRow - 1, 17), Qt::DisplayRole).toString();
         if (englishCause.isEmpty())
             englishCause = cause;
         else

@@ -2,7 +2,7 @@
 // view without a blank area, and the scroll position stays valid.
 #include "gui_fixture.h"
 
-#include "views/string_grid.h"
+#include "gui/views/string_grid.h"
 
 #include <QComboBox>
 #include <QHeaderView>

@@ -3,15 +3,15 @@
 // records messages and answers the file dialogs, and a started window.
 #pragma once
 
-#include "app/app_object.h"
-#include "app/main_form.h"
-#include "app/ui_seam.h"
-#include "generate/road_generator.h"
-#include "pages/about_page.h"
-#include "pages/crossroads_page.h"
-#include "pages/grid_page.h"
-#include "pages/load_page.h"
-#include "pages/view_page.h"
+#include "gui/app/app_object.h"
+#include "gui/app/main_form.h"
+#include "gui/app/ui_seam.h"
+#include "core/generate/road_generator.h"
+#include "gui/pages/about_page.h"
+#include "gui/pages/crossroads_page.h"
+#include "gui/pages/grid_page.h"
+#include "gui/pages/load_page.h"
+#include "gui/pages/view_page.h"
 #include "test_support.h"
 
 #include <QApplication>

@@ -4,8 +4,8 @@
 // the texts follow the language; the pictures are saved as PNG and SVG.
 #include "gui_fixture.h"
 
-#include "views/overview_page.h"
-#include "views/string_grid.h"
+#include "gui/views/overview_page.h"
+#include "gui/views/string_grid.h"
 
 #include <QComboBox>
 #include <QFile>

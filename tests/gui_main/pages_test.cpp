@@ -3,8 +3,8 @@
 // old order, and holds its controls under their names.
 #include "gui_fixture.h"
 
-#include "views/overview_page.h"
-#include "views/string_grid.h"
+#include "gui/views/overview_page.h"
+#include "gui/views/string_grid.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // Control states and window placement through the settings file.
 #include "gui_fixture.h"
 
-#include "util/ini_file.h"
+#include "core/util/ini_file.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

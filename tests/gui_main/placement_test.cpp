@@ -1,6 +1,6 @@
 // The window placement's round trip through the settings entry, for windows
 // framed by a window manager.
-#include "app/form_placement.h"
+#include "gui/app/form_placement.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // when there is no viewer), and reports an unwritable target once, leaving it be.
 #include "gui_fixture.h"
 
-#include "app/report_command.h"
-#include "report/safety_report.h"
+#include "gui/app/report_command.h"
+#include "render/report/safety_report.h"
 
 #include <QProgressBar>
 #include <QPushButton>

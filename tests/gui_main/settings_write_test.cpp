@@ -5,7 +5,7 @@
 // its folder, a full disk.
 #include "gui_fixture.h"
 
-#include "app/product.h"
+#include "core/app/product.h"
 
 #include <QFileInfo>
 #include <QLineEdit>

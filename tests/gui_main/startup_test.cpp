@@ -2,9 +2,9 @@
 // folder, a saved choice, and the application error box.
 #include "gui_fixture.h"
 
-#include "app/app_object.h"
-#include "app/product.h"
-#include "views/image_view.h"
+#include "gui/app/app_object.h"
+#include "core/app/product.h"
+#include "gui/views/image_view.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,8 +1,8 @@
 // Texts stay whole in every language at the window's minimum size.
 #include "gui_fixture.h"
 
-#include "app/text_fitting.h"
-#include "views/string_grid.h"
+#include "gui/app/text_fitting.h"
+#include "gui/views/string_grid.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,13 +3,13 @@
 // export and switching the language afterwards.
 #include "gui_fixture.h"
 
-#include "app/busy_lock.h"
-#include "calc/grid_texts.h"
-#include "export/km_search.h"
-#include "model/road_text.h"
-#include "import/excel_tables.h"
-#include "views/image_view.h"
-#include "views/string_grid.h"
+#include "gui/app/busy_lock.h"
+#include "core/calc/grid_texts.h"
+#include "core/export/km_search.h"
+#include "core/model/road_text.h"
+#include "core/import/excel_tables.h"
+#include "gui/views/image_view.h"
+#include "gui/views/string_grid.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 // The real main window against the shipped language files: every entry that
 // translating the window reads is present in all three files.
-#include "util/ini_file.h"
-#include "app/language_engine.h"
-#include "app/main_form.h"
-#include "app/translate_form.h"
+#include "core/util/ini_file.h"
+#include "core/app/language_engine.h"
+#include "gui/app/main_form.h"
+#include "gui/app/translate_form.h"
 #include "test_support.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "util/ini_file.h"
-#include "app/language_engine.h"
-#include "app/translate_form.h"
+#include "core/util/ini_file.h"
+#include "core/app/language_engine.h"
+#include "gui/app/translate_form.h"
 #include "test_support.h"
 
 #include <QAction>

@@ -4,17 +4,17 @@
 // what was there untouched.
 #include "test_support.h"
 
-#include "app/language_engine.h"
-#include "app/product.h"
-#include "calc/calc_run.h"
-#include "calc/crossroads_list.h"
-#include "calc/grid_texts.h"
-#include "calc/pivot.h"
-#include "import/crossroads_import.h"
-#include "import/greens_import.h"
-#include "import/road_import.h"
-#include "model/road_text.h"
-#include "report/safety_report.h"
+#include "core/app/language_engine.h"
+#include "core/app/product.h"
+#include "core/calc/calc_run.h"
+#include "core/calc/crossroads_list.h"
+#include "core/calc/grid_texts.h"
+#include "core/calc/pivot.h"
+#include "core/import/crossroads_import.h"
+#include "core/import/greens_import.h"
+#include "core/import/road_import.h"
+#include "core/model/road_text.h"
+#include "render/report/safety_report.h"
 
 #include <gtest/gtest.h>
 

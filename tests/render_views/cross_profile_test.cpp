@@ -1,4 +1,4 @@
-#include "cross_profile_view.h"
+#include "render/cross_profile_view.h"
 
 #include "view_model.h"
 

@@ -1,4 +1,4 @@
-#include "crossroads_view.h"
+#include "render/crossroads_view.h"
 
 #include "view_model.h"
 

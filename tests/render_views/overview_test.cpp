@@ -2,8 +2,8 @@
 // not-safe boundary and the cause band at known km+ and speed positions; the
 // per-column drawing shows the same extremes as the exact one; the batch
 // program writes the pictures at the asked size and a well-formed SVG.
-#include "plan_map_view.h"
-#include "speed_profile_view.h"
+#include "render/plan_map_view.h"
+#include "render/speed_profile_view.h"
 #include "test_support.h"
 #include "view_model.h"
 

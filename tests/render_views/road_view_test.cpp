@@ -1,4 +1,4 @@
-#include "road_view.h"
+#include "render/road_view.h"
 
 #include "view_model.h"
 

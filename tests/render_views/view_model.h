@@ -4,7 +4,7 @@
 // running the sight check.
 #pragma once
 
-#include "model/road_model.h"
+#include "core/model/road_model.h"
 #include "test_road_builder.h"
 
 #include <QColor>

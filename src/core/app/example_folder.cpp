@@ -1,4 +1,4 @@
-#include "app/example_folder.h"
+#include "core/app/example_folder.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "app/language_engine.h"
+#include "core/app/language_engine.h"
 
 namespace kestrova {
 

@@ -4,8 +4,8 @@
 // components by name) lives with the window; this part knows no widgets.
 #pragma once
 
-#include "util/ini_file.h"
-#include "model/message.h"
+#include "core/util/ini_file.h"
+#include "core/model/message.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "app/product.h"
+#include "core/app/product.h"
 
 #include "kestrova_version.h"
 

@@ -1,6 +1,6 @@
-#include "app/version_stamp.h"
+#include "core/app/version_stamp.h"
 
-#include "util/text_decoding.h"
+#include "core/util/text_decoding.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

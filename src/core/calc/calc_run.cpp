@@ -1,10 +1,10 @@
-#include "calc/calc_run.h"
+#include "core/calc/calc_run.h"
 
-#include "calc/crossroads_check.h"
-#include "calc/factor_speeds.h"
-#include "calc/pivot.h"
-#include "calc/sight_check.h"
-#include "calc/sight_fast.h"
+#include "core/calc/crossroads_check.h"
+#include "core/calc/factor_speeds.h"
+#include "core/calc/pivot.h"
+#include "core/calc/sight_check.h"
+#include "core/calc/sight_fast.h"
 
 #include <algorithm>
 #include <memory>

@@ -5,8 +5,8 @@
 // window and the batch program fill their grids through the hooks.
 #pragma once
 
-#include "model/progress.h"
-#include "model/road_model.h"
+#include "core/model/progress.h"
+#include "core/model/road_model.h"
 
 #include <QString>
 #include <functional>

@@ -1,9 +1,9 @@
-#include "calc/crossroads_check.h"
+#include "core/calc/crossroads_check.h"
 
-#include "calc/crossroads_parts.h"
-#include "calc/factor_speeds.h"
-#include "calc/geometry.h"
-#include "calc/sight_check.h"
+#include "core/calc/crossroads_parts.h"
+#include "core/calc/factor_speeds.h"
+#include "core/calc/geometry.h"
+#include "core/calc/sight_check.h"
 
 #include <algorithm>
 #include <cmath>

@@ -59,8 +59,8 @@
 // sight check does.
 #pragma once
 
-#include "calc/sight_check.h"
-#include "model/road_model.h"
+#include "core/calc/sight_check.h"
+#include "core/model/road_model.h"
 
 #include <cstdint>
 #include <memory>

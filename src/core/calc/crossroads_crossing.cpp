@@ -1,10 +1,10 @@
 // Where a crossroad crosses the road, the polyline's points matched to the
 // profiles' bands and densified at their section lines, its orientation and
 // chainages; and the band test.
-#include "calc/crossroads_check.h"
-#include "calc/crossroads_parts.h"
-#include "calc/geometry.h"
-#include "calc/sight_fast.h"
+#include "core/calc/crossroads_check.h"
+#include "core/calc/crossroads_parts.h"
+#include "core/calc/geometry.h"
+#include "core/calc/sight_fast.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,11 +4,11 @@
 // the profiles is then applied one crossroad after the other in the plain
 // order. The arithmetic of every test is the plain one, so the results are
 // the same to the last bit.
-#include "calc/crossroads_check.h"
-#include "calc/crossroads_parts.h"
-#include "calc/geometry.h"
-#include "calc/sight_check.h"
-#include "calc/sight_fast.h"
+#include "core/calc/crossroads_check.h"
+#include "core/calc/crossroads_parts.h"
+#include "core/calc/geometry.h"
+#include "core/calc/sight_check.h"
+#include "core/calc/sight_fast.h"
 
 #include <algorithm>
 #include <atomic>

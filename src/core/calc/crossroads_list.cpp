@@ -1,6 +1,6 @@
-#include "calc/crossroads_list.h"
+#include "core/calc/crossroads_list.h"
 
-#include "model/road_text.h"
+#include "core/model/road_text.h"
 
 #include <utility>
 

@@ -4,8 +4,8 @@
 // its grid and sizes the columns.
 #pragma once
 
-#include "calc/sight_check.h"
-#include "model/road_model.h"
+#include "core/calc/sight_check.h"
+#include "core/model/road_model.h"
 
 #include <QString>
 #include <array>

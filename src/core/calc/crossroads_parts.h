@@ -6,10 +6,10 @@
 // the stage.
 #pragma once
 
-#include "calc/crossroads_check.h"
-#include "calc/factor_speeds.h"
-#include "calc/geometry.h"
-#include "calc/sight_fast.h"
+#include "core/calc/crossroads_check.h"
+#include "core/calc/factor_speeds.h"
+#include "core/calc/geometry.h"
+#include "core/calc/sight_fast.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "calc/factor_speeds.h"
+#include "core/calc/factor_speeds.h"
 
-#include "calc/geometry.h"
+#include "core/calc/geometry.h"
 
 #include <algorithm>
 #include <climits>

@@ -3,7 +3,7 @@
 // sight distance. Speeds are km/h, stored as whole numbers.
 #pragma once
 
-#include "model/road_model.h"
+#include "core/model/road_model.h"
 
 #include <cstdint>
 #include <functional>

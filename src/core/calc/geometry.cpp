@@ -1,6 +1,6 @@
-#include "calc/geometry.h"
+#include "core/calc/geometry.h"
 
-#include "model/number_chars.h"
+#include "core/model/number_chars.h"
 
 #include <cmath>
 #include <numbers>

@@ -3,7 +3,7 @@
 // tolerance; callers rely on the exact value, so they are named here.
 #pragma once
 
-#include "model/decimal_rounding.h"
+#include "core/model/decimal_rounding.h"
 
 #include <QString>
 #include <cstdint>

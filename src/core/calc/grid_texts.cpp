@@ -1,10 +1,10 @@
-#include "calc/grid_texts.h"
+#include "core/calc/grid_texts.h"
 
-#include "calc/factor_speeds.h"
-#include "calc/geometry.h"
-#include "calc/pivot.h"
-#include "model/number_chars.h"
-#include "model/road_text.h"
+#include "core/calc/factor_speeds.h"
+#include "core/calc/geometry.h"
+#include "core/calc/pivot.h"
+#include "core/model/number_chars.h"
+#include "core/model/road_text.h"
 
 #include <array>
 #include <cstdint>

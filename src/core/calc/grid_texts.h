@@ -10,7 +10,7 @@
 // instead, the CSV export as UTF-8 bytes straight from the numbers.
 #pragma once
 
-#include "model/road_model.h"
+#include "core/model/road_model.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "calc/pivot.h"
+#include "core/calc/pivot.h"
 
 #include <cmath>
 

@@ -3,8 +3,8 @@
 // each boundary judged against a bound that depends on the speed before it.
 #pragma once
 
-#include "calc/factor_speeds.h"
-#include "model/road_model.h"
+#include "core/calc/factor_speeds.h"
+#include "core/model/road_model.h"
 
 namespace kestrova {
 

@@ -1,7 +1,7 @@
-#include "calc/sight_check.h"
+#include "core/calc/sight_check.h"
 
-#include "calc/factor_speeds.h"
-#include "calc/geometry.h"
+#include "core/calc/factor_speeds.h"
+#include "core/calc/geometry.h"
 
 #include <algorithm>
 #include <cmath>

@@ -10,9 +10,9 @@
 // results by other means.
 #pragma once
 
-#include "calc/geometry.h"
-#include "model/progress.h"
-#include "model/road_model.h"
+#include "core/calc/geometry.h"
+#include "core/model/progress.h"
+#include "core/model/road_model.h"
 
 #include <cmath>
 #include <cstdint>

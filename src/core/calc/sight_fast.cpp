@@ -1,7 +1,7 @@
-#include "calc/sight_fast.h"
+#include "core/calc/sight_fast.h"
 
-#include "calc/factor_speeds.h"
-#include "calc/geometry.h"
+#include "core/calc/factor_speeds.h"
+#include "core/calc/geometry.h"
 
 #include <algorithm>
 #include <atomic>

@@ -11,8 +11,8 @@
 //    check would not overwrite everything a longer one wrote).
 #pragma once
 
-#include "calc/geometry.h"
-#include "calc/sight_check.h"
+#include "core/calc/geometry.h"
+#include "core/calc/sight_check.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "export/csv_writer.h"
+#include "core/export/csv_writer.h"
 
-#include "util/file_replace.h"
+#include "core/util/file_replace.h"
 
 namespace kestrova {
 

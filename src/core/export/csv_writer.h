@@ -1,8 +1,8 @@
 // Writes a table of texts (a result grid as shown) to a ";"-separated file.
 #pragma once
 
-#include "calc/grid_texts.h"
-#include "model/progress.h"
+#include "core/calc/grid_texts.h"
+#include "core/model/progress.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "export/gis_writer.h"
+#include "core/export/gis_writer.h"
 
-#include "util/file_replace.h"
-#include "model/road_text.h"
+#include "core/util/file_replace.h"
+#include "core/model/road_text.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -22,9 +22,9 @@
 // over it only when complete: a failure leaves an earlier file as it was.
 #pragma once
 
-#include "calc/grid_texts.h"
-#include "model/message.h"
-#include "model/road_model.h"
+#include "core/calc/grid_texts.h"
+#include "core/model/message.h"
+#include "core/model/road_model.h"
 
 #include <QString>
 #include <QStringList>

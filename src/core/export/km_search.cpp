@@ -1,4 +1,4 @@
-#include "export/km_search.h"
+#include "core/export/km_search.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 // position, and the rows a position selects.
 #pragma once
 
-#include "model/road_model.h"
+#include "core/model/road_model.h"
 
 #include <QString>
 

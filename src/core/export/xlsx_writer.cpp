@@ -1,6 +1,6 @@
-#include "export/xlsx_writer.h"
+#include "core/export/xlsx_writer.h"
 
-#include "util/file_replace.h"
+#include "core/util/file_replace.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
-#include "generate/road_generator.h"
-#include "generate/generator_parts.h"
+#include "core/generate/road_generator.h"
+#include "core/generate/generator_parts.h"
 
-#include "util/file_replace.h"
+#include "core/util/file_replace.h"
 
-#include "import/road_import.h"
-#include "model/road_text.h"
+#include "core/import/road_import.h"
+#include "core/model/road_text.h"
 
 #include <QDir>
 #include <QFile>

@@ -7,7 +7,7 @@
 // somewhere to act. The same options always give the same tables.
 #pragma once
 
-#include "model/road_model.h"
+#include "core/model/road_model.h"
 
 #include <QString>
 #include <QStringList>

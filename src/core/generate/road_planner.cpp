@@ -1,5 +1,5 @@
 // Laying out the stretches of a generated road and what stands along them.
-#include "generate/generator_parts.h"
+#include "core/generate/generator_parts.h"
 
 #include <QString>
 

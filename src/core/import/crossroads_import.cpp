@@ -1,6 +1,6 @@
-#include "import/crossroads_import.h"
+#include "core/import/crossroads_import.h"
 
-#include "import/source_reader.h"
+#include "core/import/source_reader.h"
 
 namespace kestrova {
 

@@ -2,9 +2,9 @@
 // a separate file or from the second or third sheet of the road workbook.
 #pragma once
 
-#include "import/import_result.h"
-#include "model/progress.h"
-#include "model/road_model.h"
+#include "core/import/import_result.h"
+#include "core/model/progress.h"
+#include "core/model/road_model.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
-#include "import/excel_tables.h"
+#include "core/import/excel_tables.h"
 
-#include "util/file_replace.h"
+#include "core/util/file_replace.h"
 
-#include "model/cell_parsing.h"
+#include "core/model/cell_parsing.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -5,7 +5,7 @@
 // instead of throwing; most operations do nothing while a code is pending.
 #pragma once
 
-#include "import/workbook_data.h"
+#include "core/import/workbook_data.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "import/import_messages.h"
+#include "core/import/import_messages.h"
 
-#include "app/language_engine.h"
+#include "core/app/language_engine.h"
 
 namespace kestrova {
 

@@ -1,7 +1,7 @@
 // The text of an import's failure as the window shows it.
 #pragma once
 
-#include "import/import_result.h"
+#include "core/import/import_result.h"
 
 #include <QString>
 

@@ -4,8 +4,8 @@
 // only where they hold a value, so a table that repeats an empty cell a
 // billion times stays small, and a value repeated beyond the sheet limits or
 // the cell limit fails the read.
-#include "import/workbook_data.h"
-#include "import/zip_part.h"
+#include "core/import/workbook_data.h"
+#include "core/import/zip_part.h"
 
 #include <QFile>
 

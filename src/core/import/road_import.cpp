@@ -1,8 +1,8 @@
-#include "import/road_import.h"
+#include "core/import/road_import.h"
 
-#include "model/cell_parsing.h"
-#include "import/source_reader.h"
-#include "model/road_text.h"
+#include "core/model/cell_parsing.h"
+#include "core/import/source_reader.h"
+#include "core/model/road_text.h"
 
 #include <array>
 #include <cmath>

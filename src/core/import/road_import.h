@@ -2,9 +2,9 @@
 // file), validates every header and cell, and fills the profile table.
 #pragma once
 
-#include "import/import_result.h"
-#include "model/progress.h"
-#include "model/road_model.h"
+#include "core/import/import_result.h"
+#include "core/model/progress.h"
+#include "core/model/road_model.h"
 
 #include <QString>
 

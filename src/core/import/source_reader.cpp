@@ -1,7 +1,7 @@
-#include "import/source_reader.h"
+#include "core/import/source_reader.h"
 
-#include "util/text_decoding.h"
-#include "model/cell_parsing.h"
+#include "core/util/text_decoding.h"
+#include "core/model/cell_parsing.h"
 
 #include <QFileInfo>
 

@@ -4,10 +4,10 @@
 // header row and the first data row, and reporting a rejected cell.
 #pragma once
 
-#include "import/excel_tables.h"
-#include "import/import_result.h"
-#include "model/progress.h"
-#include "model/road_model.h"
+#include "core/import/excel_tables.h"
+#include "core/import/import_result.h"
+#include "core/model/progress.h"
+#include "core/model/road_model.h"
 
 #include <QFile>
 #include <array>

@@ -1,4 +1,4 @@
-#include "import/xls_container_check.h"
+#include "core/import/xls_container_check.h"
 
 #include <QByteArray>
 #include <QFile>

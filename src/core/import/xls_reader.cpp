@@ -1,6 +1,6 @@
 // .xls (BIFF) reading through libfreexl.
-#include "import/workbook_data.h"
-#include "import/xls_container_check.h"
+#include "core/import/workbook_data.h"
+#include "core/import/xls_container_check.h"
 
 #include <QFile>
 

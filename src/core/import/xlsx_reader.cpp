@@ -3,9 +3,9 @@
 // the byte scanner or the XML reader (xlsx_sheet_scan.cpp, xlsx_sheet_xml.cpp).
 // The files are untrusted: every part is capped in size, malformed XML fails
 // the whole read, and cell positions are checked against the sheet limits.
-#include "import/workbook_data.h"
-#include "import/xlsx_sheet_cells.h"
-#include "import/zip_part.h"
+#include "core/import/workbook_data.h"
+#include "core/import/xlsx_sheet_cells.h"
+#include "core/import/zip_part.h"
 
 #include <QDir>
 #include <algorithm>

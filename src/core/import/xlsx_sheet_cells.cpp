@@ -1,4 +1,4 @@
-#include "import/xlsx_sheet_cells.h"
+#include "core/import/xlsx_sheet_cells.h"
 
 #include <charconv>
 

@@ -4,8 +4,8 @@
 // into the sheet and the workbook's text pool.
 #pragma once
 
-#include "import/workbook_data.h"
-#include "import/zip_part.h"
+#include "core/import/workbook_data.h"
+#include "core/import/zip_part.h"
 
 #include <QString>
 

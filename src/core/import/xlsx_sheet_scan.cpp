@@ -1,6 +1,6 @@
 // The byte scanner of .xlsx sheet parts: reads parts of the usual shape
 // without an XML library and gives up at the first thing outside it.
-#include "import/xlsx_sheet_cells.h"
+#include "core/import/xlsx_sheet_cells.h"
 
 #include <charconv>
 #include <functional>

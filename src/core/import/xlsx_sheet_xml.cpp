@@ -1,6 +1,6 @@
 // The XML reader of .xlsx sheet parts: QXmlStreamReader fed in chunks, for
 // the parts the byte scanner gives up on.
-#include "import/xlsx_sheet_cells.h"
+#include "core/import/xlsx_sheet_cells.h"
 
 #include <QXmlStreamReader>
 

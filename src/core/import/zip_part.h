@@ -3,7 +3,7 @@
 // fed chunk by chunk to QXmlStreamReader or to a byte scanner.
 #pragma once
 
-#include "import/workbook_data.h"
+#include "core/import/workbook_data.h"
 
 #include <QString>
 #include <QXmlStreamReader>

@@ -1,4 +1,4 @@
-#include "model/cell_parsing.h"
+#include "core/model/cell_parsing.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "model/decimal_rounding.h"
+#include "core/model/decimal_rounding.h"
 
 #include <algorithm>
 #include <cmath>

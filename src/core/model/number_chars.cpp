@@ -1,6 +1,6 @@
-#include "model/number_chars.h"
+#include "core/model/number_chars.h"
 
-#include "model/decimal_rounding.h"
+#include "core/model/decimal_rounding.h"
 
 #include <QByteArray>
 #include <QString>

@@ -3,7 +3,7 @@
 // repaints; the batch program may collect the log. Core code never touches a widget.
 #pragma once
 
-#include "model/message.h"
+#include "core/model/message.h"
 
 #include <chrono>
 #include <functional>

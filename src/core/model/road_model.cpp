@@ -1,8 +1,8 @@
-#include "model/road_model.h"
+#include "core/model/road_model.h"
 
-#include "model/cell_parsing.h"
-#include "model/decimal_rounding.h"
-#include "model/road_text.h"
+#include "core/model/cell_parsing.h"
+#include "core/model/decimal_rounding.h"
+#include "core/model/road_text.h"
 
 #include <cmath>
 #include <cstdint>

@@ -34,6 +34,7 @@ struct tSectionPoint {
     double H2 = 0;
 
     tSectionPoint() = default;
+    tSectionPoint(double x, double y, double h = 0, double h2 = 0) : X(x), Y(y), H(h), H2(h2) {}
     tSectionPoint(const tRoadPoint& p) : X(p.X), Y(p.Y), H(p.H), H2(p.H2) {}  // implicit: a road point's place
     operator tRoadPoint() const {
         tRoadPoint p;

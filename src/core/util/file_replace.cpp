@@ -1,4 +1,4 @@
-#include "util/file_replace.h"
+#include "core/util/file_replace.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
-#include "util/ini_file.h"
+#include "core/util/ini_file.h"
 
-#include "util/file_replace.h"
+#include "core/util/file_replace.h"
 
-#include "util/text_decoding.h"
+#include "core/util/text_decoding.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "util/text_codec.h"
+#include "core/util/text_codec.h"
 
 #include <QStringDecoder>
 

@@ -1,4 +1,4 @@
-#include "util/text_decoding.h"
+#include "core/util/text_decoding.h"
 
 #include <QStringDecoder>
 

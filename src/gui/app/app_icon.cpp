@@ -1,4 +1,4 @@
-#include "app/app_icon.h"
+#include "gui/app/app_icon.h"
 
 #include <QGuiApplication>
 

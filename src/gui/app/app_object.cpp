@@ -1,7 +1,7 @@
-#include "app/app_object.h"
+#include "gui/app/app_object.h"
 
-#include "app/product.h"
-#include "app/ui_seam.h"
+#include "core/app/product.h"
+#include "gui/app/ui_seam.h"
 
 #include <exception>
 

@@ -1,4 +1,4 @@
-#include "app/busy_lock.h"
+#include "gui/app/busy_lock.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -1,4 +1,4 @@
-#include "app/form_placement.h"
+#include "gui/app/form_placement.h"
 
 #include <QGuiApplication>
 #include <QScreen>

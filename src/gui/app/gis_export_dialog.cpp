@@ -1,8 +1,8 @@
-#include "app/gis_export_dialog.h"
+#include "gui/app/gis_export_dialog.h"
 
-#include "util/ini_file.h"
-#include "app/main_form.h"
-#include "app/ui_seam.h"
+#include "core/util/ini_file.h"
+#include "gui/app/main_form.h"
+#include "gui/app/ui_seam.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,9 +4,9 @@
 // layers, and writes the results through the core's GIS writer.
 #pragma once
 
-#include "app/language_engine.h"
-#include "export/gis_writer.h"
-#include "model/road_model.h"
+#include "core/app/language_engine.h"
+#include "core/export/gis_writer.h"
+#include "core/model/road_model.h"
 
 #include <QDialog>
 

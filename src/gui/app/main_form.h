@@ -5,11 +5,11 @@
 // know them by; each page owns its own.
 #pragma once
 
-#include "app/busy_lock.h"
-#include "app/language_engine.h"
-#include "model/road_model.h"
-#include "calc/grid_texts.h"
-#include "views/grid_paint.h"
+#include "gui/app/busy_lock.h"
+#include "core/app/language_engine.h"
+#include "core/model/road_model.h"
+#include "core/calc/grid_texts.h"
+#include "gui/views/grid_paint.h"
 
 #include <QHash>
 #include <QMainWindow>

@@ -1,11 +1,11 @@
-#include "app/report_command.h"
+#include "gui/app/report_command.h"
 
-#include "app/language_engine.h"
-#include "app/main_form.h"
-#include "app/product.h"
-#include "app/ui_seam.h"
-#include "pages/load_page.h"
-#include "report/safety_report.h"
+#include "core/app/language_engine.h"
+#include "gui/app/main_form.h"
+#include "core/app/product.h"
+#include "gui/app/ui_seam.h"
+#include "gui/pages/load_page.h"
+#include "render/report/safety_report.h"
 
 #include <QApplication>
 #include <QDir>

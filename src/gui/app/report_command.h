@@ -4,7 +4,7 @@
 // PDF viewer and says where the file is (also when there is no viewer).
 #pragma once
 
-#include "report/safety_report.h"
+#include "render/report/safety_report.h"
 
 #include <QObject>
 #include <QString>

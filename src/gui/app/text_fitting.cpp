@@ -1,4 +1,4 @@
-#include "app/text_fitting.h"
+#include "gui/app/text_fitting.h"
 
 #include <QAbstractButton>
 #include <QFontMetrics>

@@ -1,4 +1,4 @@
-#include "app/translate_form.h"
+#include "gui/app/translate_form.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -19,7 +19,7 @@
 // Fonts in Qt hold every script, so a forced character set changes nothing here.
 #pragma once
 
-#include "app/language_engine.h"
+#include "core/app/language_engine.h"
 
 #include <QString>
 

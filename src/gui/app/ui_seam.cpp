@@ -1,4 +1,4 @@
-#include "app/ui_seam.h"
+#include "gui/app/ui_seam.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>

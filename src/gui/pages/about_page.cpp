@@ -1,8 +1,8 @@
-#include "pages/about_page.h"
+#include "gui/pages/about_page.h"
 
-#include "app/product.h"
-#include "pages/page_context.h"
-#include "views/image_view.h"
+#include "core/app/product.h"
+#include "gui/pages/page_context.h"
+#include "gui/views/image_view.h"
 
 #include <QComboBox>
 #include <QGroupBox>

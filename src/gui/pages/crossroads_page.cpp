@@ -1,10 +1,10 @@
-#include "pages/crossroads_page.h"
+#include "gui/pages/crossroads_page.h"
 
-#include "calc/crossroads_list.h"
-#include "crossroads_view.h"
-#include "views/grid_paint.h"
-#include "views/image_view.h"
-#include "views/string_grid.h"
+#include "core/calc/crossroads_list.h"
+#include "render/crossroads_view.h"
+#include "gui/views/grid_paint.h"
+#include "gui/views/image_view.h"
+#include "gui/views/string_grid.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

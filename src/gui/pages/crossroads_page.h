@@ -2,7 +2,7 @@
 // approach profiles of the chosen one and its drawn plan.
 #pragma once
 
-#include "pages/page_context.h"
+#include "gui/pages/page_context.h"
 
 #include <QWidget>
 

@@ -1,8 +1,8 @@
-#include "pages/grid_page.h"
+#include "gui/pages/grid_page.h"
 
-#include "export/km_search.h"
-#include "views/grid_paint.h"
-#include "views/string_grid.h"
+#include "core/export/km_search.h"
+#include "gui/views/grid_paint.h"
+#include "gui/views/string_grid.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -2,8 +2,8 @@
 // grid with its km+ search line, the export button and the export progress.
 #pragma once
 
-#include "calc/grid_texts.h"
-#include "pages/page_context.h"
+#include "core/calc/grid_texts.h"
+#include "gui/pages/page_context.h"
 
 #include <QWidget>
 

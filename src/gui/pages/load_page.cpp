@@ -1,11 +1,11 @@
-#include "pages/load_page.h"
+#include "gui/pages/load_page.h"
 
-#include "app/ui_seam.h"
-#include "import/cell_parsing.h"
-#include "import/crossroads_import.h"
-#include "import/greens_import.h"
-#include "import/import_messages.h"
-#include "import/road_import.h"
+#include "gui/app/ui_seam.h"
+#include "core/model/cell_parsing.h"
+#include "core/import/crossroads_import.h"
+#include "core/import/greens_import.h"
+#include "core/import/import_messages.h"
+#include "core/import/road_import.h"
 
 #include <QApplication>
 #include <QDir>

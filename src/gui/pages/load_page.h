@@ -3,8 +3,8 @@
 // group with its progress bar and log.
 #pragma once
 
-#include "calc/calc_run.h"
-#include "pages/page_context.h"
+#include "core/calc/calc_run.h"
+#include "gui/pages/page_context.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
-#include "pages/page_context.h"
+#include "gui/pages/page_context.h"
 
-#include "app/product.h"
-#include "app/ui_seam.h"
+#include "core/app/product.h"
+#include "gui/app/ui_seam.h"
 
 #include <QCoreApplication>
 #include <QProgressBar>

@@ -4,10 +4,10 @@
 // their controls.
 #pragma once
 
-#include "app/busy_lock.h"
-#include "app/language_engine.h"
-#include "model/road_model.h"
-#include "views/grid_paint.h"
+#include "gui/app/busy_lock.h"
+#include "core/app/language_engine.h"
+#include "core/model/road_model.h"
+#include "gui/views/grid_paint.h"
 
 #include <QString>
 

@@ -1,11 +1,11 @@
-#include "pages/view_page.h"
+#include "gui/pages/view_page.h"
 
-#include "app/text_fitting.h"
-#include "cross_profile_view.h"
-#include "road_view.h"
-#include "views/grid_paint.h"
-#include "views/image_view.h"
-#include "views/string_grid.h"
+#include "gui/app/text_fitting.h"
+#include "render/cross_profile_view.h"
+#include "render/road_view.h"
+#include "gui/views/grid_paint.h"
+#include "gui/views/image_view.h"
+#include "gui/views/string_grid.h"
 
 #include <QApplication>
 #include <QCheckBox>

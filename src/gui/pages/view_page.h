@@ -2,8 +2,8 @@
 // profile list, the view options, the picture and the cursor measurement.
 #pragma once
 
-#include "calc/grid_texts.h"
-#include "pages/page_context.h"
+#include "core/calc/grid_texts.h"
+#include "gui/pages/page_context.h"
 
 #include <QWidget>
 

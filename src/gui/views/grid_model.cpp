@@ -1,4 +1,4 @@
-#include "views/grid_model.h"
+#include "gui/views/grid_model.h"
 
 namespace kestrova {
 

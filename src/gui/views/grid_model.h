@@ -9,7 +9,7 @@
 // its place until the table is replaced.
 #pragma once
 
-#include "calc/grid_texts.h"
+#include "core/calc/grid_texts.h"
 
 #include <QAbstractTableModel>
 #include <QHash>

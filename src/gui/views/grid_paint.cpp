@@ -1,4 +1,4 @@
-#include "views/grid_paint.h"
+#include "gui/views/grid_paint.h"
 
 #include <QFontMetrics>
 #include <QHash>

@@ -1,9 +1,9 @@
 // Owner-drawn painting of the result grids and their fitting to the texts.
 #pragma once
 
-#include "calc/grid_texts.h"
-#include "model/road_model.h"
-#include "views/string_grid.h"
+#include "core/calc/grid_texts.h"
+#include "core/model/road_model.h"
+#include "gui/views/string_grid.h"
 
 #include <bitset>
 

@@ -1,4 +1,4 @@
-#include "views/image_view.h"
+#include "gui/views/image_view.h"
 
 #include <QMouseEvent>
 #include <QPainter>

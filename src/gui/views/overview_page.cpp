@@ -1,11 +1,11 @@
-#include "views/overview_page.h"
+#include "gui/views/overview_page.h"
 
-#include "util/ini_file.h"
-#include "app/language_engine.h"
-#include "app/ui_seam.h"
-#include "model/road_text.h"
-#include "overview_export.h"
-#include "render_options.h"
+#include "core/util/ini_file.h"
+#include "core/app/language_engine.h"
+#include "gui/app/ui_seam.h"
+#include "core/model/road_text.h"
+#include "render/overview_export.h"
+#include "render/render_options.h"
 
 #include <QAction>
 #include <QApplication>

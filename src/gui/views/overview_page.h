@@ -5,9 +5,9 @@
 // page only keeps the view state and talks to the user.
 #pragma once
 
-#include "overview_common.h"
-#include "plan_map_view.h"
-#include "speed_profile_view.h"
+#include "render/overview_common.h"
+#include "render/plan_map_view.h"
+#include "render/speed_profile_view.h"
 
 #include <QWidget>
 

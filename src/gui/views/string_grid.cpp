@@ -1,4 +1,4 @@
-#include "views/string_grid.h"
+#include "gui/views/string_grid.h"
 
 #include <QPainter>
 #include <QScrollBar>

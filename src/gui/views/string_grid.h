@@ -10,7 +10,7 @@
 // included, is painted by the grid's DrawCell callback when one is set.
 #pragma once
 
-#include "views/grid_model.h"
+#include "gui/views/grid_model.h"
 
 #include <QHeaderView>
 #include <QStyledItemDelegate>

@@ -1,8 +1,8 @@
 // The figures and not-safe boundaries the report shows, taken from a calculated road.
-#include "report/report_writer.h"
+#include "render/report/report_writer.h"
 
-#include "calc/pivot.h"
-#include "model/road_text.h"
+#include "core/calc/pivot.h"
+#include "core/model/road_text.h"
 
 #include <algorithm>
 #include <cmath>

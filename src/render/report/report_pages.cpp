@@ -1,12 +1,12 @@
 // The report's pages: title, summary with the cause chart, diagrams, the
 // not-safe, crossroads and pivot tables and the views at a boundary.
-#include "report/report_writer.h"
+#include "render/report/report_writer.h"
 
-#include "app/product.h"
-#include "calc/pivot.h"
-#include "model/road_text.h"
-#include "plan_map_view.h"
-#include "speed_profile_view.h"
+#include "core/app/product.h"
+#include "core/calc/pivot.h"
+#include "core/model/road_text.h"
+#include "render/plan_map_view.h"
+#include "render/speed_profile_view.h"
 
 #include <QFileInfo>
 

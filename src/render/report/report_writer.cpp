@@ -1,8 +1,8 @@
 // The report writer's page plan and its layout primitives: fonts, texts
 // shrunk to their cells, the page frame, titles, tables and label pairs.
-#include "report/report_writer.h"
+#include "render/report/report_writer.h"
 
-#include "model/road_text.h"
+#include "core/model/road_text.h"
 
 #include <QFileInfo>
 

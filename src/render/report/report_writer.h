@@ -2,12 +2,12 @@
 // shared by the report's files (layout primitives, the pages, the figures).
 #pragma once
 
-#include "cross_profile_view.h"
-#include "overview_common.h"
-#include "report/safety_report.h"
-#include "road_view.h"
+#include "render/cross_profile_view.h"
+#include "render/overview_common.h"
+#include "render/report/safety_report.h"
+#include "render/road_view.h"
 
-#include "calc/crossroads_list.h"
+#include "core/calc/crossroads_list.h"
 
 #include <QColor>
 #include <QFont>

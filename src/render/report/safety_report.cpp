@@ -1,8 +1,8 @@
-#include "report/safety_report.h"
+#include "render/report/safety_report.h"
 
-#include "util/file_replace.h"
-#include "app/product.h"
-#include "report/report_writer.h"
+#include "core/util/file_replace.h"
+#include "core/app/product.h"
+#include "render/report/report_writer.h"
 
 #include <QFile>
 #include <QFileInfo>

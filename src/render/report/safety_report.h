@@ -12,9 +12,9 @@
 // step: a failed write leaves an earlier file of that name untouched.
 #pragma once
 
-#include "calc/grid_texts.h"
-#include "model/road_model.h"
-#include "render_options.h"
+#include "core/calc/grid_texts.h"
+#include "core/model/road_model.h"
+#include "render/render_options.h"
 
 #include <QDateTime>
 #include <QString>
