@@ -4,12 +4,12 @@
 # race fails the run.
 # Reports from uninstrumented library code are suppressed frame by frame in
 # tsan/tsan.supp, each with its reason.
-#   scripts/tsan.sh [test program ...]   (default: core_sight core_crossroads core_calc_run)
+#   scripts/tsan.sh [test program ...]   (default: core_calc)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-tsan
 tests=("$@")
-[ ${#tests[@]} -eq 0 ] && tests=(core_sight core_crossroads core_calc_run)
+[ ${#tests[@]} -eq 0 ] && tests=(core_calc)
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cc=gcc cxx=g++

@@ -8,9 +8,9 @@
 // runs many times slower there.
 #include "core/calc/calc_run.h"
 #include "core/calc/grid_texts.h"
-#include "core_calc_run/model_compare.h"
+#include "model_compare.h"
 #include "robust_files.h"
-#include "core_sight/road_builder.h"
+#include "sight_road_builder.h"
 #include "core/import/crossroads_import.h"
 #include "core/import/greens_import.h"
 #include "core/import/road_import.h"

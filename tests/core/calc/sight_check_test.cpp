@@ -2,8 +2,8 @@
 #include "core/calc/geometry.h"
 #include "core/calc/sight_check.h"
 #include "core/calc/sight_fast.h"
-#include "core_calc_run/model_compare.h"
-#include "road_builder.h"
+#include "model_compare.h"
+#include "sight_road_builder.h"
 
 #include <gtest/gtest.h>
 

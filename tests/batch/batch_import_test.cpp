@@ -2,7 +2,7 @@
 #include "core/app/language_engine.h"
 #include "core/import/import_messages.h"
 
-#include "core_import/import_tables.h"
+#include "import_tables.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -6,9 +6,9 @@
 #include "core/calc/factor_speeds.h"
 #include "core/calc/sight_check.h"
 #include "core/calc/sight_fast.h"
-#include "core_calc_run/model_compare.h"
+#include "model_compare.h"
 #include "core/generate/road_generator.h"
-#include "road_builder.h"
+#include "crossroads_road_builder.h"
 
 #include <gtest/gtest.h>
 

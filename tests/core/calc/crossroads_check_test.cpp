@@ -3,7 +3,7 @@
 
 #include "core/calc/factor_speeds.h"
 #include "core/calc/sight_check.h"
-#include "road_builder.h"
+#include "crossroads_road_builder.h"
 
 #include "test_support.h"
 

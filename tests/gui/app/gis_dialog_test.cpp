@@ -1,6 +1,6 @@
 // The window's GIS export: the item in the export menu, the dialog it opens,
 // the remembered coordinate system and the messages of the outcome.
-#include "gui_main/gui_fixture.h"
+#include "gui_fixture.h"
 
 #include "gui/app/gis_export_dialog.h"
 #include "core/util/ini_file.h"

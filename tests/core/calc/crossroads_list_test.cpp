@@ -3,7 +3,7 @@
 #include "core/calc/crossroads_check.h"
 #include "core/calc/sight_check.h"
 #include "core/model/road_text.h"
-#include "road_builder.h"
+#include "crossroads_road_builder.h"
 
 #include <gtest/gtest.h>
 

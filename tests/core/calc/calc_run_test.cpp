@@ -1,7 +1,7 @@
 #include "core/calc/calc_run.h"
 #include "core/calc/factor_speeds.h"
 #include "model_compare.h"
-#include "core_sight/road_builder.h"
+#include "sight_road_builder.h"
 #include "core/generate/road_generator.h"
 
 #include <gtest/gtest.h>
