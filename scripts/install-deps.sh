@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev libzip-dev libfreexl-dev
           libxlsxwriter-dev libgdal-dev gdal-bin libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core
-          qt6-translations-l10n poppler-utils)
+          qt6-translations-l10n poppler-utils python3)
 packages+=(dpkg-dev file)  # the Debian package (scripts/package.sh): dpkg-shlibdeps, dpkg-buildflags
 missing=()
 for p in "${packages[@]}"; do
