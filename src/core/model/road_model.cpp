@@ -1,33 +1,17 @@
 #include "core/model/road_model.h"
 
 #include "core/model/cell_parsing.h"
-#include "core/model/decimal_rounding.h"
+#include "core/model/number_chars.h"
 #include "core/model/road_text.h"
 
-#include <cmath>
 #include <cstdint>
 
 namespace kestrova {
 
 QString FormatKmPlus(bool withHundredths, double position) {
-    const bool negative = position < 0;
-    const double value = std::fabs(position);
-    // Halves go to the even neighbour; hundredths are whole steps of 0.01.
-    const double steps = WholeSteps(withHundredths ? 2 : 0, value);
-    const double rounded = withHundredths ? steps * DecimalStep(2) : steps;
-    if (!std::isfinite(rounded) || rounded > 2.14e9) return QStringLiteral("Out of range");
-
-    // Work in whole hundredths so that a carry (999.999 -> 1+000,00) can never
-    // leave 100 hundredths or 1000 metres behind.
-    const int64_t hundredths = withHundredths ? int64_t(steps) : int64_t(rounded) * 100;
-    const int64_t km = hundredths / 100000;
-    const int64_t metres = (hundredths / 100) % 1000;
-    const int64_t cents = hundredths % 100;
-
-    QString text = QString::number(metres).rightJustified(3, QLatin1Char('0'));
-    if (withHundredths) text += QLatin1Char(',') + QString::number(cents).rightJustified(2, QLatin1Char('0'));
-    text = QString::number(km) + QLatin1Char('+') + text;
-    return negative ? QLatin1Char('-') + text : text;
+    char text[48];
+    const char* end = KmPlusChars(withHundredths, position, text);
+    return QString::fromLatin1(text, qsizetype(end - text));
 }
 
 QString CategoryName(int index) {
