@@ -185,17 +185,10 @@ void SetLookSpeed(TMPlan& plan, int i, int j, bool reverse) {
 }
 
 void LookSpeedOf(TMPlan& plan, int i, bool reverse) {
-    auto& pr = plan.Profiles;
-    int j = reverse ? pr[i].RevEnd : pr[i].FwdEnd;
-    const int step = reverse ? 1 : -1;
-    for (;;) {
-        const int start = reverse ? j : i;
-        const int end = reverse ? i : j;
-        // The second variant is only tried when the first finds the line clear.
-        if (!CheckSightLine(plan, start, end, 1) && !CheckSightLine(plan, start, end, 0)) break;
-        if (end - start <= 1) break;
-        j += step;
-    }
+    const tPlanProfile& observer = plan.Profiles[i];
+    const int j = ShortenLookRange(
+        i, reverse ? observer.RevEnd : observer.FwdEnd, reverse,
+        [&plan](int start, int end, int variant) { return CheckSightLine(plan, start, end, variant); }, [] {});
     SetLookSpeed(plan, i, j, reverse);
 }
 

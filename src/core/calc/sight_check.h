@@ -271,10 +271,30 @@ int ReverseLookEnd(const TMPlan& plan, int i);
 // distance between them.
 void SetLookSpeed(TMPlan& plan, int i, int j, bool reverse);
 
-// The look-speed pass of one hidden observer i: its look range is shortened
-// from the far end (FwdEnd or RevEnd) towards it until the sight line of
-// variant 1, or failing that of variant 0, is clear (or one profile is left),
-// then SetLookSpeed. The passes below run it for every hidden observer.
+// The shortening of a hidden observer's look range, for both engines: from
+// the far profile `first` towards observer i while the sight line of variant
+// 1, or failing that of variant 0, is cut and more than one profile is left.
+// hidden(start, end, variant) checks one line; stepped() runs before each
+// move of the far end. Returns the far profile of the last check.
+template <typename Hidden, typename Stepped>
+int ShortenLookRange(int i, int first, bool reverse, Hidden&& hidden, Stepped&& stepped) {
+    const int step = reverse ? 1 : -1;  // the far end moves towards the observer
+    int j = first;
+    for (;;) {
+        const int start = reverse ? j : i;
+        const int end = reverse ? i : j;
+        // The second variant is only tried when the first finds the line clear.
+        if (!hidden(start, end, 1) && !hidden(start, end, 0)) break;
+        if (end - start <= 1) break;
+        stepped();
+        j += step;
+    }
+    return j;
+}
+
+// The look-speed pass of one hidden observer i: ShortenLookRange from its far
+// end (FwdEnd or RevEnd) with CheckSightLine, then SetLookSpeed. The passes
+// below run it for every hidden observer.
 void LookSpeedOf(TMPlan& plan, int i, bool reverse);
 
 // Forward scan over observers 0..N-2 (one progress step each) and the forward

@@ -276,24 +276,21 @@ struct tLookWork {
 // counts the profiles whose RoadCentre is not written yet (see QuickCheck).
 void ComputeLookSpeed(const TMPlan& plan, const tFastSight& fast, int i, bool reverse,
                       const std::vector<int32_t>& unwritten, int32_t* own, tLookWork& w) {
-    const int step = reverse ? 1 : -1;  // the far end moves towards the observer
     w.OnlyFirst.clear();
     w.Centres.clear();
     w.Fallback = false;
     const tPlanProfile& obs = plan.Profiles[i];
-    int j = reverse ? obs.RevEnd : obs.FwdEnd;
     int hint[2] = {-1, -1};
-    for (;;) {
-        const int start = reverse ? j : i;
-        const int end = reverse ? i : j;
-        const bool h1 = QuickCheck(plan, fast, start, end, 1, own, hint[1], unwritten, w.Centres);
-        const bool h0 = h1 ? false : QuickCheck(plan, fast, start, end, 0, own, hint[0], unwritten, w.Centres);
-        w.FinalBoth = !h1;
-        if (!h1 && !h0) break;
-        if (std::abs(j - i) <= 1) break;
-        w.OnlyFirst.push_back(h1 ? 1 : 0);
-        j += step;
-    }
+    bool firstCut = false;  // the last check of variant 1
+    const int j = ShortenLookRange(
+        i, reverse ? obs.RevEnd : obs.FwdEnd, reverse,
+        [&](int start, int end, int variant) {
+            const bool cut = QuickCheck(plan, fast, start, end, variant, own, hint[variant], unwritten, w.Centres);
+            if (variant == 1) firstCut = cut;
+            return cut;
+        },
+        [&] { w.OnlyFirst.push_back(firstCut ? 1 : 0); });
+    w.FinalBoth = !firstCut;
     w.Final = j;
     const int start = reverse ? j : i;
     const int end = reverse ? i : j;
