@@ -3,11 +3,11 @@
 // columns to the texts and painting the visible cells).
 #include "gui/app/app_object.h"
 #include "gui/app/main_form.h"
-#include "gui/app/ui_seam.h"
 #include "core/calc/calc_run.h"
 #include "core/generate/road_generator.h"
 #include "gui/pages/grid_page.h"
 #include "gui/views/string_grid.h"
+#include "quiet_seam.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -21,15 +21,6 @@
 
 namespace kestrova {
 namespace {
-
-// Messages of the run (crossroads without a single crossing) go nowhere.
-class TQuietSeam final : public TUiSeam {
-public:
-    void ShowMessage(QWidget*, const QString&, const QString&, tBoxIcon) override {}
-    QString OpenFileName(QWidget*, const tFileDialogRequest&) override { return {}; }
-    QString SaveFileName(QWidget*, const tFileDialogRequest&) override { return {}; }
-    bool OpenDocument(const QString&) override { return false; }
-};
 
 struct tBenchWindow {
     QTemporaryDir Dir;

@@ -7,10 +7,10 @@
 #include "core/generate/road_generator.h"
 #include "gui/app/app_object.h"
 #include "gui/app/main_form.h"
-#include "gui/app/ui_seam.h"
 #include "gui/pages/grid_page.h"
 #include "gui/pages/load_page.h"
 #include "gui/views/string_grid.h"
+#include "quiet_seam.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -25,14 +25,6 @@
 
 namespace kestrova {
 namespace {
-
-class TQuietSeam final : public TUiSeam {
-public:
-    void ShowMessage(QWidget*, const QString&, const QString&, tBoxIcon) override {}
-    QString OpenFileName(QWidget*, const tFileDialogRequest&) override { return {}; }
-    QString SaveFileName(QWidget*, const tFileDialogRequest&) override { return {}; }
-    bool OpenDocument(const QString&) override { return false; }
-};
 
 struct tRoadFiles {
     QTemporaryDir Dir;

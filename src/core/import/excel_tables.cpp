@@ -29,6 +29,22 @@ bool SameSheetName(const QString& a, const QString& b) {
 
 }  // namespace
 
+bool PlainNumber(QStringView text, double& v) {
+    char bytes[kPlainNumberMax + 1];
+    const qsizetype n = text.size();
+    if (n == 0 || n > kPlainNumberMax) return false;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c > 0x7F) return false;
+        bytes[i] = char(c);
+    }
+    const char* first = bytes;
+    const char* last = bytes + n;
+    if (*first == '+') ++first;
+    const auto [ptr, ec] = std::from_chars(first, last, v, std::chars_format::general);
+    return ec == std::errc() && ptr == last;
+}
+
 size_t NumberCellBytes(double value, char* buffer) {
     auto put = [&](const char* text) {
         const size_t n = std::strlen(text);

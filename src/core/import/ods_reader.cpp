@@ -9,7 +9,6 @@
 
 #include <QFile>
 
-#include <charconv>
 #include <cstring>
 
 namespace kestrova {
@@ -38,23 +37,6 @@ bool RepeatCount(const QXmlStreamReader& xml, const QString& name, qint64& count
     if (v < 1) return false;
     count = v;
     return true;
-}
-
-// office:value as the file format writes it (C locale).
-bool OdsNumber(QStringView text, double& v) {
-    char bytes[64];
-    const qsizetype n = text.size();
-    if (n == 0 || n >= qsizetype(sizeof bytes)) return false;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c > 0x7F) return false;
-        bytes[i] = char(c);
-    }
-    const char* first = bytes;
-    const char* last = bytes + n;
-    if (*first == '+') ++first;
-    const auto [ptr, ec] = std::from_chars(first, last, v, std::chars_format::general);
-    return ec == std::errc() && ptr == last;
 }
 
 struct tTable {
@@ -179,7 +161,7 @@ private:
         bool hasText = false;
         if (ValueType == u"float" || ValueType == u"percentage" || ValueType == u"currency") {
             double v = 0;
-            if (OdsNumber(Value, v)) {
+            if (PlainNumber(Value, v)) {  // office:value is written in the C locale
                 cell.Kind = tCellKind::Number;
                 cell.Number = v;
             } else if (!Text.isEmpty()) {

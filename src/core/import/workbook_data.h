@@ -64,6 +64,11 @@ std::unique_ptr<tWorkbookReader> OpenXlsxReader(const QString& fileName);
 std::unique_ptr<tWorkbookReader> OpenXlsReader(const QString& fileName);
 std::unique_ptr<tWorkbookReader> OpenOdsReader(const QString& fileName);
 
+// A value as spreadsheet files store numbers: short ASCII text, an optional
+// "+", then what std::from_chars reads in general format. Anything else fails.
+constexpr qsizetype kPlainNumberMax = 63;
+bool PlainNumber(QStringView text, double& v);
+
 // The text a user sees for a number: up to 15 significant digits, "." as the
 // separator, no trailing zeros.
 QString NumberCellText(double value);
