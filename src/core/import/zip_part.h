@@ -53,52 +53,41 @@ public:
     // Adds the next chunk; false at the end of the part or on a failure
     // (Failed() tells which).
     bool Feed(QXmlStreamReader& xml) {
-        if (!File || Done) return false;
-        const zip_int64_t n = zip_fread(File, Buffer.data(), zip_uint64_t(Buffer.size()));
-        if (n < 0) {
-            Bad = true;
-            return false;
-        }
-        if (n == 0) {
-            Done = true;
-            return false;
+        const qint64 n = ReadChunk(Buffer.data());
+        if (n > 0) xml.addData(QByteArray(Buffer.constData(), qsizetype(n)));
+        return n > 0;
+    }
+    bool Failed() const { return Bad; }
+
+    // The same for a byte buffer: appends the next chunk to out.
+    bool FeedBytes(std::string& out) {
+        const size_t old = out.size();
+        out.resize(old + size_t(kChunk));
+        const qint64 n = ReadChunk(out.data() + old);
+        out.resize(old + size_t(n));
+        return n > 0;
+    }
+
+private:
+    // Reads the next chunk into `into` (room for kChunk bytes) and returns its
+    // size; 0 at the end of the part or on a failure.
+    qint64 ReadChunk(char* into) {
+        if (!File || Done) return 0;
+        const zip_int64_t n = zip_fread(File, into, zip_uint64_t(kChunk));
+        if (n <= 0) {
+            (n < 0 ? Bad : Done) = true;
+            return 0;
         }
         Total += n;
         // A part that inflates beyond the size its header announces is
         // corrupt or a bomb: stop at once instead of at the general limit.
         if (Total > XlsxPartLimit() || (Announced >= 0 && Total > Announced)) {
             Bad = true;
-            return false;
+            return 0;
         }
-        xml.addData(QByteArray(Buffer.constData(), qsizetype(n)));
-        return true;
-    }
-    bool Failed() const { return Bad; }
-
-    // The same for a byte buffer: appends the next chunk to out.
-    bool FeedBytes(std::string& out) {
-        if (!File || Done) return false;
-        const size_t old = out.size();
-        out.resize(old + size_t(kChunk));
-        const zip_int64_t n = zip_fread(File, out.data() + old, zip_uint64_t(kChunk));
-        out.resize(old + size_t(std::max<zip_int64_t>(n, 0)));
-        if (n < 0) {
-            Bad = true;
-            return false;
-        }
-        if (n == 0) {
-            Done = true;
-            return false;
-        }
-        Total += n;
-        if (Total > XlsxPartLimit() || (Announced >= 0 && Total > Announced)) {
-            Bad = true;
-            return false;
-        }
-        return true;
+        return n;
     }
 
-private:
     zip_file_t* File = nullptr;
     QByteArray Buffer;
     qint64 Total = 0;
