@@ -44,7 +44,7 @@ void AddPolyline(Tx2Ddata& d, const std::vector<QPointF>& pts, QRgb colour, bool
 // The point of a sight line that the fan and outline reach out to. A sight
 // line keeps the observer's own point first; where that point is the fan's
 // apex, the fan would collapse, so its other end is used.
-const tSightPoint& OuterPoint(const tSightLine& line, const tRoadPoint& observer) {
+const tSightPoint& OuterPoint(const tSightLineEnds& line, const tRoadPoint& observer) {
     if (Distance(line.Observer.X, line.Observer.Y, observer.X, observer.Y) < 1e-5) return line.Target;
     return line.Observer;
 }
@@ -80,18 +80,21 @@ void AddSurfaces(Tx2Ddata& data, const TMPlan& plan, int from, int to) {
 
 // Sight fans and outline of the observer, red where the crossing road is
 // hidden from this profile.
-void AddSight(Tx2Ddata& data, const tXCrossLookDir& look, const tRoadPoint& observer, int crossRoad) {
+void AddSight(Tx2Ddata& data, const tCrossRoads& roads, const tXCrossLookDir& look, const tRoadPoint& observer,
+              int crossRoad) {
     const bool hidden = look.Hidden != 0;
     const QRgb fanFill = hidden ? qRgb(255, 144, 144) : qRgb(144, 255, 144);
     const QRgb fanOutline = hidden ? qRgb(96, 0, 0) : qRgb(0, 96, 0);
-    const auto fanPoint = [&](const tSightLine& l) -> const tSightPoint& {
+    const auto fanPoint = [&](const tSightLineEnds& l) -> const tSightPoint& {
         return hidden ? l.Target : OuterPoint(l, observer);
     };
     // A profile may approach more than one crossroad: keep this one's lines.
-    std::vector<tSightLine> sideLines[2];
+    std::vector<tSightLineEnds> sideLines[2];
     for (int side = 0; side < 2; ++side)
-        for (const auto& l : look.SightLines[side])
-            if (l.CrossRoad < 0 || l.CrossRoad == crossRoad) sideLines[side].push_back(l);
+        for (const tSightLine& l : look.SightLines[side]) {
+            tSightLineEnds ends;
+            if (l.CrossRoad == crossRoad && SightLineEnds(roads, look, side, l, ends)) sideLines[side].push_back(ends);
+        }
     for (const auto& lines : sideLines)
         for (size_t i = 0; i + 1 < lines.size(); ++i) {
             Tx2DElement& el = NextElement(data);
@@ -113,10 +116,10 @@ void AddSight(Tx2Ddata& data, const tXCrossLookDir& look, const tRoadPoint& obse
         pts.push_back(Plan(observer));
         return pts;
     };
-    AddPolyline(data, outline([&](const tSightLine& l) -> const tSightPoint& { return OuterPoint(l, observer); }),
+    AddPolyline(data, outline([&](const tSightLineEnds& l) -> const tSightPoint& { return OuterPoint(l, observer); }),
                 hidden ? kHiddenRed : qRgb(32, 255, 32), false);
     if (hidden)
-        AddPolyline(data, outline([](const tSightLine& l) -> const tSightPoint& { return l.Target; }), kHiddenRed,
+        AddPolyline(data, outline([](const tSightLineEnds& l) -> const tSightPoint& { return l.Target; }), kHiddenRed,
                     false);
 }
 
@@ -316,7 +319,7 @@ tCrossRoadPlanResult DrawCrossRoadPlan(const tRoadModel& model, const tViewOptio
     result.LastProfile = to;
 
     AddSurfaces(data, plan, from, to);
-    AddSight(data, look, d == DirFwd ? s.KeyPoint0 : s.KeyPointM1, crossRoad);
+    AddSight(data, model.CrossRoads, look, d == DirFwd ? s.KeyPoint0 : s.KeyPointM1, crossRoad);
     if (look.Hidden != 0) AddHiddenCrossings(data, plan, d, profile, boundA, crossRoad);
     AddCrossingRoad(data, model.CrossRoads.Roads[crossRoad], plan.Profiles[boundA]);
     tPlanBox box;

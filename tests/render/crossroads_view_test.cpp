@@ -18,30 +18,35 @@ constexpr double kRoadX = 1.75;   // the road line through KeyPoint0
 
 tRoadPoint OnSideRoad(double chainage) { return Pt(kRoadX + chainage, kCrossY, 0.2); }
 
-// Sight lines from profile p to the side road, five per side; with `hidden`
-// the outer lines of side 0 end where the ground hides them, and profile
-// p + 2 records those crossings.
+// Sight lines from profile p to the side road's samples, five per side; with
+// `hidden` the outer lines of side 0 are cut where the ground hides them, and
+// profile p + 2 records those crossings.
 void AddSightLines(tRoadModel& m, int p, int dir, bool hidden, int crossRoad = 0) {
     tPlanProfile& prof = m.Plan.Profiles[p];
+    tXCrossLookDir& look = prof.CrossLook[dir];
     const tRoadPoint observer = dir == DirFwd ? prof.KeyPoint0 : prof.KeyPointM1;
-    for (int side = 0; side < 2; ++side)
+    for (int side = 0; side < 2; ++side) {
+        std::vector<tSightPoint>& samples = m.CrossRoads.Roads[size_t(crossRoad)].Samples[side];
+        samples.clear();
         for (int k = 0; k < 5; ++k) {
+            samples.push_back(OnSideRoad((side == 0 ? -1 : 1) * 5.0 * k));
             tSightLine l;
-            l.Observer = observer;
-            l.Target = OnSideRoad((side == 0 ? -1 : 1) * 5.0 * k);
             l.CrossRoad = crossRoad;
+            l.Sample = k;
             if (hidden && side == 0 && k >= 2) {
-                l.Target.X = observer.X + (l.Target.X - observer.X) * 0.6;
-                l.Target.Y = observer.Y + (l.Target.Y - observer.Y) * 0.6;
                 tHiddenPoint hp;
-                hp.Point = l.Target;
+                hp.Point.X = observer.X + (samples[k].X - observer.X) * 0.6;
+                hp.Point.Y = observer.Y + (samples[k].Y - observer.Y) * 0.6;
                 hp.ObserverProfile = p;
                 hp.CrossRoad = crossRoad;
+                l.Cut = static_cast<int32_t>(look.CutTargets.size());
+                look.CutTargets.push_back(hp.Point);
                 m.Plan.Profiles[p + 2].CrossLook[dir].HiddenPoints[0].Points.push_back(hp);
             }
-            prof.CrossLook[dir].SightLines[side].push_back(l);
+            look.SightLines[side].push_back(l);
         }
-    prof.CrossLook[dir].Hidden = hidden ? 1 : 0;
+    }
+    look.Hidden = hidden ? 1 : 0;
 }
 
 tRoadModel CrossedRoad() {

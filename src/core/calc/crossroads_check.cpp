@@ -101,10 +101,12 @@ void TestFromProfile(TMPlan& plan, tCrossRoadRec& road, int32_t roadIndex, int32
             minChainage = std::min(minChainage, chainage);
             maxChainage = std::max(maxChainage, chainage);
 
+            std::vector<tSightPoint>& samples = road.Samples[side];
+            if (static_cast<int64_t>(samples.size()) == i) samples.push_back(sample);
+            tXCrossLookDir& look = plan.Profiles[p].CrossLook[direction];
             tSightLine line;
-            line.Observer = sample;
-            line.Target = sample;
             line.CrossRoad = roadIndex;
+            line.Sample = static_cast<int32_t>(i);
 
             const int32_t c = FarProfile(plan, p, direction, eye, sample);
             reach = direction == DirFwd ? std::max(reach, c) : std::min(reach, c);
@@ -118,7 +120,8 @@ void TestFromProfile(TMPlan& plan, tCrossRoadRec& road, int32_t roadIndex, int32
                     tPlanProfile& obstacle = plan.Profiles[q];
                     if (!obstacle.Obstructed) continue;
                     if (first) {
-                        line.Target = obstacle.SightPoint;
+                        line.Cut = static_cast<int32_t>(look.CutTargets.size());
+                        look.CutTargets.push_back(obstacle.SightPoint);
                         first = false;
                     }
                     if (obstacle.SightPoint.H < obstacle.GroundPoint.H) {
@@ -131,7 +134,7 @@ void TestFromProfile(TMPlan& plan, tCrossRoadRec& road, int32_t roadIndex, int32
                     }
                 }
             }
-            plan.Profiles[p].CrossLook[direction].SightLines[side].push_back(line);
+            look.SightLines[side].push_back(line);
 
             const double angle =
                 std::fabs(AngleBetween(false, view.Rdx, view.Rdy, sample.X - eye.X, sample.Y - eye.Y));

@@ -315,6 +315,7 @@ bool PrepareCrossRoad(const TMPlan& plan, const tFastSight* fast, const tProfile
                       int32_t& crossings, int32_t& d) {
     road.Skip = 0;
     road.NotVisible[0] = road.NotVisible[1] = 0;
+    for (std::vector<tSightPoint>& samples : road.Samples) samples = std::vector<tSightPoint>();
     const int32_t n = plan.Count();
     crossings = 0;
     if (road.Count() < 2) {

@@ -122,6 +122,7 @@ struct tHiddenEvent {
 // outward) its sight lines, whether it was hidden and its FirstVisible reach.
 struct tFastApproach {
     std::vector<std::vector<tSightLine>> Lines[2];
+    std::vector<std::vector<tSightPoint>> CutTargets;  // per slot, numbered from 0 in its lines
     std::vector<uint8_t> Hidden;
     std::vector<int32_t> Reach;
     std::vector<tHiddenEvent> HiddenPoints;  // in the plain order of appending
@@ -241,6 +242,7 @@ void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, tCrossRoadR
     uint8_t hidden = 0;
     out.Lines[0].emplace_back();
     out.Lines[1].emplace_back();
+    std::vector<tSightPoint>& cutTargets = out.CutTargets.emplace_back();
 
     const int32_t step = view.Step;
     for (int side = 0; side < 2; ++side) {
@@ -256,9 +258,8 @@ void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, tCrossRoadR
             maxChainage = std::max(maxChainage, chainage);
 
             tSightLine line;
-            line.Observer = sample;
-            line.Target = sample;
             line.CrossRoad = roadIndex;
+            line.Sample = static_cast<int32_t>(i);
 
             int32_t c = p;
             const bool invisible = FastSampleCheck(plan, fast, p, direction, eye, sample, s, c);
@@ -275,7 +276,8 @@ void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, tCrossRoadR
                     point.Y = o.Y;
                     point.H = o.Zs;
                     if (first) {
-                        line.Target = point;
+                        line.Cut = static_cast<int32_t>(cutTargets.size());
+                        cutTargets.push_back(point);
                         first = false;
                     }
                     if (o.Zs < o.Zg) {
@@ -295,6 +297,7 @@ void FastTestFromProfile(const TMPlan& plan, const tFastSight& fast, tCrossRoadR
         }
         out.Lines[side].back().assign(lines.begin(), lines.end());
     }
+    cutTargets.shrink_to_fit();
 
     out.Hidden.push_back(hidden);
     out.Reach.push_back(SampledReach(road, plan.Count(), direction, minChainage, maxChainage, reach));
@@ -340,6 +343,20 @@ void FastComputeCrossRoad(const TMPlan& plan, const tFastSight& fast, const tPro
     }
     s.Touched.clear();
     s.Ends.clear();
+    for (int side = 0; side < 2; ++side)
+        road.Samples[side].assign(s.Samples[side].begin(), s.Samples[side].end());
+}
+
+// Moves `from` to the end of `to`, which grows to its size, not doubled.
+template <typename T>
+void AppendKept(std::vector<T>& to, std::vector<T>& from) {
+    if (to.empty()) {
+        to = std::move(from);
+    } else {
+        to.reserve(to.size() + from.size());
+        to.insert(to.end(), from.begin(), from.end());
+    }
+    from = std::vector<T>();
 }
 
 // Appends the hidden points of one approach to the profiles' lists in their
@@ -376,16 +393,14 @@ void FastApplyCrossRoad(TMPlan& plan, tFastSight& fast, tCrossRoadRec& road, tFa
         // Sight lines, hidden points and FirstVisible of the observers.
         for (size_t slot = 0; slot < approach.Reach.size(); ++slot) {
             tXCrossLookDir& look = plan.Profiles[bound + outward * static_cast<int32_t>(slot)].CrossLook[direction];
+            const int32_t cutBase = static_cast<int32_t>(look.CutTargets.size());
+            AppendKept(look.CutTargets, approach.CutTargets[slot]);
             for (int side = 0; side < 2; ++side) {
                 std::vector<tSightLine>& from = approach.Lines[side][slot];
-                std::vector<tSightLine>& to = look.SightLines[side];
-                if (to.empty()) {
-                    to = std::move(from);
-                } else {
-                    to.reserve(to.size() + from.size());  // grown to its size, not doubled
-                    to.insert(to.end(), from.begin(), from.end());
-                }
-                from = std::vector<tSightLine>();
+                if (cutBase > 0)
+                    for (tSightLine& line : from)
+                        if (line.Cut >= 0) line.Cut += cutBase;
+                AppendKept(look.SightLines[side], from);
             }
             const int32_t reach = approach.Reach[slot];
             look.FirstVisible = direction == DirFwd ? std::max(look.FirstVisible, reach)

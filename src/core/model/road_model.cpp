@@ -14,6 +14,21 @@ QString FormatKmPlus(bool withHundredths, double position) {
     return QString::fromLatin1(text, qsizetype(end - text));
 }
 
+bool SightLineEnds(const tCrossRoads& roads, const tXCrossLookDir& look, int side, const tSightLine& line,
+                   tSightLineEnds& ends) {
+    if (side < 0 || side > 1 || line.CrossRoad < 0 || line.CrossRoad >= roads.Count()) return false;
+    const std::vector<tSightPoint>& samples = roads.Roads[size_t(line.CrossRoad)].Samples[side];
+    if (line.Sample < 0 || size_t(line.Sample) >= samples.size()) return false;
+    ends.Observer = samples[size_t(line.Sample)];
+    if (line.Cut < 0) {
+        ends.Target = ends.Observer;
+        return true;
+    }
+    if (size_t(line.Cut) >= look.CutTargets.size()) return false;
+    ends.Target = look.CutTargets[size_t(line.Cut)];
+    return true;
+}
+
 QString CategoryName(int index) {
     static const char* const kNames[kCategoryCount] = {"IV", "III", "II", "Ib", "Ia"};
     if (index < 0 || index >= kCategoryCount) return {};

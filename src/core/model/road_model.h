@@ -76,10 +76,16 @@ struct tProfileSegment {
     int32_t BPoint = 0;    // key point number of B
 };
 
+// A crossroads sight line of one profile towards one side of a crossing road.
+// Its observer end is a sample of the crossing road, the same for every
+// approach profile, so the line keeps the sample's number (the points are in
+// the crossroad's Samples of that side); a line cut by an obstacle keeps its
+// own target in the look's CutTargets, any other reaches the sample itself.
+// Millions of lines are kept on a long road, so they hold only numbers.
 struct tSightLine {
-    tSightPoint Observer;
-    tSightPoint Target;
-    int32_t CrossRoad = -1;  // crossroads look lines: index of the crossroad looked at
+    int32_t CrossRoad = -1;  // index of the crossroad looked at
+    int32_t Sample = 0;      // number of its sample on the line's side
+    int32_t Cut = -1;        // index of the target in the look's CutTargets; -1 when nothing cuts the line
 };
 
 struct tHiddenPoint {
@@ -104,6 +110,7 @@ struct tHiddenPointList {
 struct tXCrossLookDir {
     uint8_t Hidden = 0;
     std::vector<tSightLine> SightLines[2];  // per side of the crossing
+    std::vector<tSightPoint> CutTargets;    // targets of the cut sight lines of both sides
     int32_t FirstVisible = 0;
     tHiddenPointList HiddenPoints[2];       // per side of the crossing
 };
@@ -182,6 +189,9 @@ struct tCrossRoadRec {
     int32_t ApproachEnd[2] = {0, 0};
     uint8_t DirectionOpen[2] = {0, 0};
     double CrossKm = 0;
+    // Per side of the crossing, its points every sample step from the crossing,
+    // as far as a sight line looked; the sight lines refer to them by number.
+    std::vector<tSightPoint> Samples[2];
 
     int32_t Count() const { return static_cast<int32_t>(Points.size()); }
 };
@@ -190,6 +200,17 @@ struct tCrossRoads {
     std::vector<tCrossRoadRec> Roads;
     int32_t Count() const { return static_cast<int32_t>(Roads.size()); }
 };
+
+// The two ends of a crossroads sight line.
+struct tSightLineEnds {
+    tSightPoint Observer;  // the crossing road's sample looked at
+    tSightPoint Target;    // where the line is cut, else the sample
+};
+
+// The ends of `line`, kept in `look` for `side`; false when the line refers to
+// a sample or a target the model does not hold.
+bool SightLineEnds(const tCrossRoads& roads, const tXCrossLookDir& look, int side, const tSightLine& line,
+                   tSightLineEnds& ends);
 
 struct tGreenRec {
     QString Name;

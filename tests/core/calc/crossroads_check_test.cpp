@@ -44,6 +44,13 @@ tRun RunStage(tRoadModel& model) {
 
 const tRoadPoint& CrossingPoint(const tCrossRoadRec& road) { return road.Points[road.CrossIndex]; }
 
+// The two ends of line k of a look's side, which the model must hold.
+tSightLineEnds Ends(const tRoadModel& model, const tXCrossLookDir& look, int side, size_t k) {
+    tSightLineEnds ends;
+    EXPECT_TRUE(SightLineEnds(model.CrossRoads, look, side, look.SightLines[side].at(k), ends)) << side << " " << k;
+    return ends;
+}
+
 // ---------------------------------------------------------------------------
 // Where the crossing is found, the approach bounds and which directions open.
 
@@ -310,9 +317,10 @@ TEST(CrossRoadsStage, VisibleFromEveryApproachLeavesTheFreeSpeed) {
             for (int side = 0; side < 2; ++side) {
                 EXPECT_TRUE(p.CrossLook[d].HiddenPoints[side].Points.empty());
                 for (const tSightLine& line : p.CrossLook[d].SightLines[side]) {
-                    EXPECT_EQ(line.Target.X, line.Observer.X);  // nothing cut
+                    EXPECT_EQ(line.Cut, -1);  // nothing cut
                     EXPECT_EQ(line.CrossRoad, 0);
                 }
+                EXPECT_TRUE(p.CrossLook[d].CutTargets.empty());
             }
         }
     }
@@ -340,10 +348,10 @@ TEST(CrossRoadsStage, SamplesEveryQuarterMetreUntilTheViewAngleIsLeft) {
         const auto& lines = look.SightLines[side];
         ASSERT_GE(lines.size(), 2u);
         for (size_t i = 0; i < lines.size(); ++i) {
-            EXPECT_NEAR(lines[i].Observer.X, 205, 1e-9);
-            EXPECT_NEAR(std::fabs(lines[i].Observer.Y), 0.25 * double(i), 1e-9);
-            EXPECT_NEAR(lines[i].Observer.Y * (side == 0 ? -1 : 1), 0.25 * double(i), 1e-9);
-            const double angle = std::atan2(std::fabs(lines[i].Observer.Y), 115.0);
+            const tSightPoint observer = Ends(model, look, side, i).Observer;
+            EXPECT_NEAR(observer.X, 205, 1e-9);
+            EXPECT_NEAR(observer.Y * (side == 0 ? -1 : 1), 0.25 * double(i), 1e-9);
+            const double angle = std::atan2(std::fabs(observer.Y), 115.0);
             if (i + 1 < lines.size())
                 EXPECT_LT(angle, halfAngle) << side << " " << i;
             else
@@ -361,9 +369,9 @@ TEST(CrossRoadsStage, ReverseEyeSideSamplesReachAcrossTheLane) {
     // side 0 runs on until 2 m + 0.25 m from the crossing, side 1 one step.
     const tXCrossLookDir& look = model.Plan.Profiles[22].CrossLook[DirRev];
     ASSERT_FALSE(look.SightLines[0].empty());
-    EXPECT_NEAR(std::fabs(look.SightLines[0].back().Observer.Y), 2.5, 1e-9);
+    EXPECT_NEAR(std::fabs(Ends(model, look, 0, look.SightLines[0].size() - 1).Observer.Y), 2.5, 1e-9);
     ASSERT_FALSE(look.SightLines[1].empty());
-    EXPECT_GE(look.SightLines[1].back().Observer.Y, 0.25);
+    EXPECT_GE(Ends(model, look, 1, look.SightLines[1].size() - 1).Observer.Y, 0.25);
 }
 
 // A wall 10 m high beside the left edge of the road (from 6 m off the axis)
@@ -401,14 +409,15 @@ TEST(CrossRoadsStage, HiddenByACutLimitsTheApproachAndMarksNotVisible) {
     }
 
     // Profile 15's widest left line is cut at section 20, the nearest obstacle.
-    const auto& left = model.Plan.Profiles[15].CrossLook[DirFwd].SightLines[1];
-    ASSERT_FALSE(left.empty());
-    EXPECT_NEAR(left.back().Target.X, 200, 1e-9);
-    EXPECT_NE(left.back().Target.Y, left.back().Observer.Y);
+    const tXCrossLookDir& look15 = model.Plan.Profiles[15].CrossLook[DirFwd];
+    ASSERT_FALSE(look15.SightLines[1].empty());
+    const tSightLineEnds widest = Ends(model, look15, 1, look15.SightLines[1].size() - 1);
+    EXPECT_NEAR(widest.Target.X, 200, 1e-9);
+    EXPECT_NE(widest.Target.Y, widest.Observer.Y);
     // The right side is open from everywhere.
     for (int i = 9; i <= 19; ++i)
         for (const tSightLine& line : model.Plan.Profiles[i].CrossLook[DirFwd].SightLines[0])
-            EXPECT_EQ(line.Target.X, line.Observer.X) << i;
+            EXPECT_EQ(line.Cut, -1) << i;
 
     // The cut points sit on the obstacle's section, below its ground, named
     // after their observer.
@@ -474,10 +483,11 @@ TEST(CrossRoadsStage, TwoCrossRoadsKeepTheLowerLimitAndTheirOwnHiddenFlags) {
     // Lines and cut points say which crossroad they belong to.
     bool sawStub = false;
     for (const tPlanProfile& p : model.Plan.Profiles) {
-        for (const tSightLine& line : p.CrossLook[DirFwd].SightLines[0]) {
-            ASSERT_TRUE(line.CrossRoad == 0 || line.CrossRoad == 1);
-            sawStub = sawStub || line.CrossRoad == 1;
-            EXPECT_NEAR(line.Observer.X, line.CrossRoad == 0 ? 205 : 245, 1e-9);
+        const std::vector<tSightLine>& lines = p.CrossLook[DirFwd].SightLines[0];
+        for (size_t k = 0; k < lines.size(); ++k) {
+            ASSERT_TRUE(lines[k].CrossRoad == 0 || lines[k].CrossRoad == 1);
+            sawStub = sawStub || lines[k].CrossRoad == 1;
+            EXPECT_NEAR(Ends(model, p.CrossLook[DirFwd], 0, k).Observer.X, lines[k].CrossRoad == 0 ? 205 : 245, 1e-9);
         }
         for (const tHiddenPoint& h : p.CrossLook[DirFwd].HiddenPoints[1].Points) EXPECT_EQ(h.CrossRoad, 0);
     }
@@ -544,7 +554,8 @@ TEST(CrossRoadsStage, RunningTwiceGivesTheSameResult) {
             for (int side = 0; side < 2; ++side) {
                 ASSERT_EQ(a.CrossLook[d].SightLines[side].size(), b.CrossLook[d].SightLines[side].size());
                 for (size_t k = 0; k < a.CrossLook[d].SightLines[side].size(); ++k)
-                    EXPECT_EQ(a.CrossLook[d].SightLines[side][k].Target.Y, b.CrossLook[d].SightLines[side][k].Target.Y);
+                    EXPECT_EQ(Ends(first, a.CrossLook[d], side, k).Target.Y,
+                              Ends(second, b.CrossLook[d], side, k).Target.Y);
                 EXPECT_EQ(a.CrossLook[d].HiddenPoints[side].Count(), b.CrossLook[d].HiddenPoints[side].Count());
             }
         }

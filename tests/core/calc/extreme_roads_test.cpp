@@ -112,8 +112,12 @@ QString FirstNonFinite(const tRoadModel& m) {
             if (!Finite(s.A) || !Finite(s.B)) return QStringLiteral("segment %1").arg(s.SegNo) + at;
         for (const auto& look : p.CrossLook)
             for (int side = 0; side < 2; ++side) {
-                for (const auto& l : look.SightLines[side])
-                    if (!Finite(l.Observer) || !Finite(l.Target)) return QStringLiteral("crossroads sight line") + at;
+                for (const auto& l : look.SightLines[side]) {
+                    tSightLineEnds ends;
+                    if (!SightLineEnds(m.CrossRoads, look, side, l, ends) || !Finite(ends.Observer) ||
+                        !Finite(ends.Target))
+                        return QStringLiteral("crossroads sight line") + at;
+                }
                 for (const auto& h : look.HiddenPoints[side].Points)
                     if (!Finite(h.Point)) return QStringLiteral("crossroads hidden point") + at;
                 for (const auto& v : look.HiddenPoints[side].ViewPoints)

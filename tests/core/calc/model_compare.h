@@ -41,6 +41,10 @@ public:
         Int(w + ".PointSegNo", a.PointSegNo, b.PointSegNo);
         Int(w + ".OnSection", a.OnSection, b.OnSection);
     }
+    void Points(const std::string& w, const std::vector<tSightPoint>& a, const std::vector<tSightPoint>& b) {
+        Int(w + ".size", a.size(), b.size());
+        for (size_t i = 0; i < std::min(a.size(), b.size()); ++i) Point(w + "[" + std::to_string(i) + "]", a[i], b[i]);
+    }
     void Segment(const std::string& w, const tProfileSegment& a, const tProfileSegment& b) {
         Point(w + ".A", a.A, b.A);
         Point(w + ".B", a.B, b.B);
@@ -54,15 +58,15 @@ public:
     void Look(const std::string& w, const tXCrossLookDir& a, const tXCrossLookDir& b) {
         Int(w + ".Hidden", a.Hidden, b.Hidden);
         Int(w + ".FirstVisible", a.FirstVisible, b.FirstVisible);
+        Points(w + ".CutTargets", a.CutTargets, b.CutTargets);
         for (int s = 0; s < 2; ++s) {
             const std::string ws = w + ".side" + std::to_string(s);
             Int(ws + ".SightLines.size", a.SightLines[s].size(), b.SightLines[s].size());
             for (size_t i = 0; i < std::min(a.SightLines[s].size(), b.SightLines[s].size()); ++i) {
-                Point(ws + ".SightLines[" + std::to_string(i) + "].Observer", a.SightLines[s][i].Observer,
-                      b.SightLines[s][i].Observer);
-                Point(ws + ".SightLines[" + std::to_string(i) + "].Target", a.SightLines[s][i].Target,
-                      b.SightLines[s][i].Target);
-                Int(ws + ".SightLines.CrossRoad", a.SightLines[s][i].CrossRoad, b.SightLines[s][i].CrossRoad);
+                const std::string wi = ws + ".SightLines[" + std::to_string(i) + "]";
+                Int(wi + ".CrossRoad", a.SightLines[s][i].CrossRoad, b.SightLines[s][i].CrossRoad);
+                Int(wi + ".Sample", a.SightLines[s][i].Sample, b.SightLines[s][i].Sample);
+                Int(wi + ".Cut", a.SightLines[s][i].Cut, b.SightLines[s][i].Cut);
             }
             const auto& ha = a.HiddenPoints[s];
             const auto& hb = b.HiddenPoints[s];
@@ -152,6 +156,8 @@ public:
                 Int(w + ".ApproachEnd", x.ApproachEnd[d], y.ApproachEnd[d]);
                 Int(w + ".DirectionOpen", x.DirectionOpen[d], y.DirectionOpen[d]);
             }
+            for (int side = 0; side < 2; ++side)
+                Points(w + ".Samples[" + std::to_string(side) + "]", x.Samples[side], y.Samples[side]);
             Int(w + ".Points.size", x.Points.size(), y.Points.size());
             for (size_t i = 0; i < std::min(x.Points.size(), y.Points.size()); ++i)
                 Point(w + ".Points[" + std::to_string(i) + "]", x.Points[i], y.Points[i]);
