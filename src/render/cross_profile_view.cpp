@@ -86,12 +86,12 @@ struct tCrossFrame {
 // The section's stations and heights with the invisible points and the
 // crossroads look points, moved and cut together.
 struct tCrossStations {
-    explicit tCrossStations(std::vector<tProfilePointEntry>& pts) : Pts(pts) {}
+    explicit tCrossStations(tProfileData& pd) : Pts(pd.Points), Look(pd.LookPoints) {}
     std::vector<tProfilePointEntry>& Pts;
     int N = 0;
     bool Hidden[2] = {false, false};
     tStationPoint Inv[2];
-    std::vector<tStationHeight*> LookPts;
+    std::vector<tStationPoint> (&Look)[2];  // per variant, the crossroads hidden points
     double RefSt = 0;  // KeyPoint0
     double RefH = 0;
     int C1 = 0, C2 = 0, LastZero = -1;  // the centre run of kind-0 segments
@@ -136,7 +136,7 @@ tCrossFrame DrawCrossFrame(QPainter& painter, const QImage& image, const tViewOp
 
 // Point list (the uncovered segments' starts, then the section's end), the
 // invisible points, the crossroads look points and KeyPoint0 as stations.
-void CollectStations(tPlanProfile& prof, tCrossStations& s) {
+void CollectStations(const tPlanProfile& prof, tCrossStations& s) {
     const tRoadPoint& first = prof.Segments.front().A;
     const tRoadPoint& last = prof.Segments.back().B;
     auto& pts = s.Pts;
@@ -148,14 +148,12 @@ void CollectStations(tPlanProfile& prof, tCrossStations& s) {
         s.Hidden[v] = prof.HasFwdTrack[v] || prof.HasRevTrack[v];
         s.Inv[v] = {SignedStation(first, last, prof.SightTrack[v]), prof.SightTrack[v].H};
     }
-    for (auto& dir : prof.CrossLook)
-        for (auto& side : dir.HiddenPoints) {
-            side.ViewPoints.resize(side.Points.size());
-            for (size_t i = 0; i < side.Points.size(); ++i) {
-                side.ViewPoints[i] = {SignedStation(first, last, side.Points[i].Point), side.Points[i].Point.H};
-                s.LookPts.push_back(&side.ViewPoints[i]);
-            }
-        }
+    for (int v = 0; v < 2; ++v) {
+        s.Look[v].clear();
+        for (const tXCrossLookDir& dir : prof.CrossLook)
+            for (const tHiddenPoint& h : dir.HiddenPoints[v].Points)
+                s.Look[v].push_back({SignedStation(first, last, h.Point), h.Point.H});
+    }
     s.RefSt = Distance(first.X, first.Y, prof.KeyPoint0.X, prof.KeyPoint0.Y);
     s.RefH = prof.KeyPoint0.H;
 }
@@ -164,14 +162,16 @@ void ShiftStations(tCrossStations& s, double by) {
     for (auto& e : s.Pts) e.Station -= by;
     s.RefSt -= by;
     for (auto& p : s.Inv) p.Station -= by;
-    for (auto* p : s.LookPts) p->Station -= by;
+    for (auto& side : s.Look)
+        for (auto& p : side) p.Station -= by;
 }
 
 void ShiftHeights(tCrossStations& s, double by) {
     for (auto& e : s.Pts) e.Height -= by;
     s.RefH -= by;
     for (auto& p : s.Inv) p.Height -= by;
-    for (auto* p : s.LookPts) p->Height -= by;
+    for (auto& side : s.Look)
+        for (auto& p : side) p.Height -= by;
 }
 
 // Text block about one invisible point, three lines set upward from the
@@ -281,23 +281,26 @@ void MeasureFromLowerEnds(tCrossStations& s) {
             lo = std::min(lo, s.Inv[v].Station - 3);
             hi = std::max(hi, s.Inv[v].Station + 3);
         }
-    for (auto* p : s.LookPts) {
-        lo = std::min(lo, p->Station - 3);
-        hi = std::max(hi, p->Station + 3);
-    }
+    for (const auto& side : s.Look)
+        for (const auto& p : side) {
+            lo = std::min(lo, p.Station - 3);
+            hi = std::max(hi, p.Station + 3);
+        }
     ShiftStations(s, lo);
     s.Width = hi - lo;
     double hMin = s.RefH;
     for (const auto& e : pts) hMin = std::min(hMin, e.Height);
     for (int v = 0; v < 2; ++v)
         if (s.Hidden[v]) hMin = std::min(hMin, s.Inv[v].Height);
-    for (auto* p : s.LookPts) hMin = std::min(hMin, p->Height);
+    for (const auto& side : s.Look)
+        for (const auto& p : side) hMin = std::min(hMin, p.Height);
     ShiftHeights(s, hMin);
     s.HMax = s.RefH;
     for (const auto& e : pts) s.HMax = std::max(s.HMax, e.Height);
     for (int v = 0; v < 2; ++v)
         if (s.Hidden[v]) s.HMax = std::max(s.HMax, s.Inv[v].Height);
-    for (auto* p : s.LookPts) s.HMax = std::max(s.HMax, p->Height);
+    for (const auto& side : s.Look)
+        for (const auto& p : side) s.HMax = std::max(s.HMax, p.Height);
 }
 
 // The first table scale 1:N at which the drawing fits both ways.
@@ -431,8 +434,8 @@ void DrawTerrain(QPainter& painter, const tCrossFrame& f, tCrossStations& s, con
 }
 
 // Invisible points (red) and the crossroads' hidden crossings (magenta).
-void DrawHiddenMarks(QPainter& painter, const tCrossFrame& f, const tCrossStations& s, const tPlanProfile& prof,
-                     const tCrossPlacement& at, tProfileData& pd) {
+void DrawHiddenMarks(QPainter& painter, const tCrossFrame& f, const tCrossStations& s, const tCrossPlacement& at,
+                     tProfileData& pd) {
     const int markW = std::max(1, Round(3.0 * f.Ppi / 96));
     for (int v = 0; v < 2; ++v) {
         if (s.Hidden[v]) {
@@ -443,8 +446,7 @@ void DrawHiddenMarks(QPainter& painter, const tCrossFrame& f, const tCrossStatio
             CrossMark(painter, x, y, Round(f.Ppi / 12.0));
         }
         painter.setPen(QPen(QColor(255, 0, 255), markW));
-        for (const auto& dir : prof.CrossLook)
-            for (const auto& p : dir.HiddenPoints[v].ViewPoints) CrossMark(painter, at.X(p.Station), at.Y(p.Height), 1);
+        for (const auto& p : s.Look[v]) CrossMark(painter, at.X(p.Station), at.Y(p.Height), 1);
     }
 }
 
@@ -458,6 +460,7 @@ tCrossProfileResult DrawCrossProfile(tRoadModel& model, const tViewOptions& opti
     pd.Scale = 0;
     pd.Points.clear();
     pd.Invisible[0] = pd.Invisible[1] = tStationPoint();
+    for (auto& side : pd.LookPoints) side.clear();
     const int r = options.Profile;
     if (r < 0 || r >= model.Plan.Count()) return result;
     tPlanProfile& prof = model.Plan.Profiles[r];
@@ -465,7 +468,7 @@ tCrossProfileResult DrawCrossProfile(tRoadModel& model, const tViewOptions& opti
     QPainter painter(&image);
     const tCrossFrame f = DrawCrossFrame(painter, image, options);
     if (prof.Segments.empty()) return result;
-    tCrossStations s{pd.Points};
+    tCrossStations s{pd};
     CollectStations(prof, s);
 
     // Text blocks about the invisible points, built upward from the frame bottom.
@@ -495,7 +498,7 @@ tCrossProfileResult DrawCrossProfile(tRoadModel& model, const tViewOptions& opti
     pd.Invisible[1] = s.Inv[1];
     DrawMetricGrid(painter, image, f, s, at, N, pd);
     DrawTerrain(painter, f, s, at);
-    DrawHiddenMarks(painter, f, s, prof, at, pd);
+    DrawHiddenMarks(painter, f, s, at, pd);
     result.Drawn = true;
     return result;
 }

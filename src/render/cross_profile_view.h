@@ -45,6 +45,9 @@ struct tProfileData {
     std::vector<tSnapEntry> SnapY;
     int32_t SnapXCount = 0;
     int32_t SnapYCount = 0;
+    // Per sight variant, the crossroads hidden points of both directions, as
+    // stations and heights of the drawing.
+    std::vector<tStationPoint> LookPoints[2];
 };
 
 // The drawing scales 1:N the view chooses from, smallest first.
@@ -57,8 +60,7 @@ struct tCrossProfileResult {
     int TextBlocks = 0;       // invisible-point text blocks written
 };
 
-// Draws options.Profile's cross section into `image`; rewrites `data` and the
-// view's station list of the profile's crossroads hidden points.
+// Draws options.Profile's cross section into `image` and rewrites `data`.
 tCrossProfileResult DrawCrossProfile(tRoadModel& model, const tViewOptions& options, tProfileData& data,
                                      QImage& image);
 

@@ -122,7 +122,7 @@ TEST(CrossProfile, CrossroadsHiddenCrossingsInMagenta) {
     DrawCrossProfile(m, Options(2), pd, img);
     EXPECT_GT(CountColour(img, QColor(255, 0, 255)), 2);
     // Its station is signed: it lies before the section's first point.
-    const auto& vp = m.Plan.Profiles[2].CrossLook[DirFwd].HiddenPoints[0].ViewPoints;
+    const auto& vp = pd.LookPoints[0];
     ASSERT_EQ(vp.size(), 1u);
     // Stations end up measured from the widened range's left end, 3 m before the point.
     EXPECT_NEAR(vp[0].Station, 3, 1e-9);

@@ -31,15 +31,17 @@
 //   the first hidden one of an approach).
 // - SightLines[side]: one entry per sample of the crossing road, in sampling
 //   order (side 0 from the crossing towards negative chainage, side 1 towards
-//   positive). Observer holds the sampled point of the crossing road, Target
-//   the point where the sight line is cut (SightPoint of the obstructing
-//   profile nearest to the eye), or the sample again when the line is clear.
+//   positive). Sample numbers the sampled point of the crossing road (its
+//   Observer end, kept once in the crossroad's Samples[side]); Cut indexes
+//   CutTargets, the point where the sight line is cut (SightPoint of the
+//   obstructing profile nearest to the eye), and is -1 when the line is clear
+//   (its Target is then the sample again; SightLineEnds gives both ends).
 //   The eye itself is KeyPoint0 (forward) or KeyPointM1 (reverse) of the
 //   profile, so the view fans from the eye through Observer (full view) or
 //   Target (what is seen). CrossRoad names the crossroad of the entry.
 // - HiddenPoints[side].Points: the cut points (sight height at the section
 //   line) that lie on this profile's section, each with the observer profile
-//   and the crossroad. ViewPoints stays empty (the cross-profile view's).
+//   and the crossroad.
 // - FirstVisible: forward the largest, reverse the smallest profile index the
 //   view must show for this observer: the profiles whose section lines its
 //   sight lines cross, up to the first one they do not reach, and the profiles

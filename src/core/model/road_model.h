@@ -94,15 +94,8 @@ struct tHiddenPoint {
     int32_t CrossRoad = -1;  // crossroads look points: index of the crossroad looked at
 };
 
-// Station and height of a crossroads look point, kept for the cross-profile view.
-struct tStationHeight {
-    double Station = 0;
-    double Height = 0;
-};
-
 struct tHiddenPointList {
     std::vector<tHiddenPoint> Points;
-    std::vector<tStationHeight> ViewPoints;
     int32_t Count() const { return static_cast<int32_t>(Points.size()); }
 };
 

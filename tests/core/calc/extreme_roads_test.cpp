@@ -120,8 +120,6 @@ QString FirstNonFinite(const tRoadModel& m) {
                 }
                 for (const auto& h : look.HiddenPoints[side].Points)
                     if (!Finite(h.Point)) return QStringLiteral("crossroads hidden point") + at;
-                for (const auto& v : look.HiddenPoints[side].ViewPoints)
-                    if (!std::isfinite(v.Station) || !std::isfinite(v.Height)) return QStringLiteral("view point") + at;
             }
     }
     for (const auto& r : m.CrossRoads.Roads) {

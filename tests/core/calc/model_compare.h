@@ -76,11 +76,6 @@ public:
                 Int(ws + ".HiddenPoints.Observer", ha.Points[i].ObserverProfile, hb.Points[i].ObserverProfile);
                 Int(ws + ".HiddenPoints.CrossRoad", ha.Points[i].CrossRoad, hb.Points[i].CrossRoad);
             }
-            Int(ws + ".ViewPoints.size", ha.ViewPoints.size(), hb.ViewPoints.size());
-            for (size_t i = 0; i < std::min(ha.ViewPoints.size(), hb.ViewPoints.size()); ++i) {
-                Real(ws + ".ViewPoints.Station", ha.ViewPoints[i].Station, hb.ViewPoints[i].Station);
-                Real(ws + ".ViewPoints.Height", ha.ViewPoints[i].Height, hb.ViewPoints[i].Height);
-            }
         }
     }
     void Profile(const std::string& w, const tPlanProfile& a, const tPlanProfile& b) {
