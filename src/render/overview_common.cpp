@@ -154,6 +154,7 @@ tOverviewTexts OverviewTextsFrom(const std::function<QString(const QString& sect
     get("CrossRoadNotVisible", t.CrossRoadNotVisible);
     get("CrossRoadSkip", t.CrossRoadSkip);
     get("Locality", t.Locality);
+    get("CauseHeading", t.CauseHeading);
     get("NoVerdict", t.NoVerdict);
     get("MinSpeedScale", t.MinSpeedScale);
     get("North", t.North);

@@ -112,6 +112,7 @@ struct tOverviewTexts {
     QString CrossRoadNotVisible = QStringLiteral("NV");
     QString CrossRoadSkip = QStringLiteral("SKIP");
     QString Locality = QStringLiteral("Locality");
+    QString CauseHeading = QStringLiteral("Cause:");  // before the causes in the legend
     QString Safe = QStringLiteral("safe");
     QString NotSafe = QStringLiteral("not safe");
     QString NoVerdict = QStringLiteral("no verdict");

@@ -25,7 +25,7 @@ double FreeOf(const tPlanProfile& p) { return p.FreeV; }
 struct tLegendItem {
     QString Text;
     QColor Color;
-    int Kind = 0;  // 0 line, 1 filled box, 2 red boundary mark
+    int Kind = 0;  // 0 line, 1 filled box, 2 red boundary mark, 3 heading of the items after it
 };
 
 std::vector<tLegendItem> LegendItems(const tRoadModel& model, const tSpeedProfileOptions& o, const tProfileSpan& span) {
@@ -37,16 +37,6 @@ std::vector<tLegendItem> LegendItems(const tRoadModel& model, const tSpeedProfil
     if (o.ShowFree) items.push_back({t.Free, kOverviewFree, 0});
     for (int f = 0; f < kSpeedFactorCount; ++f)
         if (HasFactor(o.Factors, f)) items.push_back({t.FactorText(f), FactorColor(f), 0});
-    if (o.ShowCauseBands && !span.IsEmpty()) {
-        bool present[10] = {};
-        for (int i = span.First; i <= span.Last; ++i)
-            for (int d = 0; d < 2; ++d) {
-                const int c = model.Plan.Profiles[size_t(i)].Cause[d];
-                if (c >= 0 && c < 10) present[c] = true;
-            }
-        for (int c = 0; c < 10; ++c)
-            if (present[c]) items.push_back({t.CauseText(c), CauseColor(c), 1});
-    }
     if (o.ShowLocalities && !span.IsEmpty()) {
         bool any = false;
         for (int i = span.First; i <= span.Last && !any; ++i) any = model.Plan.Profiles[size_t(i)].IsLocality;
@@ -57,12 +47,26 @@ std::vector<tLegendItem> LegendItems(const tRoadModel& model, const tSpeedProfil
         for (const tPivotRow& r : model.Pivot.Rows) any = any || r.ResumeFwd == -1 || r.ResumeRev == -1;
         if (any) items.push_back({t.NotSafe, kOverviewNotSafe, 2});
     }
+    // The causes last, under their own heading: "Free speed" and "Locality"
+    // name a line and a shading above as well as a cause here.
+    if (o.ShowCauseBands && !span.IsEmpty()) {
+        bool present[10] = {};
+        for (int i = span.First; i <= span.Last; ++i)
+            for (int d = 0; d < 2; ++d) {
+                const int c = model.Plan.Profiles[size_t(i)].Cause[d];
+                if (c >= 0 && c < 10) present[c] = true;
+            }
+        items.push_back({t.CauseHeading, QColor(), 3});
+        for (int c = 0; c < 10; ++c)
+            if (present[c]) items.push_back({t.CauseText(c), CauseColor(c), 1});
+    }
     return items;
 }
 
 constexpr int kLegendSwatch = 18;
 
 int LegendItemWidth(const QFontMetrics& fm, const tLegendItem& item) {
+    if (item.Kind == 3) return fm.horizontalAdvance(item.Text) + 8;
     return kLegendSwatch + 4 + fm.horizontalAdvance(item.Text) + 14;
 }
 
@@ -427,6 +431,12 @@ void DrawLegend(QPainter& painter, const QFontMetrics& fm, const QRect& box, con
             y += fh + 2;
         }
         const int cy = y + fh / 2;
+        if (item.Kind == 3) {
+            painter.setPen(Qt::black);
+            painter.drawText(QPoint(x, y + fm.ascent()), item.Text);
+            x += w;
+            continue;
+        }
         if (item.Kind == 0) {
             painter.setPen(QPen(item.Color, 2));
             painter.drawLine(x, cy, x + kLegendSwatch, cy);

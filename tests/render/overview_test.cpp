@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QSvgGenerator>
 #include <QXmlStreamReader>
 
 #include <random>
@@ -90,6 +92,42 @@ TEST(SpeedProfile, DrawsTheMinimumNotSafeMarkAndCauseBandWhereTheyBelong) {
         EXPECT_EQ(At(d.Image, L.XOfKm(c.Km), c.Y), c.Expected);
     }
     EXPECT_NE(At(d.Image, L.XOfKm(70), L.YOfSpeed(20)), kOverviewNotSafe);  // the safe boundary
+}
+
+// The texts an SVG drawing of the diagram writes, in drawing order.
+QStringList DrawnTexts(const tRoadModel& m, const tSpeedProfileOptions& o) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(QSize(900, 400));
+    {
+        QPainter painter(&svg);
+        PaintSpeedProfile(painter, QRect(0, 0, 900, 400), m, o);
+    }
+    QStringList texts;
+    QXmlStreamReader xml(buffer.data());
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("text"))
+            texts << xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return texts;
+}
+
+TEST(SpeedProfile, LegendNamesTheCausesUnderTheirOwnHeading) {
+    tRoadModel m = SpeedRoad();
+    m.Plan.Profiles[2].IsLocality = 1;
+    tSpeedProfileOptions o;
+    o.Texts.CauseHeading = QStringLiteral("Causes here");
+    const QStringList texts = DrawnTexts(m, o);
+    ASSERT_EQ(texts.count(o.Texts.CauseHeading), 1) << texts.join(QLatin1Char('|')).toStdString();
+    const int heading = int(texts.indexOf(o.Texts.CauseHeading));
+    const QStringList lines = texts.mid(0, heading), causes = texts.mid(heading + 1);
+    EXPECT_TRUE(lines.contains(o.Texts.Free));
+    EXPECT_TRUE(lines.contains(o.Texts.Locality));
+    EXPECT_TRUE(causes.contains(o.Texts.CauseText(0)));
+    EXPECT_TRUE(causes.contains(o.Texts.CauseText(1)));
+    EXPECT_FALSE(causes.contains(o.Texts.Locality));  // no profile has the locality as its cause
 }
 
 TEST(SpeedProfile, ChosenFactorIsDrawnAndHitTestFindsTheProfile) {
