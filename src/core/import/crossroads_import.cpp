@@ -33,39 +33,29 @@ tImportResult ImportCrossRoads(const QString& roadFileName, const QString& fileN
         return failed();
 
     tCrossRoads roads;
-    int capacity = 0;
     int prevNumber = -1;
-    std::array<QString, tShortTable::kColumns + 1> cells;
-    const int nameCol = ColumnOfCode(table, cName);
-    const int numberCol = ColumnOfCode(table, cNumber);
-    for (;;) {
-        if (!ReadShortRow(table, cells, fail)) return failed();
-        // A row without name and number ends the data, wherever the number column stands.
-        const QString name = cells[size_t(nameCol)];
-        if (name.isEmpty() && cells[size_t(numberCol)].isEmpty()) break;
-        tRoadPoint point;
+    const auto readRow = [&](const auto& cells, const QString& name, tRoadPoint& point) {
         point.ProfileIndex = -1;
         for (int col = 1; col <= tShortTable::kColumns; ++col) {
             const QString& text = cells[size_t(col)];
             switch (table.CodeOfCol[size_t(col)]) {
             case cNumber: {
                 int n = 0;
-                if (!CheckPointNumber(table, col, text, !name.isEmpty(), prevNumber, n, fail)) return failed();
+                if (!CheckPointNumber(table, col, text, !name.isEmpty(), prevNumber, n, fail)) return false;
                 break;
             }
             case cX:
             case cY:
             case cH:
-                if (!ReadPointCoordinate(table, col, text, kCrossPoint, point, fail)) return failed();
+                if (!ReadPointCoordinate(table, col, text, kCrossPoint, point, fail)) return false;
                 break;
             default: break;
             }
         }
-        const bool more = NextRow(table.Src, table.Row);
-        AddPointRow(roads.Roads, capacity, name, point, progress);
-        if (!more) break;
-    }
-    progress.Flush();
+        return true;
+    };
+    if (!ReadPointRows(table, cName, cNumber, roads.Roads, progress, fail, readRow, [](tCrossRoadRec&) {}))
+        return failed();
     for (const auto& road : roads.Roads)
         if (road.Count() < 2) {
             fail.Key = QStringLiteral("LoadData.MinCRoadPointsConstraint");

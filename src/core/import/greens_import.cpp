@@ -229,24 +229,15 @@ tImportResult ImportGreens(const QString& roadFileName, const QString& fileName,
     if (!OpenShortTable(table, source, result.Sheet, kGreenNames, {}, fail)) return failed();
 
     tGreens greens;
-    int capacity = 0;
     int prevNumber = -1;
-    std::array<QString, tShortTable::kColumns + 1> cells;
-    const int nameCol = ColumnOfCode(table, gName), numberCol = ColumnOfCode(table, gNumber);
-    for (;;) {
-        if (!ReadShortRow(table, cells, fail)) return failed();
-        const QString name = cells[size_t(nameCol)];
-        // A row without name and number ends the data, wherever the number column stands.
-        if (name.isEmpty() && cells[size_t(numberCol)].isEmpty()) break;
-        tRoadPoint point;
-        bool vegetation = false;
-        if (!ReadObjectRow(table, cells, name, prevNumber, point, vegetation, fail)) return failed();
-        const bool more = NextRow(table.Src, table.Row);
-        if (tGreenRec* object = AddPointRow(greens.Objects, capacity, name, point, progress))
-            object->IsVegetation = vegetation ? 1 : 0;
-        if (!more) break;
-    }
-    progress.Flush();
+    bool vegetation = false;
+    const auto readRow = [&](const auto& cells, const QString& name, tRoadPoint& point) {
+        vegetation = false;
+        return ReadObjectRow(table, cells, name, prevNumber, point, vegetation, fail);
+    };
+    if (!ReadPointRows(table, gName, gNumber, greens.Objects, progress, fail, readRow,
+                       [&](tGreenRec& object) { object.IsVegetation = vegetation ? 1 : 0; }))
+        return failed();
     if (!MatchObjects(greens, model.Plan, fail)) return failed();
     CloseSource(table.Src, false);
     model.Greens = std::move(greens);

@@ -216,6 +216,32 @@ tObject* AddPointRow(std::vector<tObject>& objects, int& capacity, const QString
     return started;
 }
 
+// Reads the point rows of a short table up to the first row without name and
+// number, wherever the number column stands. `readRow(cells, name, point)`
+// checks a row's cells into its point (false: rejected, the failure set); the
+// point then goes in by AddPointRow, and `started(object)` gets each object a
+// named row starts. False when a row could not be read or was rejected.
+template <class tObject, class ReadRow, class Started>
+bool ReadPointRows(tShortTable& table, int nameCode, int numberCode, std::vector<tObject>& objects,
+                   const tProgress& progress, tImportFailure& failure, ReadRow&& readRow, Started&& started) {
+    int capacity = 0;
+    std::array<QString, tShortTable::kColumns + 1> cells;
+    const int nameCol = ColumnOfCode(table, nameCode);
+    const int numberCol = ColumnOfCode(table, numberCode);
+    for (;;) {
+        if (!ReadShortRow(table, cells, failure)) return false;
+        const QString name = cells[size_t(nameCol)];
+        if (name.isEmpty() && cells[size_t(numberCol)].isEmpty()) break;
+        tRoadPoint point;
+        if (!readRow(cells, name, point)) return false;
+        const bool more = NextRow(table.Src, table.Row);
+        if (tObject* object = AddPointRow(objects, capacity, name, point, progress)) started(*object);
+        if (!more) break;
+    }
+    progress.Flush();
+    return true;
+}
+
 // The same-file check of the crossroads and vegetation/buildings imports.
 bool SameFileSelected(const QString& roadFileName, const QString& otherFileName);
 
