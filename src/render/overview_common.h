@@ -8,6 +8,9 @@
 #include "core/model/road_model.h"
 
 #include <QColor>
+#include <QImage>
+#include <QPainter>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -128,6 +131,18 @@ struct tOverviewTexts {
 
 // The keys of section "MainForm.Overview", their texts looked up with lookup
 // (section, key) -> text. The cause texts come from the grids' own keys.
+// A picture of `size` (at least 1 x 1) on `background`, drawn over its whole
+// rectangle by paint(painter, rect).
+template <class Paint>
+QImage RenderOverviewImage(const QSize& size, const QColor& background, Paint&& paint) {
+    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    image.fill(background);
+    QPainter painter(&image);
+    paint(painter, image.rect());
+    painter.end();
+    return image;
+}
+
 inline QString OverviewSection() { return QStringLiteral("MainForm.Overview"); }
 tOverviewTexts OverviewTextsFrom(const std::function<QString(const QString& section, const QString& key)>& lookup);
 

@@ -314,12 +314,9 @@ tPlanMapLayout PaintPlanMap(QPainter& painter, const QRect& area, const tRoadMod
 }
 
 QImage RenderPlanMap(const tRoadModel& model, const tPlanMapOptions& options, const QSize& size) {
-    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-    image.fill(options.Background);
-    QPainter painter(&image);
-    PaintPlanMap(painter, image.rect(), model, options);
-    painter.end();
-    return image;
+    return RenderOverviewImage(size, options.Background, [&](QPainter& painter, const QRect& rect) {
+        PaintPlanMap(painter, rect, model, options);
+    });
 }
 
 int PlanMapProfileAt(const tRoadModel& model, const tPlanMapLayout& layout, const QPointF& pixel, double maxPixels) {

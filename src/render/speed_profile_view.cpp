@@ -496,12 +496,9 @@ tSpeedProfileLayout PaintSpeedProfile(QPainter& painter, const QRect& area, cons
 }
 
 QImage RenderSpeedProfile(const tRoadModel& model, const tSpeedProfileOptions& options, const QSize& size) {
-    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-    image.fill(options.Background);
-    QPainter painter(&image);
-    PaintSpeedProfile(painter, image.rect(), model, options);
-    painter.end();
-    return image;
+    return RenderOverviewImage(size, options.Background, [&](QPainter& painter, const QRect& rect) {
+        PaintSpeedProfile(painter, rect, model, options);
+    });
 }
 
 int SpeedProfileProfileAt(const tRoadModel& model, const tSpeedProfileLayout& layout, double x) {
