@@ -121,6 +121,11 @@ public:
     QTemporaryDir Dir;
 };
 
+// Settings that start the installation's window in English.
+inline void ChooseEnglish(const TInstall& install) {
+    EXPECT_TRUE(WriteFile(install.Settings(), "[MainForm.Components]\r\nedLang=ENGLISH\r\n"));
+}
+
 // A window started on an installation, with the recording seam in place.
 class TStartedWindow {
 public:

@@ -17,7 +17,7 @@ class GuiReport : public ::testing::Test {
 protected:
     void SetUp() override {
         install = std::make_unique<TInstall>(QStringList{QStringLiteral("English.lng")});
-        ASSERT_TRUE(WriteFile(install->Settings(), "[MainForm.Components]\r\nedLang=ENGLISH\r\n"));
+        ChooseEnglish(*install);
         window = std::make_unique<TStartedWindow>(*install, seam);
         w = window->Form.get();
         ASSERT_TRUE(out.isValid());

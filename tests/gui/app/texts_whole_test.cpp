@@ -33,7 +33,7 @@ TEST(GuiTexts, WrapBreaksAtBlanksWithinTheWidth) {
 TEST(GuiTexts, WholeInEveryLanguageAtTheMinimumSize) {
     TInstall install;
     TRecordingSeam seam;
-    WriteFile(install.Settings(), "[MainForm.Components]\r\nedLang=ENGLISH\r\n");
+    ChooseEnglish(install);
     TStartedWindow w(install, seam);
     w->LoadPage()->btLoadData__MainClick();
     w->LoadPage()->btLoadData__GreenClick();

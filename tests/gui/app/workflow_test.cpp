@@ -43,10 +43,7 @@ class GuiWorkflow : public ::testing::Test {
 protected:
     void SetUp() override {
         install = std::make_unique<TInstall>(QStringList{QStringLiteral("English.lng"), QStringLiteral("Russian.lng")});
-        QFile f(install->Settings());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("[MainForm.Components]\r\nedLang=ENGLISH\r\n");
-        f.close();
+        ChooseEnglish(*install);
         window = std::make_unique<TStartedWindow>(*install, seam);
         w = window->Form.get();
     }

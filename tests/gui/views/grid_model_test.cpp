@@ -34,7 +34,7 @@ tGridLanguage LanguageOf(TMainForm& w) {
 TEST(GuiGridModel, GridsShowTheTextLayerInEveryLanguage) {
     TInstall install;
     TRecordingSeam seam;
-    WriteFile(install.Settings(), "[MainForm.Components]\r\nedLang=ENGLISH\r\n");
+    ChooseEnglish(install);
     TStartedWindow w(install, seam);
     w->LoadPage()->btLoadData__MainClick();
     w->LoadPage()->btLoadData__GreenClick();

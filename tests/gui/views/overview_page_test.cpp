@@ -23,10 +23,7 @@ class GuiOverview : public ::testing::Test {
 protected:
     void SetUp() override {
         install = std::make_unique<TInstall>();
-        QFile f(install->Settings());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("[MainForm.Components]\r\nedLang=ENGLISH\r\n");
-        f.close();
+        ChooseEnglish(*install);
         Start();
     }
     void Start() {
