@@ -8,6 +8,7 @@
 #include "gui/pages/grid_page.h"
 #include "gui/views/string_grid.h"
 #include "quiet_seam.h"
+#include "qt_bench_main.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -97,11 +98,4 @@ BENCHMARK(BM_ScrollFactorSpeeds)->Unit(benchmark::kMillisecond)->Iterations(20);
 }  // namespace
 }  // namespace kestrova
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    kestrova::TKestrovaApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return kestrova::RunQtBenchmarks<kestrova::TKestrovaApplication>(argc, argv); }

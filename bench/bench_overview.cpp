@@ -7,6 +7,7 @@
 #include "core/calc/calc_run.h"
 #include "render/plan_map_view.h"
 #include "render/speed_profile_view.h"
+#include "qt_bench_main.h"
 
 #include <benchmark/benchmark.h>
 
@@ -62,11 +63,4 @@ BENCHMARK_CAPTURE(Map, Zoomed40x, true, tMapColouring::MinSpeed)->Unit(benchmark
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return kestrova::RunQtBenchmarks<QGuiApplication>(argc, argv); }

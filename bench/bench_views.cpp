@@ -6,6 +6,7 @@
 #include "render/crossroads_view.h"
 #include "core/generate/road_generator.h"
 #include "render/road_view.h"
+#include "qt_bench_main.h"
 
 #include <benchmark/benchmark.h>
 
@@ -104,11 +105,4 @@ BENCHMARK(BM_CrossRoadsView)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return kestrova::RunQtBenchmarks<QGuiApplication>(argc, argv); }

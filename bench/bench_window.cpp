@@ -11,6 +11,7 @@
 #include "gui/pages/load_page.h"
 #include "gui/views/string_grid.h"
 #include "quiet_seam.h"
+#include "qt_bench_main.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -138,11 +139,4 @@ BENCHMARK(BM_WindowLoadAllAndCalc)->Unit(benchmark::kMillisecond)->Iterations(3)
 }  // namespace
 }  // namespace kestrova
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    kestrova::TKestrovaApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return kestrova::RunQtBenchmarks<kestrova::TKestrovaApplication>(argc, argv); }
