@@ -121,6 +121,7 @@ void TMainForm::BuildExportMenu() {
     pmiCsvExport->setObjectName(QStringLiteral("pmiCsvExport"));
     connect(pmExport, &QMenu::triggered, this, [this](QAction* a) { pmiExportClick(a); });
     AddGisExportItem(pmExport, this);
+    FReport->AddMenuItem(pmExport);
 }
 
 void TMainForm::ConnectPages() {

@@ -7,12 +7,14 @@
 #include "gui/pages/load_page.h"
 #include "render/report/safety_report.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -41,12 +43,27 @@ QString TReportCommand::Text(const char* key) const {
     return FForm.Engine().GetSectionText(ReportSection(), QString::fromLatin1(key));
 }
 
+void TReportCommand::AddMenuItem(QMenu* menu) {
+    FMenuItem = menu->addAction(QStringLiteral("MenuItem"));
+    FMenuItem->setObjectName(QStringLiteral("_x_pmiReport"));
+    FMenuItem->setVisible(false);
+    connect(FMenuItem, &QAction::triggered, this, [this] {
+        if (FForm.Busy()) return;
+        FForm.SelectTab(FForm.TabIndex().SourceData);
+        Run();
+    });
+}
+
 void TReportCommand::CalculationDone() {
     ApplyLanguage();
     FButton->show();
+    if (FMenuItem) FMenuItem->setVisible(true);
 }
 
-void TReportCommand::ApplyLanguage() { FButton->setText(Text("Button")); }
+void TReportCommand::ApplyLanguage() {
+    FButton->setText(Text("Button"));
+    if (FMenuItem) FMenuItem->setText(Text("MenuItem"));
+}
 
 QString TReportCommand::TableText(const QString& file, bool separate, bool second) const {
     if (separate) return file;

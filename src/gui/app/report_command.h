@@ -1,5 +1,5 @@
-// The window's "Report..." command: a button beside the calculation that
-// appears once the road is calculated. It asks for a file name, writes the
+// The window's "Report..." command: a button beside the calculation and an
+// item of the grids' export menu, both shown once the road is calculated. It asks for a file name, writes the
 // safety report with a progress bar, then hands the file to the desktop's
 // PDF viewer and says where the file is (also when there is no viewer).
 #pragma once
@@ -9,7 +9,9 @@
 #include <QObject>
 #include <QString>
 
+class QAction;
 class QGridLayout;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 
@@ -23,7 +25,10 @@ public:
     // Puts the (hidden) button and its progress bar into row `row` of layout.
     TReportCommand(TMainForm& form, QGridLayout* layout, int row);
 
-    // Shows the button: the model holds a calculated road.
+    // The item in `menu` (the grids' export menu): it brings the data page,
+    // where the progress is shown, to the front and runs the command.
+    void AddMenuItem(QMenu* menu);
+    // Shows the button and the menu item: the model holds a calculated road.
     void CalculationDone();
     // Caption in the current language.
     void ApplyLanguage();
@@ -32,6 +37,7 @@ public:
     QString Run();
 
     QPushButton* Button() const { return FButton; }
+    QAction* MenuItem() const { return FMenuItem; }
     QProgressBar* Bar() const { return FBar; }
 
 private:
@@ -42,6 +48,7 @@ private:
     TMainForm& FForm;
     QPushButton* FButton = nullptr;
     QProgressBar* FBar = nullptr;
+    QAction* FMenuItem = nullptr;
 };
 
 }  // namespace kestrova

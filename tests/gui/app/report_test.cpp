@@ -6,6 +6,8 @@
 #include "gui/app/report_command.h"
 #include "render/report/safety_report.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabBar>
@@ -66,6 +68,25 @@ TEST_F(GuiReport, AppearsAfterTheCalculationAndOpensTheWrittenReport) {
     EXPECT_TRUE(report->Run().isEmpty());
     EXPECT_EQ(seam.OpenedDocuments.size(), 1u);
     EXPECT_TRUE(seam.Messages.empty());
+}
+
+TEST_F(GuiReport, ExportMenuItemWritesFromTheGridPagesWithTheProgressInView) {
+    QAction* item = w->Report()->MenuItem();
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(w->pmExport->actions().contains(item));
+    EXPECT_FALSE(item->isVisible());  // nothing calculated
+    Calculate();
+    ASSERT_TRUE(item->isVisible());
+    EXPECT_EQ(item->text(), QStringLiteral("Safety report (PDF)…"));
+    ASSERT_EQ(w->Tabs()->currentIndex(), w->TabIndex().DraftSpeeds);  // where the calculation leaves the user
+
+    const QString pdf = out.filePath(QStringLiteral("from menu.pdf"));
+    seam.SaveAnswers.push_back(pdf);
+    item->trigger();
+    EXPECT_EQ(w->Tabs()->currentIndex(), w->TabIndex().SourceData);  // the report's progress bar is there
+    ASSERT_EQ(seam.Messages.size(), 1u);
+    EXPECT_EQ(seam.Messages[0].Text, Text("Saved").replace(QStringLiteral("%FileName%"), QDir::toNativeSeparators(pdf)));
+    EXPECT_TRUE(ReadFile(pdf).startsWith("%PDF-"));
 }
 
 TEST_F(GuiReport, WithoutAViewerItSaysWhereTheFileIs) {
