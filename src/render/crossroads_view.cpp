@@ -41,9 +41,9 @@ void AddPolyline(Tx2Ddata& d, const std::vector<QPointF>& pts, QRgb colour, bool
     for (size_t i = 0; i + 1 < pts.size(); ++i) AddLine(d, pts[i], pts[i + 1], colour, thick);
 }
 
-// The point of a sight line that the fan and outline reach out to. A sight
-// line keeps the observer's own point first; where that point is the fan's
-// apex, the fan would collapse, so its other end is used.
+// The point of a sight line that the fan and outline reach out to: its
+// observer end (the crossing road's sample), unless that point is the fan's
+// apex, where the fan would collapse, so its other end is used.
 const tSightPoint& OuterPoint(const tSightLineEnds& line, const tRoadPoint& observer) {
     if (Distance(line.Observer.X, line.Observer.Y, observer.X, observer.Y) < 1e-5) return line.Target;
     return line.Observer;
