@@ -148,12 +148,10 @@ void CollectStations(const tPlanProfile& prof, tCrossStations& s) {
         s.Hidden[v] = prof.HasFwdTrack[v] || prof.HasRevTrack[v];
         s.Inv[v] = {SignedStation(first, last, prof.SightTrack[v]), prof.SightTrack[v].H};
     }
-    for (int v = 0; v < 2; ++v) {
-        s.Look[v].clear();
+    for (int v = 0; v < 2; ++v)  // the lists were emptied when the drawing began
         for (const tXCrossLookDir& dir : prof.CrossLook)
             for (const tHiddenPoint& h : dir.HiddenPoints[v].Points)
                 s.Look[v].push_back({SignedStation(first, last, h.Point), h.Point.H});
-    }
     s.RefSt = Distance(first.X, first.Y, prof.KeyPoint0.X, prof.KeyPoint0.Y);
     s.RefH = prof.KeyPoint0.H;
 }

@@ -1,7 +1,8 @@
 // The window's "Report..." command: a button beside the calculation and an
-// item of the grids' export menu, both shown once the road is calculated. It asks for a file name, writes the
-// safety report with a progress bar, then hands the file to the desktop's
-// PDF viewer and says where the file is (also when there is no viewer).
+// item of the grids' export menu, both shown once the road is calculated. It
+// asks for a file name, writes the safety report with a progress bar, then
+// hands the file to the desktop's PDF viewer and says where the file is (also
+// when there is no viewer).
 #pragma once
 
 #include "render/report/safety_report.h"
