@@ -126,6 +126,15 @@ inline void ChooseEnglish(const TInstall& install) {
     EXPECT_TRUE(WriteFile(install.Settings(), "[MainForm.Components]\r\nedLang=ENGLISH\r\n"));
 }
 
+// The installation's three example tables loaded through their load buttons,
+// then the calculation, as a user clicks them.
+inline void LoadAllAndCalculate(TMainForm& w) {
+    w.LoadPage()->btLoadData__MainClick();
+    w.LoadPage()->btLoadData__GreenClick();
+    w.LoadPage()->btLoadData__CrossClick();
+    w.btStartCalcClick();
+}
+
 // A window started on an installation, with the recording seam in place.
 class TStartedWindow {
 public:

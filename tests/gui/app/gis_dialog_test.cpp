@@ -29,10 +29,7 @@ protected:
         ChooseEnglish(*install);
         window = std::make_unique<TStartedWindow>(*install, seam);
         w = window->Form.get();
-        w->LoadPage()->btLoadData__MainClick();
-        w->LoadPage()->btLoadData__GreenClick();
-        w->LoadPage()->btLoadData__CrossClick();
-        w->btStartCalcClick();
+        LoadAllAndCalculate(*w);
         seam.Messages.clear();
         for (QAction* a : w->pmExport->actions())
             if (a->objectName() == QStringLiteral("_x_pmiGisExport")) item = a;

@@ -27,10 +27,7 @@ protected:
     void TearDown() override { window.reset(); }
 
     void Calculate() {
-        w->LoadPage()->btLoadData__MainClick();
-        w->LoadPage()->btLoadData__GreenClick();
-        w->LoadPage()->btLoadData__CrossClick();
-        w->btStartCalcClick();
+        LoadAllAndCalculate(*w);
         seam.Messages.clear();  // the generated road's crossroad that crosses twice
     }
     QString Text(const char* key) { return w->Engine().GetSectionText(ReportSection(), QString::fromLatin1(key)); }

@@ -35,10 +35,7 @@ TEST(GuiTexts, WholeInEveryLanguageAtTheMinimumSize) {
     TRecordingSeam seam;
     ChooseEnglish(install);
     TStartedWindow w(install, seam);
-    w->LoadPage()->btLoadData__MainClick();
-    w->LoadPage()->btLoadData__GreenClick();
-    w->LoadPage()->btLoadData__CrossClick();
-    w->btStartCalcClick();
+    LoadAllAndCalculate(*w);
     seam.Messages.clear();
     // A crossroad with a long name: the list cuts it and its tooltip shows it whole.
     const int longRow = 1;

@@ -36,10 +36,7 @@ TEST(GuiGridModel, GridsShowTheTextLayerInEveryLanguage) {
     TRecordingSeam seam;
     ChooseEnglish(install);
     TStartedWindow w(install, seam);
-    w->LoadPage()->btLoadData__MainClick();
-    w->LoadPage()->btLoadData__GreenClick();
-    w->LoadPage()->btLoadData__CrossClick();
-    w->btStartCalcClick();
+    LoadAllAndCalculate(*w);
     struct tCase {
         TStringGrid* Grid;
         tGridId Id;

@@ -16,10 +16,7 @@ TEST(GuiGridRefit, ColumnsFillTheViewAfterALanguageChange) {
     TRecordingSeam seam;
     WriteFile(install.Settings(), "[MainForm.Components]\r\nedLang=RUSSIAN\r\n");
     TStartedWindow w(install, seam);
-    w->LoadPage()->btLoadData__MainClick();
-    w->LoadPage()->btLoadData__GreenClick();
-    w->LoadPage()->btLoadData__CrossClick();
-    w->btStartCalcClick();
+    LoadAllAndCalculate(*w);
     w->showNormal();
     w->resize(800, 600);
     Pump(30);

@@ -32,10 +32,7 @@ protected:
         w->resize(1200, 800);
     }
     void Calculate() {
-        w->LoadPage()->btLoadData__MainClick();
-        w->LoadPage()->btLoadData__GreenClick();
-        w->LoadPage()->btLoadData__CrossClick();
-        w->btStartCalcClick();
+        LoadAllAndCalculate(*w);
         seam.Messages.clear();
         ASSERT_GE(w->TabIndex().Overview, 0);
         w->SelectTab(w->TabIndex().Overview);
